@@ -1,0 +1,35 @@
+# tos_platform_sources(OUT GLOB...): the .cpp files of a folder, keeping
+# *_win.cpp only on Windows and *_posix.cpp only elsewhere. Files are globbed
+# so that adding a unit needs no edit here.
+function(tos_platform_sources out dir)
+  file(GLOB all CONFIGURE_DEPENDS ${dir}/*.cpp)
+  set(kept)
+  foreach(f IN LISTS all)
+    get_filename_component(n ${f} NAME)
+    if(n MATCHES "_win\\.cpp$" AND NOT WIN32)
+      continue()
+    endif()
+    if(n MATCHES "_posix\\.cpp$" AND WIN32)
+      continue()
+    endif()
+    list(APPEND kept ${f})
+  endforeach()
+  set(${out} ${kept} PARENT_SCOPE)
+endfunction()
+
+# tos_library(NAME DIR DEPS...): a static library of one source folder.
+function(tos_library name dir)
+  tos_platform_sources(sources ${dir})
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    set(scope PUBLIC)
+  else()
+    # A folder with headers only so far.
+    add_library(${name} INTERFACE)
+    set(scope INTERFACE)
+  endif()
+  target_include_directories(${name} ${scope} ${PROJECT_SOURCE_DIR}/src)
+  if(ARGN)
+    target_link_libraries(${name} ${scope} ${ARGN})
+  endif()
+endfunction()

@@ -1,0 +1,63 @@
+#include "cli/cli_services.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace tos::cli {
+
+void PrintMessage(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+}
+
+void ConsoleWindow::ShowMessage(const std::string& text) { PrintMessage(text); }
+
+std::string DefaultOtemp() {
+#ifdef _WIN32
+  return "C:\\OTEMP";
+#else
+  const char* prefix = std::getenv("WINEPREFIX");
+  if (prefix && *prefix) return std::string(prefix) + "/drive_c/OTEMP";
+  const char* home = std::getenv("HOME");
+  return std::string(home && *home ? home : ".") + "/.wine/drive_c/OTEMP";
+#endif
+}
+
+std::optional<FolderArgs> ParseFolderArgs(const std::vector<std::string>& args,
+                                          std::string& problem) {
+  FolderArgs parsed;
+  bool haveFolder = false;
+  bool haveOtemp = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--otemp") {
+      if (i + 1 >= args.size()) {
+        problem = "falta la carpeta tras --otemp";
+        return std::nullopt;
+      }
+      parsed.otemp = args[++i];
+      haveOtemp = true;
+    } else if (arg.rfind("--otemp=", 0) == 0) {
+      parsed.otemp = arg.substr(8);
+      haveOtemp = true;
+    } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
+      problem = "opción desconocida: " + arg;
+      return std::nullopt;
+    } else if (!haveFolder) {
+      parsed.folder = arg;
+      haveFolder = true;
+    } else {
+      problem = "sobra el argumento " + arg;
+      return std::nullopt;
+    }
+  }
+  if (!haveFolder) {
+    problem = "falta la carpeta de SICE";
+    return std::nullopt;
+  }
+  if (!haveOtemp) parsed.otemp = DefaultOtemp();
+  return parsed;
+}
+
+}  // namespace tos::cli

@@ -1,0 +1,207 @@
+#include "data/sice_text.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "data/error.h"
+#include "data/text.h"
+
+namespace tos {
+
+namespace {
+constexpr char kCtrlZ = 26;
+constexpr size_t kReadBuffer = 1 << 16;
+
+[[noreturn]] void ThrowIo(int code) { throw Error(IoErrorText(code), code); }
+
+// The seam's own error codes are the ones the reader reports.
+[[noreturn]] void RethrowIo(const Error& e) { ThrowIo(e.Code()); }
+}  // namespace
+
+std::string IoErrorText(int code) {
+  switch (code) {
+    case 2: return "No se encuentra el archivo";
+    case 3: return "Nombre de archivo inválido";
+    case 4: return "Demasiados archivos abiertos";
+    case 5: return "Acceso al archivo denegado";
+    case 100: return "Se intenta leer después del fin del archivo";
+    case 101: return "Disco lleno";
+    case 106: return "Valor numérico de entrada inválido";
+    default: return "Error de E/S " + std::to_string(code);
+  }
+}
+
+bool ExisteArchivo(const std::string& path) { return fs::Current().FindFile(path).has_value(); }
+
+LectorLineas::LectorLineas() = default;
+LectorLineas::~LectorLineas() = default;
+
+void LectorLineas::Open(const std::string& path) {
+  Close();
+  std::string real = fs::Current().FindFile(path).value_or(path);
+  try {
+    file_ = fs::Current().OpenRead(real);
+  } catch (const Error& e) {
+    RethrowIo(e);
+  }
+  buffer_.resize(kReadBuffer);
+  begin_ = end_ = 0;
+  eof_ = stopped_ = false;
+}
+
+void LectorLineas::Close() {
+  file_.reset();
+  buffer_.clear();
+  buffer_.shrink_to_fit();
+  begin_ = end_ = 0;
+}
+
+// Moves what is left to the front and reads more; false at the end of file.
+bool LectorLineas::Fill() {
+  if (eof_) return false;
+  if (begin_ > 0) {
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+  size_t got;
+  try {
+    got = file_->Read(buffer_.data() + end_, buffer_.size() - end_);
+  } catch (const Error& e) {
+    RethrowIo(e);
+  }
+  if (got == 0) {
+    eof_ = true;
+    return false;
+  }
+  end_ += got;
+  return true;
+}
+
+bool LectorLineas::AtEnd() {
+  if (!file_) ThrowIo(103);  // not open
+  if (stopped_) return true;
+  if (begin_ == end_ && !Fill()) return true;
+  if (buffer_[begin_] == kCtrlZ) {
+    stopped_ = true;
+    return true;
+  }
+  return false;
+}
+
+std::string LectorLineas::ReadLine() {
+  std::string line;
+  ReadLine(line);
+  return line;
+}
+
+void LectorLineas::ReadLine(std::string& line) {
+  line.clear();
+  if (AtEnd()) ThrowIo(100);
+  for (;;) {
+    const char* start = buffer_.data() + begin_;
+    size_t avail = end_ - begin_;
+    const char* lf = static_cast<const char*>(std::memchr(start, '\n', avail));
+    size_t take = lf ? static_cast<size_t>(lf - start) : avail;
+    // A Ctrl-Z inside the line ends the line and the text.
+    const char* z = static_cast<const char*>(std::memchr(start, kCtrlZ, take));
+    size_t keep = z ? static_cast<size_t>(z - start) : take;
+    // Every CR is either part of a CR LF or left out of the text.
+    if (std::memchr(start, '\r', keep)) {
+      std::copy_if(start, start + keep, std::back_inserter(line), [](char c) { return c != '\r'; });
+    } else {
+      line.append(start, keep);
+    }
+    if (z) {
+      stopped_ = true;
+      begin_ = end_;
+      return;
+    }
+    if (lf) {
+      begin_ += take + 1;
+      return;
+    }
+    begin_ = end_;
+    if (!Fill()) return;  // last line without a line end
+  }
+}
+
+std::vector<std::string> CargarLineas(const std::string& path) {
+  std::string real = fs::Current().FindFile(path).value_or(path);
+  std::string data;
+  try {
+    auto file = fs::Current().OpenRead(real);
+    uint64_t size = file->Size();
+    data.resize(static_cast<size_t>(size));
+    size_t got = 0;
+    while (got < data.size()) {
+      size_t n = file->Read(data.data() + got, data.size() - got);
+      if (n == 0) break;
+      got += n;
+    }
+    data.resize(got);
+    // The file may have grown since its size was taken.
+    char more[4096];
+    while (size_t n = file->Read(more, sizeof more)) data.append(more, n);
+  } catch (const Error& e) {
+    throw Error(Format("Cannot open file \"%s\". %s", path, e.what()), e.Code());
+  }
+  size_t n = data.size();
+  while (n > 0 && data[n - 1] == '\0') --n;
+  if (n > 0 && data[n - 1] == kCtrlZ) --n;
+
+  std::vector<std::string> lines;
+  size_t i = 0;
+  while (i < n) {
+    size_t j = i;
+    while (j < n && data[j] != '\r' && data[j] != '\n') ++j;
+    lines.emplace_back(data, i, j - i);
+    if (j < n && data[j] == '\r' && j + 1 < n && data[j + 1] == '\n') ++j;
+    i = j + 1;
+  }
+  return lines;
+}
+
+void GuardarLineas(const std::vector<std::string>& lines, const std::string& path) {
+  fs::FileSystem& files = fs::Current();
+  std::string temp = path + ".tmp~";
+  try {
+    auto out = files.Create(temp);
+    for (const std::string& line : lines) {
+      out->Write(line.data(), line.size());
+      out->Write("\r\n", 2);
+    }
+    out->Close();
+    files.Rename(temp, path);
+  } catch (const Error& e) {
+    try {
+      files.Remove(temp);
+    } catch (const Error&) {
+      // Nothing of it may be there.
+    }
+    throw Error(Format("Cannot create file \"%s\". %s", path, e.what()), e.Code());
+  }
+}
+
+bool EsLineaDeDatos(std::string_view line, std::string_view selfName) {
+  if (!line.empty() && (line[0] == '0' || line[0] == '9')) return false;
+  return text::AsciiUpper(CortarCampo(line, 2, 50)) != selfName;
+}
+
+std::string CortarCampo(std::string_view line, size_t column, size_t length) {
+  if (column == 0 || column > line.size()) return "";
+  std::string_view field = line.substr(column - 1, length);
+  size_t b = 0;
+  size_t e = field.size();
+  while (b < e && static_cast<unsigned char>(field[b]) <= 32) ++b;
+  while (e > b && static_cast<unsigned char>(field[e - 1]) <= 32) --e;
+  return std::string(field.substr(b, e - b));
+}
+
+void AnadirCampo(std::string& line, std::string_view value, size_t width) {
+  line.append(value);
+  if (value.size() < width) line.append(std::min<size_t>(width - value.size(), 95), ' ');
+}
+
+}  // namespace tos

@@ -1,0 +1,80 @@
+// SICE's fixed-width text files: finding them, the two ways their lines are
+// read, telling data lines apart, cutting fields, and building and writing
+// lines. File contents are Windows-1252 bytes and pass through unchanged.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/files.h"
+
+namespace tos {
+
+// The text of an I/O error of the line reader for a platform error code:
+// "No se encuentra el archivo" for 2, ..., "Error de E/S %d" for the rest.
+std::string IoErrorText(int code);
+
+// Whether a file of that name exists, whatever the letter case of the name
+// on disk; a folder does not count.
+bool ExisteArchivo(const std::string& path);
+
+// The sequential line reader. Lines end at LF or CR LF; a CR elsewhere is
+// left out of the line. Ctrl-Z ends the text: a line holding one ends before
+// it and nothing after it is read. It streams, so memory does not grow with
+// the file. Failures raise tos::Error with IoErrorText's words.
+class LectorLineas {
+ public:
+  LectorLineas();
+  ~LectorLineas();
+  LectorLineas(const LectorLineas&) = delete;
+  LectorLineas& operator=(const LectorLineas&) = delete;
+
+  // Opens the file for reading, others may read but not write it. The name
+  // is matched ignoring letter case.
+  void Open(const std::string& path);
+  // True when no line is left.
+  bool AtEnd();
+  // The next line, without its line end. Only valid while !AtEnd().
+  std::string ReadLine();
+  void ReadLine(std::string& line);
+  void Close();
+  bool IsOpen() const { return file_ != nullptr; }
+
+ private:
+  bool Fill();
+  std::unique_ptr<fs::ReadStream> file_;
+  std::vector<char> buffer_;
+  size_t begin_ = 0;
+  size_t end_ = 0;
+  bool eof_ = false;      // the file has no more bytes
+  bool stopped_ = false;  // a Ctrl-Z was met
+};
+
+// Reads the whole file into its lines: CR LF, LF or CR end a line. NUL bytes
+// at the very end of the file are padding and are dropped, then a final
+// Ctrl-Z (the DOS end mark); every other byte is part of the text.
+// Raises "Cannot open file "%s". %s" when the file cannot be opened or read.
+std::vector<std::string> CargarLineas(const std::string& path);
+
+// Writes every line followed by CR LF. The file is written beside the target
+// under a temporary name and renamed over it, so a failure leaves the old
+// file whole. Raises "Cannot create file "%s". %s".
+void GuardarLineas(const std::vector<std::string>& lines, const std::string& path);
+
+// False for a header line ("0" first), a trailer line ("9" first) and the
+// file's self-name line (columns 2-51, trimmed and upper-cased, equal to
+// selfName); true for every other line, an empty one included.
+bool EsLineaDeDatos(std::string_view line, std::string_view selfName);
+
+// Columns column .. column+length-1 (1-based) of the line, cut at the line's
+// end, trimmed of every leading and trailing byte of code 32 or less.
+std::string CortarCampo(std::string_view line, size_t column, size_t length);
+
+// Appends value padded with blanks to width; a longer value is appended
+// whole, never cut. At most 95 blanks are added.
+void AnadirCampo(std::string& line, std::string_view value, size_t width);
+
+}  // namespace tos

@@ -1,0 +1,124 @@
+// The table object: one dBase table as the program holds it (folder, name,
+// type, exclusive, read-only, field list, current record, state), over our
+// own dBase III+ engine. Text crosses this interface as Windows-1252 bytes:
+// a table in another code page is converted on reading and writing.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tos {
+
+enum class FieldKind {
+  kText,   // C, with a width in characters
+  kFloat,  // N with decimals (or F): floating-point number
+  kWhole,  // N without decimals: whole number
+};
+
+// A field for creating a table. Width is used by text fields only; the engine
+// picks the numeric columns' widths and decimals.
+struct FieldDef {
+  std::string name;
+  FieldKind kind = FieldKind::kText;
+  int width = 0;
+};
+
+// A field as the open table's file declares it.
+struct FieldInfo {
+  std::string name;  // upper case as stored
+  char type = 'C';   // the dBase type letter
+  int width = 0;
+  int decimals = 0;
+  FieldKind kind = FieldKind::kText;
+};
+
+enum class TableType { kFromExtension, kDBase };
+enum class TableState { kClosed, kBrowsing, kAppending, kEditing };
+
+class Table;
+
+// A field of an open table, as FieldByName gives it. Valid while the table
+// stays open.
+class Field {
+ public:
+  const FieldInfo& Info() const;
+  // Text: right-stripped of blanks. Numbers: "" when never written, else the
+  // general form (at most 15 significant digits, the user's decimal separator).
+  std::string AsString() const;
+  // Raises "'%s' no es un valor entero válido" for text that is no whole number.
+  int32_t AsInteger() const;
+  double AsFloat() const;
+  // Only while appending or editing.
+  void SetAsString(std::string_view value);
+  void SetAsFloat(double value);
+  // Whether the field is blank (never written).
+  bool IsNull() const;
+
+ private:
+  friend class Table;
+  Field(Table* table, int index) : table_(table), index_(index) {}
+  Table* table_;
+  int index_;
+};
+
+class Table {
+ public:
+  // objectName: the name messages put in front ("wwTableSoluc: ..."); the
+  // tables the imports make for their own use have none.
+  explicit Table(std::string objectName = "");
+  ~Table();  // closes: posted records are on disk, the lock is released
+  Table(const Table&) = delete;
+  Table& operator=(const Table&) = delete;
+
+  void SetFolder(std::string folder);
+  void SetTableName(std::string name);  // "ASIGNOMT.DBF" or "SOLUC"
+  void SetTableType(TableType type);
+  void SetExclusive(bool exclusive);
+  void SetReadOnly(bool readOnly);
+  std::vector<FieldDef>& FieldDefs();  // the field list for Create
+
+  const std::string& ObjectName() const;
+  // The table file's full path (as found on disk when open).
+  std::string FilePath() const;
+
+  void Create();  // only while closed
+  void Open();    // does nothing when already open
+  void Close();   // drops an unposted append or edit
+
+  bool Active() const;
+  TableState State() const;
+  bool IsReadOnly() const;  // true too when a read-write open fell back
+
+  void First();
+  void Next();
+  bool Eof() const;
+  void Append();
+  void Edit();
+  void Post();
+
+  uint32_t RecordCount() const;  // records in the file, deleted ones included
+  const std::vector<FieldInfo>& Fields() const;
+  // Ignores letter case; raises "No se encuentra el campo '%s'" (with the
+  // object name and ": " in front when the object has one).
+  Field FieldByName(std::string_view name);
+  // -1 when there is no such field.
+  int FindField(std::string_view name) const;
+  Field FieldAt(int index);
+
+  struct Impl;
+
+ private:
+  friend class Field;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Deletes NAME.DBF (and NAME.MDX, NAME.CPG) in folder, creates the table
+// anew with fields in their order and opens it, shared and read-write.
+// Fails, deleting nothing, while another program holds NAME.DBF open.
+std::unique_ptr<Table> RecrearTabla(const std::string& folder, const std::string& name,
+                                    const std::vector<FieldDef>& fields);
+
+}  // namespace tos

@@ -1,0 +1,34 @@
+// A fresh folder for one test, removed with everything in it afterwards.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tos::test {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& Path() const { return path_; }
+  // Path() joined with name by the platform's separator.
+  std::string File(const std::string& name) const;
+  // Makes a sub-folder and returns its path.
+  std::string MakeDir(const std::string& name) const;
+
+ private:
+  std::string path_;
+};
+
+// Whole-file helpers for fixtures (bytes, no conversion).
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+bool Exists(const std::string& path);
+
+// The repository's folder (TOS_SOURCE_DIR, set by ctest), for samples/.
+std::string SourceDir();
+
+}  // namespace tos::test
