@@ -1,0 +1,207 @@
+#include "export/timetable_export.h"
+
+#include <cstdio>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "data/error.h"
+#include "data/files.h"
+#include "data/sice_text.h"
+#include "data/table.h"
+#include "export/slot_index.h"
+
+namespace tos {
+
+namespace {
+
+constexpr const char* kHorario = "SICE_HORARIO.TXT";
+
+enum class DayForm { kNumeric, kLetters };
+
+// Columns 52-59 of the first header line, as they stand (shorter when the
+// line is); "" when no line starts with "0".
+std::string HeaderCode(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    if (!line.empty() && line[0] == '0') return line.size() > 51 ? line.substr(51, 8) : "";
+  }
+  return "";
+}
+
+// SICE writes days as digits when column 9 of the sessions file's second
+// line holds one from 1 to 7, and as letters otherwise.
+DayForm DayFormOf(const std::vector<std::string>& sessions) {
+  if (sessions.size() < 2) throw Error("List index out of bounds (1)");
+  const std::string& second = sessions[1];
+  if (second.size() >= 9 && second[8] >= '1' && second[8] <= '7') return DayForm::kNumeric;
+  return DayForm::kLetters;
+}
+
+void ToDayLetter(std::string& day) {
+  static constexpr char kLetters[] = "LMXJVSD";
+  if (day.size() == 1 && day[0] >= '1' && day[0] <= '7') day[0] = kLetters[day[0] - '1'];
+}
+
+// "ddmmyyyyhhnn", read from the clock when the line is built.
+std::string Stamp(Clock& clock) {
+  LocalTime t = clock.Now();
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%02d%02d%04d%02d%02d", t.day, t.month, t.year, t.hour,
+                t.minute);
+  return buffer;
+}
+
+// The header ("0") and trailer ("9") lines share their first 71 columns.
+std::string FrameLine(char kind, const std::string& code, Clock& clock) {
+  std::string line(1, kind);
+  AnadirCampo(line, kHorario, 50);
+  AnadirCampo(line, code, 8);
+  AnadirCampo(line, Stamp(clock), 8);
+  return line;
+}
+
+// A line end inside a value would split a lesson over two lines and make the
+// trailer's count wrong.
+void AppendValue(std::string& line, std::string value, size_t width) {
+  for (char& c : value) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  AnadirCampo(line, value, width);
+}
+
+// The six tables the export holds exclusively while it runs. Destruction
+// closes whatever is still open, so a failure never leaves one locked.
+struct ExportTables {
+  explicit ExportTables(const std::string& otemp) {
+    static constexpr const char* kNames[] = {"SOLUC",   "GRUPOST",  "PROFT",
+                                             "AULAT",   "ASIGNOMT", "DIASHORAST"};
+    std::vector<Table*> tables = InOrder();
+    for (size_t i = 0; i < tables.size(); ++i) {
+      tables[i]->SetFolder(otemp);
+      tables[i]->SetTableName(kNames[i]);
+      tables[i]->SetTableType(TableType::kDBase);
+      tables[i]->SetExclusive(true);
+      tables[i]->SetReadOnly(false);
+    }
+  }
+  void OpenAll() {
+    for (Table* table : InOrder()) table->Open();
+  }
+  void CloseAll() {
+    for (Table* table : InOrder()) table->Close();
+  }
+  std::vector<Table*> InOrder() { return {&soluc, &grupos, &profesor, &aulas, &nomAsg, &tramos}; }
+
+  Table soluc{"wwTableSoluc"};
+  Table grupos{"wwTableGrupos"};
+  Table profesor{"wwTableProfesor"};
+  Table aulas{"wwTableAulas"};
+  Table nomAsg{"wwTableNomAsg"};
+  Table tramos{"wwTableTramos"};
+};
+
+// A field found by name on its first use and kept: a missing field fails on
+// the first record that needs it, as a lookup per record would.
+class LazyField {
+ public:
+  LazyField(Table& table, const char* name) : table_(table), name_(name) {}
+  Field& Get() {
+    if (!field_) field_.emplace(table_.FieldByName(name_));
+    return *field_;
+  }
+
+ private:
+  Table& table_;
+  const char* name_;
+  std::optional<Field> field_;
+};
+
+class Hourglass {
+ public:
+  explicit Hourglass(WindowServices& window) : window_(window) { window_.SetHourglass(true); }
+  ~Hourglass() { Off(); }
+  void Off() {
+    if (on_) window_.SetHourglass(false);
+    on_ = false;
+  }
+
+ private:
+  WindowServices& window_;
+  bool on_ = true;
+};
+
+// The detail lines of every lesson of SOLUC, in record order.
+void AppendLessons(ExportTables& tables, DayForm form, std::vector<std::string>& out) {
+  Table& soluc = tables.soluc;
+  LazyField dia(soluc, "DIA");
+  LazyField hora(soluc, "HORA");
+  LazyField prof(soluc, "PROF");
+  LazyField grupo(soluc, "CODGRUPO");
+  LazyField asig(soluc, "ASIG");
+  LazyField aula(soluc, "AULA");
+  SlotIndex slots(tables.tramos);
+
+  out.reserve(out.size() + soluc.RecordCount() + 1);
+  for (soluc.First(); !soluc.Eof(); soluc.Next()) {
+    if (dia.Get().AsInteger() == 0) continue;
+    std::string period = hora.Get().AsString();
+    std::string day = dia.Get().AsString();
+    if (form == DayForm::kLetters) ToDayLetter(day);
+    const std::string& code = slots.Find(day, period);
+
+    std::string line;
+    line.reserve(32);
+    line.push_back('1');
+    AppendValue(line, code, 4);
+    AppendValue(line, std::move(day), 1);
+    AppendValue(line, prof.Get().AsString(), 4);
+    AppendValue(line, grupo.Get().AsString(), 4);
+    AnadirCampo(line, "LEC", 4);
+    AppendValue(line, asig.Get().AsString(), 4);
+    AppendValue(line, aula.Get().AsString(), 4);
+    out.push_back(std::move(line));
+  }
+}
+
+}  // namespace
+
+void BImportarClick(ProgramState& state, WindowServices& window, const std::string& otemp,
+                    Clock& clock) {
+  std::string folder = window.ChosenFolder();
+  state.RutaSice = fs::Join(folder, "");
+  if (!fs::Current().DirectoryExists(folder)) {
+    window.ShowMessage("No existe la carpeta");
+    if (state.Embedded()) {
+      state.EstadoTransformacion = 0;
+      window.CloseWindow();
+    }
+    return;
+  }
+
+  Hourglass hourglass(window);
+  std::string code = HeaderCode(CargarLineas(state.RutaSice + "sice_asignat.txt"));
+  DayForm form = DayFormOf(CargarLineas(state.RutaSice + "sice_sesiones.txt"));
+
+  std::vector<std::string> out;
+  out.push_back(FrameLine('0', code, clock));
+
+  ExportTables tables(otemp);
+  tables.OpenAll();
+  AppendLessons(tables, form, out);
+  tables.CloseAll();
+
+  std::string trailer = FrameLine('9', code, clock);
+  trailer += std::to_string(out.size() - 1);
+  out.push_back(std::move(trailer));
+
+  // Replace the file under whatever letter case it already has.
+  std::string target = state.RutaSice + kHorario;
+  GuardarLineas(out, fs::Current().FindFile(target).value_or(target));
+
+  hourglass.Off();
+  state.EstadoTransformacion = 1;
+  window.ShowMessage("Proceso finalizado");
+  if (state.Embedded()) window.CloseWindow();
+}
+
+}  // namespace tos

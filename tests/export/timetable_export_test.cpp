@@ -1,0 +1,277 @@
+// The timetable export's output, line by line and byte by byte, with a fixed
+// clock; and what it tells the window.
+#include <filesystem>
+#include <functional>
+
+#include "export/export_fixture.h"
+#include "data/text.h"
+#include "support/faulty_fs.h"
+
+namespace tos::test {
+namespace {
+
+std::string Golden(const std::string& name) {
+  return ReadFile(fs::Join(fs::Join(fs::Join(SourceDir(), "tests"), "export"),
+                           fs::Join("golden", name)));
+}
+
+struct GoldenCase {
+  std::string name;
+  std::function<void(ExportFixture&)> setUp;
+};
+
+class GoldenTest : public ::testing::TestWithParam<GoldenCase> {};
+
+TEST_P(GoldenTest, WritesTheExpectedFile) {
+  ExportFixture f;
+  GetParam().setUp(f);
+  f.MakeUnreadTables();
+  std::string solucBefore = ReadFile(fs::Join(f.otemp, "SOLUC.DBF"));
+  std::string tramosBefore = ReadFile(fs::Join(f.otemp, "DIASHORAST.DBF"));
+
+  f.Run();
+
+  EXPECT_EQ(ReadFile(f.Output()), Golden(GetParam().name + ".txt"));
+  EXPECT_EQ(f.clock.Reads(), 2u) << "the header and the trailer each read the clock once";
+  EXPECT_EQ(f.state.EstadoTransformacion, 1);
+  // The tables are opened for writing, as Orvalent's objects are, but are
+  // never changed.
+  EXPECT_EQ(ReadFile(fs::Join(f.otemp, "SOLUC.DBF")), solucBefore);
+  EXPECT_EQ(ReadFile(fs::Join(f.otemp, "DIASHORAST.DBF")), tramosBefore);
+}
+
+// Letter days: 3 becomes X and finds X's slots, 8 stays 8; DIA 0 and blank
+// give no line; the earlier of two equal slots wins; HORA 2 does not match a
+// slot "02"; a five-character teacher moves the rest right; a line end in a
+// value becomes a blank; unwritten texts are blank slots.
+void LettersCase(ExportFixture& f) {
+  f.WriteAsignat({"1   MAT Matematicas", SiceHeader("SICE_ASIGNAT.TXT", "HC2026A1"),
+                  SiceHeader("SICE_ASIGNAT.TXT", "ZZZZZZZZ"), "9"});
+  f.WriteSesionesWithDay('L');
+  f.MakeTramos({{"L", "1", "0001"},
+                {"L", "2", "0002"},
+                {"X", "1", "0011"},
+                {"X", "2", "0012"},
+                {"X", "2", "0099"},
+                {"M", "02", "0022"},
+                {"3", "1", "0301"},
+                {"V", "1", "0041"}});
+  f.MakeSoluc({{"1", "1", "P001", "G1A", "MAT", "A01"},
+               {"0", "1", "P002", "G1B", "LEN", "A02"},
+               {std::nullopt, "1", "P003", "G1C", "LEN", "A02"},
+               {"3", "2", "P004", "G2A", "FIS", "LAB1"},
+               {"3", "1", "P005", "G2B", "QUI", "LAB2"},
+               {"2", "2", "P006", "G3A", "HIS", "A03"},
+               {"8", "1", "P007", "G3B", "ING", "A04"},
+               {"5", "1", "P0008", "G4A", "EFI", "GIM"},
+               {"1", "2", "P009", "G4B", "MUS", "A"},
+               {"7", "9", "P\r\n1", "G5A", "TEC", "A05"},
+               {"1", "1", std::nullopt, std::nullopt, "MAT", std::nullopt}});
+}
+
+// Digit days from a 7 in column 9; HORA a floating column holding 2.00 reads
+// as "2"; the header code is cut to its 8 columns.
+void NumericCase(ExportFixture& f) {
+  f.WriteAsignat({SiceHeader("SICE_ASIGNAT.TXT", "12345678ABC"), "9"});
+  f.WriteSesionesWithDay('7');
+  f.MakeTramos({{"1", "1", "0101"}, {"3", "2", "0302"}, {"3", "1", "0301"}});
+  f.MakeSoluc({{"3", "2.00", "P001", "G1A", "MAT", "A01"},
+               {"1", "1", "P002", "G1B", "LEN", "A02"},
+               {"6", "4", "P003", "G2A", "FIS", "A03"}},
+              FieldKind::kWhole, FieldKind::kFloat);
+}
+
+// No lesson and no header line in the subjects file.
+void EmptyCase(ExportFixture& f) {
+  f.WriteAsignat({"1   MAT Matematicas"});
+  f.WriteSesionesWithDay('L');
+  f.MakeTramos({{"L", "1", "0001"}});
+  f.MakeSoluc({});
+}
+
+INSTANTIATE_TEST_SUITE_P(Export, GoldenTest,
+                         ::testing::Values(GoldenCase{"letters", LettersCase},
+                                           GoldenCase{"numeric", NumericCase},
+                                           GoldenCase{"empty", EmptyCase}),
+                         [](const auto& info) { return info.param.name; });
+
+struct DayCase {
+  std::string secondLine;
+  std::string dia;
+  char expectedDay;
+};
+
+class DayFormTest : public ::testing::TestWithParam<DayCase> {};
+
+TEST_P(DayFormTest, SetsColumnSix) {
+  ExportFixture f;
+  f.MakeValidInputs();
+  f.WriteSesiones({SiceHeader("SICE_SESIONES.TXT", ""), GetParam().secondLine});
+  f.MakeSoluc({{GetParam().dia, "1", "P001", "G1A", "MAT", "A01"}});
+  f.Run();
+  std::vector<std::string> lines = f.OutputLines();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[1][5], GetParam().expectedDay);
+}
+
+INSTANTIATE_TEST_SUITE_P(Export, DayFormTest,
+                         ::testing::Values(DayCase{"1   0001L08000855", "3", 'X'},
+                                           DayCase{"1   0001708000855", "3", '3'},
+                                           DayCase{"1   0001108000855", "3", '3'},
+                                           DayCase{"1   0001808000855", "3", 'X'},
+                                           DayCase{"1   0001008000855", "1", 'L'},
+                                           DayCase{"1   0001 08000855", "7", 'D'},
+                                           DayCase{"1   0001", "3", 'X'},
+                                           DayCase{"", "6", 'S'},
+                                           DayCase{"1   0001L08000855", "8", '8'}));
+
+struct HeaderCodeCase {
+  std::vector<std::string> asignat;
+  std::string expected;  // columns 52-59 of header and trailer
+};
+
+class HeaderCodeTest : public ::testing::TestWithParam<HeaderCodeCase> {};
+
+TEST_P(HeaderCodeTest, FillsColumns52To59) {
+  ExportFixture f;
+  f.MakeValidInputs();
+  f.WriteAsignat(GetParam().asignat);
+  f.Run();
+  std::vector<std::string> lines = f.OutputLines();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0].substr(51, 8), GetParam().expected);
+  EXPECT_EQ(lines[0].substr(59), "091220260859");
+  EXPECT_EQ(lines[2].substr(51, 8), GetParam().expected);
+  EXPECT_EQ(lines[2].substr(59), "0912202609001");
+}
+
+const std::string kPad = std::string(50, ' ');
+
+INSTANTIATE_TEST_SUITE_P(
+    Export, HeaderCodeTest,
+    ::testing::Values(HeaderCodeCase{{"0" + kPad + "12345678ABC"}, "12345678"},
+                      HeaderCodeCase{{"1   MAT", "9" + kPad + "TRAILER1"}, "        "},
+                      HeaderCodeCase{{}, "        "},
+                      HeaderCodeCase{{"0" + kPad + "1234"}, "1234    "},
+                      HeaderCodeCase{{"0"}, "        "},
+                      HeaderCodeCase{{" 0" + kPad + "NOTME123", "0" + kPad + "FIRST123",
+                                      "0" + kPad + "SECOND12"},
+                                     "FIRST123"},
+                      HeaderCodeCase{{"0" + kPad + " AB  CD "}, " AB  CD "}));
+
+TEST(Export, CountsTwoHundredFiftyLessonsFromColumn72) {
+  ExportFixture f;
+  f.MakeValidInputs();
+  std::vector<Lesson> lessons;
+  for (int i = 0; i < 250; ++i) lessons.push_back({"1", "1", "P001", "G1A", "MAT", "A01"});
+  lessons.push_back({"0", "1", "P001", "G1A", "MAT", "A01"});
+  f.MakeSoluc(lessons);
+  f.Run();
+  std::vector<std::string> lines = f.OutputLines();
+  ASSERT_EQ(lines.size(), 252u);
+  EXPECT_EQ(lines.back().substr(71), "250");
+  for (size_t i = 1; i + 1 < lines.size(); ++i) ASSERT_EQ(lines[i], "10001LP001G1A LEC MAT A01 ");
+}
+
+TEST(Export, ReportsDoneAndClosesWhenEmbedded) {
+  for (bool embedded : {false, true}) {
+    SCOPED_TRACE(embedded ? "embedded" : "stand-alone");
+    ExportFixture f;
+    f.MakeValidInputs();
+    f.state.NumParametros = embedded ? 2 : 0;
+    f.state.EstadoTransformacion = -1;
+    f.Run();
+    EXPECT_EQ(f.state.EstadoTransformacion, 1);
+    EXPECT_EQ(f.state.RutaSice, fs::Join(f.sice, ""));
+    std::vector<std::string> expected = {"hourglass:on", "hourglass:off",
+                                         "message:Proceso finalizado"};
+    if (embedded) expected.push_back("close");
+    EXPECT_EQ(f.window.events, expected);
+  }
+}
+
+TEST(Export, MissingFolderIsReportedAndOnlyEmbeddedSetsZero) {
+  for (bool embedded : {false, true}) {
+    SCOPED_TRACE(embedded ? "embedded" : "stand-alone");
+    ExportFixture f;
+    f.MakeValidInputs();
+    f.window.folder = fs::Join(f.sice, "gone");
+    f.state.NumParametros = embedded ? 2 : 0;
+    f.state.EstadoTransformacion = -1;
+    f.Run();
+    EXPECT_EQ(f.state.EstadoTransformacion, embedded ? 0 : -1);
+    std::vector<std::string> expected = {"message:No existe la carpeta"};
+    if (embedded) expected.push_back("close");
+    EXPECT_EQ(f.window.events, expected);
+    EXPECT_FALSE(Exists(fs::Join(f.window.folder, "SICE_HORARIO.TXT")));
+  }
+}
+
+TEST(Export, ReleasesEveryTableWhenDone) {
+  ExportFixture f;
+  f.MakeValidInputs();
+  FaultyFileSystem counting;
+  {
+    fs::ScopedFileSystem scope(counting);
+    f.Run();
+  }
+  EXPECT_EQ(counting.OpenHandles(), 0);
+  for (const char* name : {"SOLUC", "GRUPOST", "PROFT", "AULAT", "ASIGNOMT", "DIASHORAST"}) {
+    Table table;
+    table.SetFolder(f.otemp);
+    table.SetTableName(name);
+    table.SetTableType(TableType::kDBase);
+    table.SetExclusive(true);
+    EXPECT_NO_THROW(table.Open()) << name;
+  }
+}
+
+TEST(Export, ReplacesThePreviousFileWhateverItsLetterCase) {
+  ExportFixture f;
+  f.MakeValidInputs();
+  WriteFile(f.SiceFile("sice_horario.txt"), "previous\r\n");
+  f.Run();
+  int found = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(f.sice)) {
+    std::string name = entry.path().filename().string();
+    if (text::EqualIgnoringAsciiCase(name, "SICE_HORARIO.TXT")) {
+      ++found;
+      EXPECT_NE(ReadFile(entry.path().string()), "previous\r\n");
+    }
+    EXPECT_EQ(name.find("tmp"), std::string::npos) << name;
+  }
+  EXPECT_EQ(found, 1);
+}
+
+// A field the walk never needs is not asked for: DIA 0 everywhere leaves
+// HORA and the rest unread, a lesson matching no slot leaves CODDIHO unread.
+TEST(Export, FieldsAreOnlyNeededWhereTheyAreRead) {
+  {
+    ExportFixture f;
+    f.MakeValidInputs();
+    MakeTable(f.otemp, "SOLUC.DBF", {{"DIA", FieldKind::kWhole, 2}}, {{"0"}, {std::nullopt}});
+    f.Run();
+    EXPECT_EQ(f.OutputLines().size(), 2u);
+  }
+  {
+    ExportFixture f;
+    f.MakeValidInputs();
+    MakeTable(f.otemp, "DIASHORAST.DBF", {{"DIA", FieldKind::kText, 20}, {"HORA", FieldKind::kText, 8}},
+              {{"M", "1"}});
+    f.Run();
+    std::vector<std::string> lines = f.OutputLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1], "1    LP001G1A LEC MAT A01 ");
+  }
+  {
+    ExportFixture f;
+    f.MakeValidInputs();
+    // No records: nothing is looked up, not even DIA.
+    MakeTable(f.otemp, "DIASHORAST.DBF", {{"OTRO", FieldKind::kText, 4}}, {});
+    f.Run();
+    EXPECT_EQ(f.OutputLines()[1], "1    LP001G1A LEC MAT A01 ");
+  }
+}
+
+}  // namespace
+}  // namespace tos::test
