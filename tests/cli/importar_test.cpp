@@ -1,0 +1,210 @@
+// "transorvalentsice-cli importar", run as its own process: exit statuses,
+// messages, and the whole road from the SICE sample folder and back.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "data/files.h"
+#include "data/sice_text.h"
+#include "data/table.h"
+#include "support/temp_dir.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace tos::test {
+namespace {
+
+// The converter, from TOS_CLI (set by ctest). Under Wine the Linux path is
+// reached through drive Z:.
+std::string CliPath() {
+  const char* env = std::getenv("TOS_CLI");
+  std::string path = env ? env : "";
+#ifdef _WIN32
+  if (!path.empty() && path[0] == '/') {
+    for (char& c : path) {
+      if (c == '/') c = '\\';
+    }
+    path = "Z:" + path;
+  }
+#endif
+  return path;
+}
+
+struct CliResult {
+  int status = -1;
+  std::string messages;  // stderr, without CRs
+};
+
+std::string Quote(const std::string& arg) {
+#ifdef _WIN32
+  return "\"" + arg + "\"";
+#else
+  std::string quoted = "'";
+  for (char c : arg) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+#endif
+}
+
+CliResult RunCli(const TempDir& temp, const std::vector<std::string>& args) {
+  CliResult result;
+  std::string cli = CliPath();
+  if (cli.empty()) {
+    ADD_FAILURE() << "TOS_CLI does not name the converter";
+    return result;
+  }
+  std::string err = temp.File("stderr.txt");
+  std::string command = Quote(cli);
+  for (const std::string& arg : args) command += " " + Quote(arg);
+  command += " 2>" + Quote(err) + " >" + Quote(temp.File("stdout.txt"));
+#ifdef _WIN32
+  // cmd.exe drops the outer pair of quotes of a command that starts with one.
+  command = "\"" + command + "\"";
+  result.status = std::system(command.c_str());
+#else
+  int raw = std::system(command.c_str());
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+#endif
+  if (Exists(err)) {
+    for (char c : ReadFile(err)) {
+      if (c != '\r') result.messages += c;
+    }
+  }
+  return result;
+}
+
+std::string Header(const std::string& selfName, const std::string& code) {
+  std::string line = "0";
+  AnadirCampo(line, selfName, 50);
+  return line + code;
+}
+
+void MakeTable(const std::string& folder, const std::string& name,
+               const std::vector<FieldDef>& fields,
+               const std::vector<std::vector<std::string>>& rows) {
+  auto table = RecrearTabla(folder, name, fields);
+  for (const auto& row : rows) {
+    table->Append();
+    for (size_t i = 0; i < row.size(); ++i) {
+      if (fields[i].kind == FieldKind::kText) {
+        table->FieldAt(static_cast<int>(i)).SetAsString(row[i]);
+      } else {
+        table->FieldAt(static_cast<int>(i)).SetAsFloat(std::stod(row[i]));
+      }
+    }
+    table->Post();
+  }
+}
+
+// A SICE folder and working folder with one lesson of everything.
+struct Folders {
+  Folders() {
+    GuardarLineas({Header("SICE_ASIGNAT.TXT", "CODIGO01")}, fs::Join(sice, "sice_asignat.txt"));
+    GuardarLineas({Header("SICE_SESIONES.TXT", ""), "1   0001L08000855"},
+                  fs::Join(sice, "sice_sesiones.txt"));
+    MakeTable(otemp, "SOLUC.DBF",
+              {{"DIA", FieldKind::kWhole, 0},
+               {"HORA", FieldKind::kWhole, 0},
+               {"PROF", FieldKind::kText, 4},
+               {"CODGRUPO", FieldKind::kText, 4},
+               {"ASIG", FieldKind::kText, 4},
+               {"AULA", FieldKind::kText, 4}},
+              {{"1", "1", "P001", "G1A", "MAT", "A01"}});
+    MakeTable(otemp, "DIASHORAST.DBF",
+              {{"CODDIHO", FieldKind::kText, 10},
+               {"DIA", FieldKind::kText, 20},
+               {"HORA", FieldKind::kText, 8}},
+              {{"0001", "L", "1"}});
+    for (const char* name : {"GRUPOST.DBF", "PROFT.DBF", "AULAT.DBF", "ASIGNOMT.DBF"})
+      MakeTable(otemp, name, {{"CODIGO", FieldKind::kText, 4}}, {});
+  }
+  TempDir temp;
+  std::string sice = temp.MakeDir("sice");
+  std::string otemp = temp.MakeDir("otemp");
+  std::string Output() const { return fs::Join(sice, "SICE_HORARIO.TXT"); }
+};
+
+TEST(CliImportar, WritesTheTimetableAndSaysSo) {
+  Folders f;
+  CliResult r = RunCli(f.temp, {"importar", f.sice, "--otemp", f.otemp});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.messages, "Proceso finalizado\n");
+  std::vector<std::string> lines = CargarLineas(f.Output());
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[1], "10001LP001G1A LEC MAT A01 ");
+  EXPECT_EQ(lines[2].substr(51, 8), "CODIGO01");
+  EXPECT_EQ(lines[2].substr(71), "1");
+}
+
+TEST(CliImportar, ExitStatuses) {
+  struct Case {
+    std::string name;
+    std::function<std::vector<std::string>(Folders&)> args;
+    int status;
+    std::string messages;  // "" when only the status matters
+  };
+  const std::vector<Case> cases = {
+      {"missing folder",
+       [](Folders& f) {
+         return std::vector<std::string>{"importar", fs::Join(f.sice, "no"), "--otemp", f.otemp};
+       },
+       1, "No existe la carpeta\n"},
+      {"sessions file of one line",
+       [](Folders& f) {
+         GuardarLineas({"1   0001L08000855"}, fs::Join(f.sice, "sice_sesiones.txt"));
+         return std::vector<std::string>{"importar", f.sice, "--otemp", f.otemp};
+       },
+       2, "List index out of bounds (1)\n"},
+      {"a field missing, with the error box's full stop",
+       [](Folders& f) {
+         MakeTable(f.otemp, "SOLUC.DBF", {{"HORA", FieldKind::kWhole, 0}}, {{"1"}});
+         return std::vector<std::string>{"importar", f.sice, "--otemp=" + f.otemp};
+       },
+       2, "wwTableSoluc: No se encuentra el campo 'DIA'.\n"},
+      {"a table missing",
+       [](Folders& f) {
+         std::remove(fs::Join(f.otemp, "ASIGNOMT.DBF").c_str());
+         return std::vector<std::string>{"importar", f.sice, "--otemp", f.otemp};
+       },
+       2, ""},
+      {"no folder", [](Folders&) { return std::vector<std::string>{"importar"}; }, 64, ""},
+      {"two folders",
+       [](Folders& f) { return std::vector<std::string>{"importar", f.sice, f.sice}; }, 64, ""},
+      {"unknown option",
+       [](Folders& f) { return std::vector<std::string>{"importar", f.sice, "--rapido"}; }, 64,
+       ""},
+      {"--otemp without its folder",
+       [](Folders& f) { return std::vector<std::string>{"importar", f.sice, "--otemp"}; }, 64,
+       ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Folders f;
+    std::vector<std::string> args = c.args(f);
+    CliResult r = RunCli(f.temp, args);
+    EXPECT_EQ(r.status, c.status);
+    if (!c.messages.empty()) {
+      EXPECT_EQ(r.messages, c.messages);
+    }
+    if (c.status == 64) {
+      EXPECT_NE(r.messages.find("uso: transorvalentsice-cli importar"), std::string::npos)
+          << r.messages;
+    }
+    EXPECT_FALSE(Exists(f.Output()));
+  }
+}
+
+}  // namespace
+}  // namespace tos::test
