@@ -1,0 +1,56 @@
+// Groups (class units): sice_grupo.txt -> GRUPOST, every data line a record,
+// read back by the assignments import.
+#include "data/sice_text.h"
+#include "data/table.h"
+#include "import/imports.h"
+
+namespace tos {
+
+void TransformarGrupos(ImportContext& context) {
+  const std::string path = context.SicePath("sice_grupo.txt");
+  if (!ExisteArchivo(path)) {
+    context.MissingFile("No existe archivo de grupos (SICE_GRUPO.TXT)");
+    return;
+  }
+  LectorLineas input;
+  input.Open(path);
+  std::unique_ptr<Table> table = RecrearTabla(context.otemp, "GRUPOST",
+                                              {{"ABREV", FieldKind::kText, 4},
+                                               {"TURNO", FieldKind::kText, 1},
+                                               {"NIVEL", FieldKind::kText, 5},
+                                               {"CURSO", FieldKind::kText, 3},
+                                               {"GRUPO", FieldKind::kText, 2},
+                                               {"UNIDAD", FieldKind::kText, 10}});
+  Field abrev = table->FieldByName("ABREV");
+  Field turno = table->FieldByName("TURNO");
+  Field nivel = table->FieldByName("NIVEL");
+  Field curso = table->FieldByName("CURSO");
+  Field grupo = table->FieldByName("GRUPO");
+  Field unidad = table->FieldByName("UNIDAD");
+
+  std::string line;
+  while (!input.AtEnd()) {
+    input.ReadLine(line);
+    // SICE names this file SICE_GRUPO.TXT but its self-name line carries an
+    // S; a line naming SICE_GRUPO.TXT is data.
+    if (!EsLineaDeDatos(line, "SICE_GRUPOS.TXT")) continue;
+    std::string unit = CortarCampo(line, 2, 10);
+    std::string level = CortarCampo(line, 16, 3);
+    // The unit is trimmed, so its last character (the group letter, "A" of
+    // "1ESO A") is never a blank.
+    std::string letter = unit.empty() ? std::string() : unit.substr(unit.size() - 1);
+    if (level.empty()) level = "NIV";
+    table->Append();
+    abrev.SetAsString(CortarCampo(line, 12, 4));
+    turno.SetAsString(CortarCampo(line, 35, 3));
+    nivel.SetAsString(level);
+    curso.SetAsString(CortarCampo(line, 22, 3));
+    grupo.SetAsString(letter);
+    unidad.SetAsString(unit);
+    table->Post();
+  }
+  table->Close();
+  input.Close();
+}
+
+}  // namespace tos

@@ -1,0 +1,124 @@
+// Time slots: sice_sesiones.txt -> DIASHORAST, each slot with its day as
+// SICE writes it and a slot number: the place of its start time among the
+// distinct start times of the whole file. The export reads it back to find
+// SICE's slot code for a day and slot number.
+//
+// The lines are read and checked first and the table written once; when a
+// time does not convert, the slots before that line are written as they
+// stand after the first pass (HORA still the start time, DIHO empty).
+#include <algorithm>
+
+#include "data/error.h"
+#include "data/sice_text.h"
+#include "data/table.h"
+#include "data/text.h"
+#include "import/imports.h"
+#include "import/slot_time.h"
+
+namespace tos {
+
+namespace {
+
+struct Tramo {
+  std::string codigo;  // CODDIHO
+  std::string dia;     // one character or none
+  std::string desde;   // HORADESDE, as in the file
+  std::string hasta;   // HORAHASTA
+  int64_t minutos = 0;
+  uint32_t hora = 0;   // slot number, 0 until numbered
+};
+
+int32_t ConvertTime(const std::string& value) {
+  std::optional<int32_t> number = LeerEnteroDecimal(value);
+  if (!number) throw Error(Format("'%s' no es un valor entero válido", text::Cp1252ToUtf8(value)));
+  return *number;
+}
+
+}  // namespace
+
+void TransformarSesiones(ImportContext& context) {
+  const std::string path = context.SicePath("sice_sesiones.txt");
+  if (!ExisteArchivo(path)) {
+    context.MissingFile("No existe archivo de grupos (SICE_SESIONES.TXT)");
+    return;
+  }
+  std::vector<Tramo> tramos;
+  {
+    std::vector<std::string> lines = CargarLineas(path);
+    tramos.reserve(lines.size());
+    std::unique_ptr<Table> table = RecrearTabla(context.otemp, "DIASHORAST",
+                                                {{"DIHO", FieldKind::kText, 10},
+                                                 {"CODDIHO", FieldKind::kText, 10},
+                                                 {"DIA", FieldKind::kText, 20},
+                                                 {"TEXTODIA", FieldKind::kText, 20},
+                                                 {"HORA", FieldKind::kText, 8},
+                                                 {"HORADESDE", FieldKind::kText, 8},
+                                                 {"HORAHASTA", FieldKind::kText, 8},
+                                                 {"MINUTOS", FieldKind::kText, 8}});
+    Field diho = table->FieldByName("DIHO");
+    Field coddiho = table->FieldByName("CODDIHO");
+    Field dia = table->FieldByName("DIA");
+    Field hora = table->FieldByName("HORA");
+    Field desde = table->FieldByName("HORADESDE");
+    Field hasta = table->FieldByName("HORAHASTA");
+    Field minutos = table->FieldByName("MINUTOS");
+    auto write = [&] {
+      for (const Tramo& t : tramos) {
+        table->Append();
+        if (t.hora != 0) {
+          std::string number = std::to_string(t.hora);
+          diho.SetAsString(t.dia + number);
+          hora.SetAsString(number);
+        } else {
+          hora.SetAsString(t.desde);
+        }
+        dia.SetAsString(t.dia);
+        coddiho.SetAsString(t.codigo);
+        desde.SetAsString(t.desde);
+        hasta.SetAsString(t.hasta);
+        minutos.SetAsString(std::to_string(t.minutos));
+        table->Post();
+      }
+    };
+
+    try {
+      for (const std::string& line : lines) {
+        if (!EsLineaDeDatos(line, "SICE_SESIONES.TXT")) continue;
+        Tramo t;
+        t.codigo = CortarCampo(line, 5, 4);
+        t.dia = CortarCampo(line, 9, 1);
+        t.desde = CortarCampo(line, 10, 4);
+        t.hasta = CortarCampo(line, 14, 4);
+        // The end time first: it is the one a failure names when both are bad.
+        int32_t end = ConvertTime(t.hasta);
+        int32_t start = ConvertTime(t.desde);
+        t.minutos = MinutosDeTramo(start, end);
+        tramos.push_back(std::move(t));
+      }
+    } catch (...) {
+      try {
+        write();
+      } catch (...) {
+      }
+      throw;
+    }
+    lines = {};
+
+    // Start times are equal and ordered as text with letter case ignored
+    // (so "1000" comes before "900"); every one converted, so only signs
+    // and digits occur and plain byte order is that order.
+    std::vector<std::string> starts;
+    starts.reserve(tramos.size());
+    for (const Tramo& t : tramos) starts.push_back(text::AsciiLower(t.desde));
+    std::sort(starts.begin(), starts.end());
+    starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+    for (Tramo& t : tramos) {
+      auto at = std::lower_bound(starts.begin(), starts.end(), text::AsciiLower(t.desde));
+      t.hora = static_cast<uint32_t>(at - starts.begin()) + 1;
+    }
+    write();
+    table->Close();
+  }
+}
+
+}  // namespace tos
