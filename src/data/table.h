@@ -54,6 +54,10 @@ class Field {
   // Only while appending or editing.
   void SetAsString(std::string_view value);
   void SetAsFloat(double value);
+  // Text fields take the decimal digits; floating-point fields the value.
+  void SetAsInteger(int32_t value);
+  // Makes the field blank, as if never written.
+  void Clear();
   // Whether the field is blank (never written).
   bool IsNull() const;
 

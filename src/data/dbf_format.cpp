@@ -1,0 +1,144 @@
+#include "data/dbf_format.h"
+
+#include "data/error.h"
+
+namespace tos::dbf {
+
+namespace {
+
+[[noreturn]] void Damaged(const std::string& path, const std::string& reason) {
+  throw Error("La tabla " + path + " está dañada: " + reason);
+}
+
+std::string Hex2(unsigned v) {
+  const char* digits = "0123456789ABCDEF";
+  return std::string("0x") + digits[(v >> 4) & 15] + digits[v & 15];
+}
+
+}  // namespace
+
+FieldKind KindOf(char type, int decimals) {
+  if (type == 'F' || (type == 'N' && decimals > 0)) return FieldKind::kFloat;
+  if (type == 'N') return FieldKind::kWhole;
+  return FieldKind::kText;
+}
+
+uint32_t DeclaredHeaderLength(const char* prefix, uint64_t fileSize, const std::string& path) {
+  if (fileSize < kPrefixSize) Damaged(path, "es demasiado corta para ser una tabla dBase");
+  unsigned version = static_cast<unsigned char>(prefix[0]);
+  // dBase II and dBase 7 lay their descriptors out differently.
+  if (version == 0x02 || (version & 0x07) == 0x04 || version == 0x00)
+    Damaged(path, "no es una tabla dBase III ni IV (versión " + Hex2(version) + ")");
+  uint32_t headerLength = ReadU16(prefix + 8);
+  if (headerLength < kPrefixSize + 1)
+    Damaged(path, "la longitud de la cabecera (" + std::to_string(headerLength) +
+                      ") no es válida");
+  if (headerLength > fileSize)
+    Damaged(path, "la cabecera (" + std::to_string(headerLength) +
+                      " bytes) es más larga que el archivo (" + std::to_string(fileSize) +
+                      " bytes)");
+  return headerLength;
+}
+
+Header ParseHeader(const std::string& bytes, uint64_t fileSize, const std::string& path) {
+  Header h;
+  h.headerLength = DeclaredHeaderLength(bytes.data(), fileSize, path);
+  if (bytes.size() < h.headerLength) Damaged(path, "la cabecera está incompleta");
+  h.version = static_cast<uint8_t>(bytes[0]);
+  h.recordCount = ReadU32(bytes.data() + 4);
+  h.recordLength = ReadU16(bytes.data() + 10);
+  h.languageId = static_cast<uint8_t>(bytes[29]);
+  if (h.recordLength == 0) Damaged(path, "la longitud de registro es 0");
+
+  // Descriptors run until the terminator; some writers pad the header after
+  // it, and a few leave the terminator out when the header ends there.
+  std::vector<unsigned> rawWidths, rawDecimals;
+  size_t at = kPrefixSize;
+  while (at < h.headerLength && bytes[at] != kTerminator) {
+    if (at + kDescriptorSize > h.headerLength)
+      Damaged(path, "la descripción de un campo sale de la cabecera");
+    const char* d = bytes.data() + at;
+    std::string name;
+    for (int i = 0; i < 11 && d[i] != '\0'; ++i) name += d[i];
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    if (name.empty())
+      Damaged(path, "el campo " + std::to_string(h.fields.size() + 1) + " no tiene nombre");
+    FieldInfo f;
+    f.name = name;
+    f.type = d[11];
+    rawWidths.push_back(static_cast<unsigned char>(d[16]));
+    rawDecimals.push_back(static_cast<unsigned char>(d[17]));
+    h.fields.push_back(f);
+    at += kDescriptorSize;
+  }
+
+  // Clipper and FoxPro keep the high byte of a wide text field's width in
+  // its decimals byte; the record length tells which reading is meant.
+  auto sum = [&](bool wideText) {
+    uint64_t total = 1;
+    for (size_t i = 0; i < h.fields.size(); ++i) {
+      unsigned w = rawWidths[i];
+      if (wideText && h.fields[i].type == 'C') w += rawDecimals[i] << 8;
+      total += w;
+    }
+    return total;
+  };
+  bool wideText = false;
+  if (sum(false) != h.recordLength && sum(true) == h.recordLength) wideText = true;
+  if (sum(wideText) != h.recordLength)
+    Damaged(path, "la longitud de registro (" + std::to_string(h.recordLength) +
+                      ") no es la suma de las longitudes de los campos (" +
+                      std::to_string(sum(false)) + ")");
+  uint32_t offset = 1;
+  for (size_t i = 0; i < h.fields.size(); ++i) {
+    FieldInfo& f = h.fields[i];
+    bool wide = wideText && f.type == 'C';
+    f.width = static_cast<int>(rawWidths[i] + (wide ? rawDecimals[i] << 8 : 0));
+    f.decimals = wide ? 0 : static_cast<int>(rawDecimals[i]);
+    f.kind = KindOf(f.type, f.decimals);
+    if (f.width == 0) Damaged(path, "el campo " + f.name + " tiene longitud 0");
+    h.offsets.push_back(offset);
+    offset += static_cast<uint32_t>(f.width);
+  }
+
+  uint64_t room = (fileSize - h.headerLength) / h.recordLength;
+  if (h.recordCount > room)
+    Damaged(path, "la cabecera declara " + std::to_string(h.recordCount) +
+                      " registros, pero el archivo solo contiene " + std::to_string(room));
+  return h;
+}
+
+void StampHeader(char* seven, const LocalTime& date, uint32_t count) {
+  int year = date.year - 1900;
+  seven[0] = static_cast<char>(year < 0 ? 0 : (year > 255 ? 255 : year));
+  seven[1] = static_cast<char>(date.month);
+  seven[2] = static_cast<char>(date.day);
+  WriteU32(seven + 3, count);
+}
+
+std::string BuildHeader(const std::vector<FieldInfo>& fields, const LocalTime& date) {
+  uint32_t headerLength = static_cast<uint32_t>(kPrefixSize + kDescriptorSize * fields.size() + 1);
+  uint32_t recordLength = 1;
+  for (const FieldInfo& f : fields) recordLength += static_cast<uint32_t>(f.width);
+  std::string h(headerLength, '\0');
+  h[0] = static_cast<char>(kVersion);
+  StampHeader(&h[1], date, 0);
+  WriteU16(&h[8], headerLength);
+  WriteU16(&h[10], recordLength);
+  h[29] = static_cast<char>(kLanguageAnsi1252);
+  uint32_t offset = 1;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    char* d = &h[kPrefixSize + kDescriptorSize * i];
+    const FieldInfo& f = fields[i];
+    for (size_t c = 0; c < f.name.size() && c < kMaxNameLength; ++c) d[c] = f.name[c];
+    d[11] = f.type;
+    WriteU32(d + 12, offset);
+    d[16] = static_cast<char>(f.width);
+    d[17] = static_cast<char>(f.decimals);
+    offset += static_cast<uint32_t>(f.width);
+  }
+  h[headerLength - 1] = kTerminator;
+  return h;
+}
+
+}  // namespace tos::dbf

@@ -1,0 +1,248 @@
+#include "data/number.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <system_error>
+
+#include "data/error.h"
+#include "data/text.h"
+
+namespace tos {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Parses "[-]digits[.digits][e[+-]digits]" already checked for form.
+std::optional<double> ParseChecked(const std::string& s) {
+  double value = 0;
+  const char* first = s.data();
+  const char* last = s.data() + s.size();
+  auto [end, ec] = std::from_chars(first, last, value, std::chars_format::general);
+  if (end != last) return std::nullopt;
+  if (ec == std::errc::result_out_of_range) {
+    // Too small underflows to zero; too large has no value.
+    bool tiny = false;
+    size_t e = s.find_first_of("eE");
+    if (e != std::string::npos && e + 1 < s.size() && s[e + 1] == '-') tiny = true;
+    if (!tiny) return std::nullopt;
+    return s[0] == '-' ? -0.0 : 0.0;
+  }
+  if (ec != std::errc()) return std::nullopt;
+  if (!std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+// Checks the form "[sign]digits[point digits][e[sign]digits]" and rewrites it
+// for from_chars: "." as point, no "+" in front, "0" in front of a lone point.
+std::optional<std::string> Normalise(std::string_view t, char point, char otherPoint) {
+  std::string out;
+  size_t i = 0;
+  if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+    if (t[i] == '-') out += '-';
+    ++i;
+  }
+  bool digits = false;
+  bool seenPoint = false;
+  for (; i < t.size(); ++i) {
+    char c = t[i];
+    if (IsDigit(c)) {
+      out += c;
+      digits = true;
+    } else if ((c == point || (otherPoint && c == otherPoint)) && !seenPoint) {
+      if (!digits) out += '0';
+      out += '.';
+      seenPoint = true;
+    } else {
+      break;
+    }
+  }
+  if (!digits) return std::nullopt;
+  if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+    out += 'e';
+    ++i;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) out += t[i++];
+    bool expDigits = false;
+    for (; i < t.size() && IsDigit(t[i]); ++i) {
+      out += t[i];
+      expDigits = true;
+    }
+    if (!expDigits) return std::nullopt;
+  }
+  if (i != t.size()) return std::nullopt;
+  if (out.back() == '.') out += '0';
+  return out;
+}
+
+std::string_view TrimBlanks(std::string_view t) {
+  while (!t.empty() && (t.front() == ' ' || t.front() == '\0')) t.remove_prefix(1);
+  while (!t.empty() && (t.back() == ' ' || t.back() == '\0')) t.remove_suffix(1);
+  return t;
+}
+
+// Shortest decimal form that reads back as value (printf's %g style).
+std::string Shortest(double value) {
+  char buffer[64];
+  auto r = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, r.ptr);
+}
+
+std::string Fixed(double value, int decimals) {
+  char buffer[400];
+  auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  if (r.ec != std::errc()) return std::string();
+  return std::string(buffer, r.ptr);
+}
+
+bool ReadsBackAs(const std::string& s, double value) {
+  std::optional<double> back = ParseChecked(s);
+  return back && *back == value;
+}
+
+}  // namespace
+
+std::optional<int32_t> ParseWholeNumber(std::string_view t) {
+  size_t i = 0;
+  while (i < t.size() && t[i] == ' ') ++i;
+  bool negative = false;
+  if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+    negative = t[i] == '-';
+    ++i;
+  }
+  int base = 10;
+  if (i < t.size() && t[i] == '$') {
+    base = 16;
+    ++i;
+  } else if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
+    base = 16;
+    i += 2;
+  }
+  if (i >= t.size()) return std::nullopt;
+  const int64_t limit = negative ? int64_t{1} << 31 : (int64_t{1} << 31) - 1;
+  int64_t magnitude = 0;
+  for (; i < t.size(); ++i) {
+    int d = base == 16 ? HexValue(t[i]) : (IsDigit(t[i]) ? t[i] - '0' : -1);
+    if (d < 0) return std::nullopt;
+    magnitude = magnitude * base + d;
+    if (magnitude > limit) return std::nullopt;
+  }
+  return static_cast<int32_t>(negative ? -magnitude : magnitude);
+}
+
+int32_t TextToWhole(std::string_view t) {
+  std::optional<int32_t> value = ParseWholeNumber(t);
+  if (!value) throw Error(Format("'%s' no es un valor entero válido", text::Cp1252ToUtf8(t)));
+  return *value;
+}
+
+std::optional<double> ParseDecimalNumber(std::string_view t, char separator) {
+  t = TrimBlanks(t);
+  std::optional<std::string> s = Normalise(t, '.', separator == '.' ? 0 : separator);
+  if (!s) return std::nullopt;
+  return ParseChecked(*s);
+}
+
+double TextToFloat(std::string_view t, char separator) {
+  std::optional<double> value = ParseDecimalNumber(t, separator);
+  if (!value)
+    throw Error(Format("'%s' no es un valor punto flotante válido", text::Cp1252ToUtf8(t)));
+  return *value;
+}
+
+std::string FloatToText(double value, char separator) {
+  if (std::isnan(value)) return "NAN";
+  if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+  if (value == 0) return "0";
+  // 15 significant digits, rounded from the exact binary value.
+  char buffer[64];
+  auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
+  std::string_view sci(buffer, static_cast<size_t>(r.ptr - buffer));
+  bool negative = sci.front() == '-';
+  if (negative) sci.remove_prefix(1);
+  size_t ePos = sci.find('e');
+  std::string digits;
+  for (char c : sci.substr(0, ePos))
+    if (IsDigit(c)) digits += c;
+  int exponent = std::atoi(std::string(sci.substr(ePos + 1)).c_str());
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+
+  std::string out = negative ? "-" : "";
+  if (exponent >= 15 || exponent < -5) {
+    out += digits[0];
+    if (digits.size() > 1) {
+      out += separator;
+      out.append(digits, 1, std::string::npos);
+    }
+    out += 'E';
+    if (exponent < 0) out += '-';
+    out += std::to_string(exponent < 0 ? -exponent : exponent);
+  } else if (exponent >= 0) {
+    size_t intDigits = static_cast<size_t>(exponent) + 1;
+    if (digits.size() <= intDigits) {
+      out += digits;
+      out.append(intDigits - digits.size(), '0');
+    } else {
+      out.append(digits, 0, intDigits);
+      out += separator;
+      out.append(digits, intDigits, std::string::npos);
+    }
+  } else {
+    out += '0';
+    out += separator;
+    out.append(static_cast<size_t>(-exponent - 1), '0');
+    out += digits;
+  }
+  return out;
+}
+
+std::optional<int32_t> RoundHalfEven(double value) {
+  if (!std::isfinite(value)) return std::nullopt;
+  double rounded = std::floor(value);
+  double diff = value - rounded;
+  if (diff > 0.5 || (diff == 0.5 && std::fmod(rounded, 2.0) != 0)) rounded += 1;
+  if (rounded < -2147483648.0 || rounded > 2147483647.0) return std::nullopt;
+  return static_cast<int32_t>(rounded);
+}
+
+StoredNumber ParseStoredNumber(std::string_view stored) {
+  std::string_view t = TrimBlanks(stored);
+  if (t.empty() || t.find_first_not_of('*') == std::string_view::npos) return {};
+  std::optional<std::string> s = Normalise(t, '.', ',');
+  if (!s) return {StoredNumber::kInvalid, 0};
+  std::optional<double> value = ParseChecked(*s);
+  if (!value) return {StoredNumber::kInvalid, 0};
+  return {StoredNumber::kValue, *value};
+}
+
+std::optional<std::string> FormatStoredNumber(double value, int width, int decimals) {
+  if (!std::isfinite(value) || width <= 0) return std::nullopt;
+  if (value == 0) value = 0;  // no "-0"
+  std::string text;
+  std::string fixed = Fixed(value, decimals);
+  if (!fixed.empty() && static_cast<int>(fixed.size()) <= width && ReadsBackAs(fixed, value)) {
+    text = fixed;
+  } else {
+    // The shortest form reads back by construction; prefer it without an
+    // exponent when that fits, as every reader takes that form.
+    std::string shortest = Shortest(value);
+    if (shortest.find('e') != std::string::npos) {
+      std::string plain = Fixed(value, 0);
+      if (!plain.empty() && plain.size() <= shortest.size() + 4 &&
+          static_cast<int>(plain.size()) <= width && ReadsBackAs(plain, value))
+        shortest = plain;
+    }
+    if (static_cast<int>(shortest.size()) > width) return std::nullopt;
+    text = shortest;
+  }
+  return std::string(static_cast<size_t>(width) - text.size(), ' ') + text;
+}
+
+}  // namespace tos
