@@ -1,0 +1,29 @@
+// UTF-8 inside the program, UTF-16 at the Win32 boundary.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "data/text.h"
+
+namespace tos::win {
+
+inline std::wstring Wide(const std::string& utf8) {
+  std::u16string w = text::Utf8ToUtf16(utf8);
+  return std::wstring(w.begin(), w.end());
+}
+
+inline std::string Narrow(const std::wstring& wide) {
+  return text::Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
+}
+
+inline std::string WindowText(HWND hwnd) {
+  int length = GetWindowTextLengthW(hwnd);
+  std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+  int got = GetWindowTextW(hwnd, buffer.data(), length + 1);
+  buffer.resize(static_cast<size_t>(got > 0 ? got : 0));
+  return Narrow(buffer);
+}
+
+}  // namespace tos::win
