@@ -1,5 +1,7 @@
 // "importar": the Orvalent-to-SICE timetable export without a window.
+#include <cstdio>
 #include <exception>
+#include <optional>
 
 #include "app/error_box.h"
 #include "app/program_state.h"
@@ -18,13 +20,26 @@ int RunImportar(const std::vector<std::string>& args);
 const Command& ImportarCommand() {
   static const Command command{
       "importar", "importar CARPETA [--otemp DIR]",
-      "  Escribe SICE_HORARIO.TXT en la carpeta de SICE CARPETA con el horario de la tabla\n"
-      "  SOLUC y los tramos de DIASHORAST, que lee de C:\\OTEMP (o de DIR con --otemp).\n",
+      "  De Orvalent a SICE: escribe SICE_HORARIO.TXT en la carpeta de SICE CARPETA con\n"
+      "  el horario de la tabla SOLUC y los tramos de DIASHORAST de la carpeta de trabajo\n"
+      "  de Orvalent, que abre en exclusiva junto con GRUPOST, PROFT, AULAT y ASIGNOMT.\n"
+      "  De CARPETA lee el código de cabecera (sice_asignat.txt) y la forma de los días\n"
+      "  (sice_sesiones.txt). --otemp DIR elige la carpeta de trabajo; sin él es\n"
+      "  C:\\OTEMP (en Linux, la unidad C: de Wine: $WINEPREFIX/drive_c/OTEMP). Los\n"
+      "  avisos salen por la salida de errores. Estado de salida: 0 hecho; 1 faltaba la\n"
+      "  carpeta; 2 un error detuvo el proceso (el SICE_HORARIO.TXT anterior queda igual).\n",
       RunImportar};
   return command;
 }
 
 int RunImportar(const std::vector<std::string>& args) {
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h") {
+      std::printf("uso: transorvalentsice-cli %s\n%s", ImportarCommand().usage.c_str(),
+                  ImportarCommand().help.c_str());
+      return kExitDone;
+    }
+  }
   std::string problem;
   std::optional<FolderArgs> parsed = ParseFolderArgs(args, problem);
   if (!parsed) return UsageError(ImportarCommand(), problem);

@@ -96,6 +96,7 @@ INSTANTIATE_TEST_SUITE_P(Export, GoldenTest,
                          [](const auto& info) { return info.param.name; });
 
 struct DayCase {
+  std::string name;
   std::string secondLine;
   std::string dia;
   char expectedDay;
@@ -115,17 +116,19 @@ TEST_P(DayFormTest, SetsColumnSix) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Export, DayFormTest,
-                         ::testing::Values(DayCase{"1   0001L08000855", "3", 'X'},
-                                           DayCase{"1   0001708000855", "3", '3'},
-                                           DayCase{"1   0001108000855", "3", '3'},
-                                           DayCase{"1   0001808000855", "3", 'X'},
-                                           DayCase{"1   0001008000855", "1", 'L'},
-                                           DayCase{"1   0001 08000855", "7", 'D'},
-                                           DayCase{"1   0001", "3", 'X'},
-                                           DayCase{"", "6", 'S'},
-                                           DayCase{"1   0001L08000855", "8", '8'}));
+                         ::testing::Values(DayCase{"LetterL", "1   0001L08000855", "3", 'X'},
+                                           DayCase{"Digit7", "1   0001708000855", "3", '3'},
+                                           DayCase{"Digit1", "1   0001108000855", "3", '3'},
+                                           DayCase{"Digit8", "1   0001808000855", "3", 'X'},
+                                           DayCase{"Digit0", "1   0001008000855", "1", 'L'},
+                                           DayCase{"Blank", "1   0001 08000855", "7", 'D'},
+                                           DayCase{"ShortLine", "1   0001", "3", 'X'},
+                                           DayCase{"EmptyLine", "", "6", 'S'},
+                                           DayCase{"DayEightKept", "1   0001L08000855", "8", '8'}),
+                         [](const auto& info) { return info.param.name; });
 
 struct HeaderCodeCase {
+  std::string name;
   std::vector<std::string> asignat;
   std::string expected;  // columns 52-59 of header and trailer
 };
@@ -149,15 +152,16 @@ const std::string kPad = std::string(50, ' ');
 
 INSTANTIATE_TEST_SUITE_P(
     Export, HeaderCodeTest,
-    ::testing::Values(HeaderCodeCase{{"0" + kPad + "12345678ABC"}, "12345678"},
-                      HeaderCodeCase{{"1   MAT", "9" + kPad + "TRAILER1"}, "        "},
-                      HeaderCodeCase{{}, "        "},
-                      HeaderCodeCase{{"0" + kPad + "1234"}, "1234    "},
-                      HeaderCodeCase{{"0"}, "        "},
-                      HeaderCodeCase{{" 0" + kPad + "NOTME123", "0" + kPad + "FIRST123",
+    ::testing::Values(HeaderCodeCase{"CutToEight", {"0" + kPad + "12345678ABC"}, "12345678"},
+                      HeaderCodeCase{"NoHeaderLine", {"1   MAT", "9" + kPad + "TRAILER1"}, "        "},
+                      HeaderCodeCase{"EmptyFile", {}, "        "},
+                      HeaderCodeCase{"ShortHeaderLine", {"0" + kPad + "1234"}, "1234    "},
+                      HeaderCodeCase{"HeaderWithoutCode", {"0"}, "        "},
+                      HeaderCodeCase{"FirstHeaderWins", {" 0" + kPad + "NOTME123", "0" + kPad + "FIRST123",
                                       "0" + kPad + "SECOND12"},
                                      "FIRST123"},
-                      HeaderCodeCase{{"0" + kPad + " AB  CD "}, " AB  CD "}));
+                      HeaderCodeCase{"TakenAsItStands", {"0" + kPad + " AB  CD "}, " AB  CD "}),
+    [](const auto& info) { return info.param.name; });
 
 TEST(Export, CountsTwoHundredFiftyLessonsFromColumn72) {
   ExportFixture f;
