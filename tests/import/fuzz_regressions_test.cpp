@@ -17,7 +17,8 @@ TEST(FuzzRegressions, IndexKeyTakesAnEmptyTextWithoutStorage) {
   EXPECT_TRUE(a.Add("MAT"));
   EXPECT_TRUE(b.Add(""));
   EXPECT_TRUE(b.Add("MAT"));
-  EXPECT_TRUE(a == b);
+  FlatIndex index;
+  EXPECT_EQ(index.Add(a), index.Add(b));
 }
 
 class AssignmentsRegressions : public ImportTest {};
