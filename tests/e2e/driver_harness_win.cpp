@@ -151,9 +151,11 @@ BOOL CALLBACK CollectButtons(HWND child, LPARAM param) {
   if (ClassOf(child) == "Button" && IsWindowVisible(child)) box->buttons.push_back(Text(child));
   if (ClassOf(child) == "Static" && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
       IsWindowVisible(child)) {
-    RECT r;
-    GetWindowRect(child, &r);
-    if (r.right > r.left) box->icon = true;
+    // Wine keeps the icon control in every box; only the error box fills it.
+    DWORD_PTR icon = 0;
+    if (SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &icon) && icon) {
+      box->icon = true;
+    }
   }
   return TRUE;
 }

@@ -96,6 +96,7 @@ void CheckStandAloneFrame(const Window& w) {
 
 // Runs the command-line converter, its messages into a file; the lines.
 std::vector<std::string> Cli(const std::wstring& arguments) {
+  CreateDirectoryW(WorkFile(L"otemp-cli").c_str(), nullptr);
   std::wstring errors = WorkFile(L"cli-messages.txt");
   RunConsole(L"\"" + paths.cli + L"\" " + arguments, errors);
   std::vector<std::string> lines;
