@@ -1,6 +1,7 @@
 // Subjects: sice_asignat.txt -> ASIGNOMT, the first line of each code kept.
 #include "data/sice_text.h"
 #include "data/table.h"
+#include "import/data_lines.h"
 #include "import/imports.h"
 #include "import/seen_codes.h"
 
@@ -27,7 +28,7 @@ void TransformarAsignaturas(ImportContext& context) {
   std::string line;
   while (!input.AtEnd()) {
     input.ReadLine(line);
-    if (!EsLineaDeDatos(line, "SICE_ASIGNAT.TXT")) continue;
+    if (!EsLineaDeDatosRapida(line, "SICE_ASIGNAT.TXT")) continue;
     std::string code = CortarCampo(line, 2, 4);
     // The first line of a code wins whatever the later ones hold.
     if (!vistos.Add(code)) continue;

@@ -14,6 +14,7 @@
 #include "data/error.h"
 #include "data/sice_text.h"
 #include "data/table.h"
+#include "import/data_lines.h"
 #include "import/flat_index.h"
 #include "import/hours.h"
 #include "import/imports.h"
@@ -28,7 +29,7 @@ class ShortText {
   ShortText() = default;
   explicit ShortText(std::string_view s) {
     size_ = static_cast<uint8_t>(std::min(s.size(), sizeof bytes_));
-    std::memcpy(bytes_, s.data(), size_);
+    if (size_ > 0) std::memcpy(bytes_, s.data(), size_);
   }
   std::string_view View() const { return {bytes_, size_}; }
 
@@ -45,10 +46,12 @@ std::string_view Stored(std::string_view value, size_t width) {
   return value;
 }
 
+constexpr uint32_t kNoGroup = UINT32_MAX;
+
 struct Asignacion {
   ShortText casig;  // as ASIGT holds them
   ShortText cgrup;
-  uint32_t group = FlatIndex::kNone;  // in Grupos, once the groups pass found it
+  uint32_t group = kNoGroup;  // in grupos, once the groups pass found it
   double horas = 0;                   // 0: never set
 };
 
@@ -88,7 +91,7 @@ class Asigt {
       table_.Append();
       casig_.SetAsString(a.casig.View());
       cgrup_.SetAsString(a.cgrup.View());
-      if (a.group != FlatIndex::kNone) {
+      if (a.group != kNoGroup) {
         const GrupoAsignado& g = grupos[a.group];
         turno_.SetAsString(g.turno.View());
         nivel_.SetAsString(g.nivel.View());
@@ -112,7 +115,7 @@ void ReadAssignments(LectorLineas& input, std::vector<Asignacion>& asignaciones)
   std::string line;
   while (!input.AtEnd()) {
     input.ReadLine(line);
-    if (!EsLineaDeDatos(line, "SICE_ASIGNATGRUPO.TXT")) continue;
+    if (!EsLineaDeDatosRapida(line, "SICE_ASIGNATGRUPO.TXT")) continue;
     Asignacion a;
     a.casig = ShortText(Stored(CortarCampo(line, 16, 4), 4));
     a.cgrup = ShortText(Stored(CortarCampo(line, 12, 4), 4));
@@ -132,70 +135,102 @@ void GroupsPass(const std::string& otemp, std::vector<Asignacion>& asignaciones,
   grupost.SetReadOnly(true);
   grupost.Open();
   if (asignaciones.empty()) return;
-
-  FlatIndex wanted(asignaciones.size() / 4);
-  for (const Asignacion& a : asignaciones) wanted.Add(GroupKey(a.cgrup.View()));
-  std::vector<uint32_t> found(wanted.Size(), FlatIndex::kNone);
-
   grupost.First();
   if (grupost.Eof()) return;
+
   Field abrev = grupost.FieldByName("ABREV");
-  // Looked up at the first match, as a table without these fields only
-  // fails when one of its groups is used.
-  std::optional<Field> turno, nivel, curso, grupo;
+  // A table without one of these fails only when one of its groups is used,
+  // naming the first one missing.
+  static const char* const kCopied[] = {"TURNO", "NIVEL", "CURSO", "GRUPO"};
+  const char* missing = nullptr;
+  int columns[4];
+  for (int i = 0; i < 4; ++i) {
+    columns[i] = grupost.FindField(kCopied[i]);
+    if (columns[i] < 0 && !missing) missing = kCopied[i];
+  }
+  FlatIndex<> index(grupost.RecordCount());
   std::string text;
   for (; !grupost.Eof(); grupost.Next()) {
     text = abrev.AsString();
+    // Longer codes never equal a CGRUP, which ASIGT holds in 4 characters.
     if (text.size() > 4) continue;
-    uint32_t at = wanted.Get(GroupKey(text));
-    if (at == FlatIndex::kNone || found[at] != FlatIndex::kNone) continue;
-    if (!turno) {
-      turno = grupost.FieldByName("TURNO");
-      nivel = grupost.FieldByName("NIVEL");
-      curso = grupost.FieldByName("CURSO");
-      grupo = grupost.FieldByName("GRUPO");
+    if (index.Add(GroupKey(text)) != grupos.size()) continue;
+    GrupoAsignado g;
+    if (!missing) {
+      g = {ShortText(Stored(grupost.FieldAt(columns[0]).AsString(), 1)),
+           ShortText(Stored(grupost.FieldAt(columns[1]).AsString(), 5)),
+           ShortText(Stored(grupost.FieldAt(columns[2]).AsString(), 3)),
+           ShortText(Stored(grupost.FieldAt(columns[3]).AsString(), 2))};
     }
-    found[at] = static_cast<uint32_t>(grupos.size());
-    grupos.push_back({ShortText(Stored(turno->AsString(), 1)),
-                      ShortText(Stored(nivel->AsString(), 5)),
-                      ShortText(Stored(curso->AsString(), 3)),
-                      ShortText(Stored(grupo->AsString(), 2))});
+    grupos.push_back(g);
+  }
+  for (Asignacion& a : asignaciones) {
+    uint32_t at = index.Get(GroupKey(a.cgrup.View()));
+    if (at == FlatIndex<>::kNone) continue;
+    if (missing) grupost.FieldByName(missing);  // raises the field's error
+    a.group = at;
   }
   grupost.Close();
-  for (Asignacion& a : asignaciones) a.group = found[wanted.Get(GroupKey(a.cgrup.View()))];
 }
+
+// Lookups run this far ahead of their use, so that the memory of a
+// million-key index is being fetched while earlier records are handled.
+constexpr size_t kLookAhead = 16;
 
 // Each assignment's hours from the first data line of its subject, level
 // and course. A failing hours text stops the pass at that record.
 void HoursPass(const std::string& path, std::vector<Asignacion>& asignaciones,
                const std::vector<GrupoAsignado>& grupos) {
-  FlatIndex index;
-  std::vector<ShortText> hoursTexts;
+  FlatIndex<ShortText> index;
   {
     std::vector<std::string> lines = CargarLineas(path);
-    index = FlatIndex(lines.size());
-    for (const std::string& line : lines) {
-      if (!EsLineaDeDatos(line, "SICE_ASIGNATCURSO.TXT")) continue;
-      IndexKey key;
-      if (!HoursKey(CortarCampo(line, 24, 4), CortarCampo(line, 2, 3), CortarCampo(line, 8, 3),
-                    key)) {
-        continue;
+    index = FlatIndex<ShortText>(lines.size());
+    IndexKey keys[kLookAhead];
+    ShortText texts[kLookAhead];
+    for (size_t begin = 0; begin < lines.size(); begin += kLookAhead) {
+      size_t count = 0;
+      for (size_t i = begin; i < std::min(lines.size(), begin + kLookAhead); ++i) {
+        const std::string& line = lines[i];
+        if (!EsLineaDeDatosRapida(line, "SICE_ASIGNATCURSO.TXT")) continue;
+        IndexKey key;
+        if (!HoursKey(CortarCampo(line, 24, 4), CortarCampo(line, 2, 3), CortarCampo(line, 8, 3),
+                      key)) {
+          continue;
+        }
+        index.Prefetch(key);
+        keys[count] = key;
+        texts[count++] = ShortText(CortarCampo(line, 28, 6));
       }
-      if (index.Add(key) == hoursTexts.size()) {
-        hoursTexts.emplace_back(CortarCampo(line, 28, 6));
-      }
+      // In file order: the first line of a key keeps its hours.
+      for (size_t i = 0; i < count; ++i) index.Add(keys[i], texts[i]);
     }
   }
-  for (Asignacion& a : asignaciones) {
+
+  auto keyOf = [&](const Asignacion& a, IndexKey& key) {
     std::string_view nivel, curso;
-    if (a.group != FlatIndex::kNone) {
+    if (a.group != kNoGroup) {
       nivel = grupos[a.group].nivel.View();
       curso = grupos[a.group].curso.View();
     }
-    IndexKey key;
-    if (!HoursKey(a.casig.View(), nivel, curso, key)) continue;
-    uint32_t at = index.Get(key);
-    if (at != FlatIndex::kNone) a.horas = HorasDeTexto(hoursTexts[at].View());
+    return HoursKey(a.casig.View(), nivel, curso, key);
+  };
+  IndexKey ring[kLookAhead];
+  bool usable[kLookAhead];
+  const size_t n = asignaciones.size();
+  for (size_t i = 0; i < std::min(n, kLookAhead); ++i) {
+    usable[i] = keyOf(asignaciones[i], ring[i]);
+    if (usable[i]) index.Prefetch(ring[i]);
+  }
+  for (size_t i = 0; i < n; ++i) {
+    size_t r = i % kLookAhead;
+    IndexKey key = ring[r];
+    bool keyUsable = usable[r];
+    if (i + kLookAhead < n) {
+      usable[r] = keyOf(asignaciones[i + kLookAhead], ring[r]);
+      if (usable[r]) index.Prefetch(ring[r]);
+    }
+    if (!keyUsable) continue;
+    if (const ShortText* hours = index.Find(key)) asignaciones[i].horas = HorasDeTexto(hours->View());
   }
 }
 

@@ -1,6 +1,7 @@
 // Rooms: sice_aulas.txt -> AULAT, every data line a record.
 #include "data/sice_text.h"
 #include "data/table.h"
+#include "import/data_lines.h"
 #include "import/imports.h"
 
 namespace tos {
@@ -25,7 +26,7 @@ void TransformarAulas(ImportContext& context) {
   std::string line;
   while (!input.AtEnd()) {
     input.ReadLine(line);
-    if (!EsLineaDeDatos(line, "SICE_AULAS.TXT")) continue;
+    if (!EsLineaDeDatosRapida(line, "SICE_AULAS.TXT")) continue;
     table->Append();
     abrev.SetAsString(CortarCampo(line, 12, 4));
     nombre.SetAsString(CortarCampo(line, 86, 100));

@@ -2,6 +2,7 @@
 // read back by the assignments import.
 #include "data/sice_text.h"
 #include "data/table.h"
+#include "import/data_lines.h"
 #include "import/imports.h"
 
 namespace tos {
@@ -33,7 +34,7 @@ void TransformarGrupos(ImportContext& context) {
     input.ReadLine(line);
     // SICE names this file SICE_GRUPO.TXT but its self-name line carries an
     // S; a line naming SICE_GRUPO.TXT is data.
-    if (!EsLineaDeDatos(line, "SICE_GRUPOS.TXT")) continue;
+    if (!EsLineaDeDatosRapida(line, "SICE_GRUPOS.TXT")) continue;
     std::string unit = CortarCampo(line, 2, 10);
     std::string level = CortarCampo(line, 16, 3);
     // The unit is trimmed, so its last character (the group letter, "A" of

@@ -1,6 +1,7 @@
 // Teachers: sice_prof.txt -> PROFT, the first line of each abbreviation kept.
 #include "data/sice_text.h"
 #include "data/table.h"
+#include "import/data_lines.h"
 #include "import/imports.h"
 #include "import/seen_codes.h"
 
@@ -30,7 +31,7 @@ void TransformarProfesores(ImportContext& context) {
   std::string line;
   while (!input.AtEnd()) {
     input.ReadLine(line);
-    if (!EsLineaDeDatos(line, "SICE_PROF.TXT")) continue;
+    if (!EsLineaDeDatosRapida(line, "SICE_PROF.TXT")) continue;
     std::string code = CortarCampo(line, 2, 4);
     if (!vistos.Add(code)) continue;
     table->Append();

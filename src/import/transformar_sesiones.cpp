@@ -12,6 +12,7 @@
 #include "data/sice_text.h"
 #include "data/table.h"
 #include "data/text.h"
+#include "import/data_lines.h"
 #include "import/imports.h"
 #include "import/slot_time.h"
 
@@ -83,7 +84,7 @@ void TransformarSesiones(ImportContext& context) {
 
     try {
       for (const std::string& line : lines) {
-        if (!EsLineaDeDatos(line, "SICE_SESIONES.TXT")) continue;
+        if (!EsLineaDeDatosRapida(line, "SICE_SESIONES.TXT")) continue;
         Tramo t;
         t.codigo = CortarCampo(line, 5, 4);
         t.dia = CortarCampo(line, 9, 1);
