@@ -125,4 +125,31 @@ class FlatIndex {
   size_t size_ = 0;
 };
 
+// Lookups run this far ahead of their use, so that the memory of a large
+// index is being fetched while earlier items are handled.
+constexpr size_t kLookAhead = 16;
+
+// For every item i in [0, n) whose key keyOf(i, key) gives, use(i, key),
+// in order, each key's slot prefetched kLookAhead items before.
+template <typename Index, typename KeyOf, typename Use>
+void LookUpInOrder(size_t n, const Index& index, KeyOf keyOf, Use use) {
+  IndexKey ring[kLookAhead];
+  bool usable[kLookAhead];
+  for (size_t i = 0; i < n && i < kLookAhead; ++i) {
+    usable[i] = keyOf(i, ring[i]);
+    if (usable[i]) index.Prefetch(ring[i]);
+  }
+  for (size_t i = 0; i < n; ++i) {
+    size_t r = i % kLookAhead;
+    IndexKey key = ring[r];
+    bool keyUsable = usable[r];
+    if (i + kLookAhead < n) {
+      ring[r] = IndexKey();
+      usable[r] = keyOf(i + kLookAhead, ring[r]);
+      if (usable[r]) index.Prefetch(ring[r]);
+    }
+    if (keyUsable) use(i, key);
+  }
+}
+
 }  // namespace tos

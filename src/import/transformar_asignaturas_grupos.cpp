@@ -164,18 +164,17 @@ void GroupsPass(const std::string& otemp, std::vector<Asignacion>& asignaciones,
     }
     grupos.push_back(g);
   }
-  for (Asignacion& a : asignaciones) {
-    uint32_t at = index.Get(GroupKey(a.cgrup.View()));
-    if (at == FlatIndex<>::kNone) continue;
-    if (missing) grupost.FieldByName(missing);  // raises the field's error
-    a.group = at;
-  }
+  LookUpInOrder(
+      asignaciones.size(), index,
+      [&](size_t i, IndexKey& key) { return key.Add(asignaciones[i].cgrup.View()); },
+      [&](size_t i, const IndexKey& key) {
+        uint32_t at = index.Get(key);
+        if (at == FlatIndex<>::kNone) return;
+        if (missing) grupost.FieldByName(missing);  // raises the field's error
+        asignaciones[i].group = at;
+      });
   grupost.Close();
 }
-
-// Lookups run this far ahead of their use, so that the memory of a
-// million-key index is being fetched while earlier records are handled.
-constexpr size_t kLookAhead = 16;
 
 // Each assignment's hours from the first data line of its subject, level
 // and course. A failing hours text stops the pass at that record.
@@ -206,32 +205,22 @@ void HoursPass(const std::string& path, std::vector<Asignacion>& asignaciones,
     }
   }
 
-  auto keyOf = [&](const Asignacion& a, IndexKey& key) {
-    std::string_view nivel, curso;
-    if (a.group != kNoGroup) {
-      nivel = grupos[a.group].nivel.View();
-      curso = grupos[a.group].curso.View();
-    }
-    return HoursKey(a.casig.View(), nivel, curso, key);
-  };
-  IndexKey ring[kLookAhead];
-  bool usable[kLookAhead];
-  const size_t n = asignaciones.size();
-  for (size_t i = 0; i < std::min(n, kLookAhead); ++i) {
-    usable[i] = keyOf(asignaciones[i], ring[i]);
-    if (usable[i]) index.Prefetch(ring[i]);
-  }
-  for (size_t i = 0; i < n; ++i) {
-    size_t r = i % kLookAhead;
-    IndexKey key = ring[r];
-    bool keyUsable = usable[r];
-    if (i + kLookAhead < n) {
-      usable[r] = keyOf(asignaciones[i + kLookAhead], ring[r]);
-      if (usable[r]) index.Prefetch(ring[r]);
-    }
-    if (!keyUsable) continue;
-    if (const ShortText* hours = index.Find(key)) asignaciones[i].horas = HorasDeTexto(hours->View());
-  }
+  LookUpInOrder(
+      asignaciones.size(), index,
+      [&](size_t i, IndexKey& key) {
+        const Asignacion& a = asignaciones[i];
+        std::string_view nivel, curso;
+        if (a.group != kNoGroup) {
+          nivel = grupos[a.group].nivel.View();
+          curso = grupos[a.group].curso.View();
+        }
+        return HoursKey(a.casig.View(), nivel, curso, key);
+      },
+      [&](size_t i, const IndexKey& key) {
+        if (const ShortText* hours = index.Find(key)) {
+          asignaciones[i].horas = HorasDeTexto(hours->View());
+        }
+      });
 }
 
 }  // namespace
