@@ -295,8 +295,11 @@ struct Table::Impl {
     uint64_t end = Offset(written);
     char mark = dbf::kEndOfFile;
     Io(IoWhat::kWrite, Me(), [&] {
+      // Shrink first: a half-written batch or another writer's trailing bytes
+      // go, and on a full disk that frees the byte the end mark needs.
+      uint64_t size = file->Size();
+      if (size > end + 1) file->Truncate(end);
       file->WriteAt(end, &mark, 1);
-      if (file->Size() != end + 1) file->Truncate(end + 1);
     });
     WriteStamp();
   }
@@ -614,10 +617,21 @@ void Table::Create() {
   auto file = Io(IoWhat::kCreate, s, [&] {
     return fs::Current().OpenTable(path, fs::TableMode::kWriteExclusive, true);
   });
-  Io(IoWhat::kWrite, s, [&] {
-    file->WriteAt(0, bytes.data(), bytes.size());
-    file->Close();
-  });
+  try {
+    Io(IoWhat::kWrite, s, [&] {
+      file->WriteAt(0, bytes.data(), bytes.size());
+      file->Close();
+    });
+  } catch (...) {
+    // A half-written table would meet Orvalent as a damaged one: none is
+    // better, and the next run creates it.
+    file.reset();
+    try {
+      fs::Current().Remove(path);
+    } catch (const Error&) {
+    }
+    throw;
+  }
   // Another tool's code-page note would override the id we just wrote.
   RemoveIfPresent(WithExtension(path, ".cpg"));
 }

@@ -1,0 +1,142 @@
+// "transorvalentsice-cli ver", run as its own process: the CSV it prints,
+// the field list, and its failures.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "data/dbf_format.h"
+#include "data/table.h"
+#include "support/temp_dir.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace tos::test {
+namespace {
+
+std::string Cli() {
+  const char* env = std::getenv("TOS_CLI");
+  std::string path = env ? env : "";
+#ifdef _WIN32
+  if (!path.empty() && path[0] == '/') {
+    for (char& c : path)
+      if (c == '/') c = '\\';
+    path = "Z:" + path;
+  }
+#endif
+  return path;
+}
+
+struct VerRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+VerRun Ver(const TempDir& temp, const std::vector<std::string>& args) {
+  VerRun r;
+  std::string cli = Cli();
+  if (cli.empty()) {
+    ADD_FAILURE() << "TOS_CLI does not name the converter";
+    return r;
+  }
+  std::string out = temp.File("out.txt"), err = temp.File("err.txt");
+  std::string command = "\"" + cli + "\" ver";
+  for (const std::string& a : args) command += " \"" + a + "\"";
+  command += " >\"" + out + "\" 2>\"" + err + "\"";
+#ifdef _WIN32
+  r.status = std::system(("\"" + command + "\"").c_str());
+#else
+  int raw = std::system(command.c_str());
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+#endif
+  if (Exists(out)) r.out = ReadFile(out);
+  if (Exists(err)) r.err = ReadFile(err);
+  return r;
+}
+
+class VerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto t = RecrearTabla(dir_.Path(), "MUESTRA",
+                          {{"NOMBRE", FieldKind::kText, 12},
+                           {"HORAS", FieldKind::kFloat, 0},
+                           {"DNI", FieldKind::kWhole, 0}});
+    auto add = [&](const std::string& name, double hours, bool withDni) {
+      t->Append();
+      t->FieldByName("NOMBRE").SetAsString(name);
+      t->FieldByName("HORAS").SetAsFloat(hours);
+      if (withDni) t->FieldByName("DNI").SetAsInteger(-7);
+      t->Post();
+    };
+    add("A\xF1o \xBD \x80", 2.5, true);  // Windows-1252 text
+    add("borrado", 1, false);
+    add("a,\"b\"", 1e9, false);
+    add("  izq", -0.5, false);
+    t->Close();
+    // Mark the second record deleted.
+    std::string bytes = ReadFile(Path());
+    uint32_t header = dbf::ReadU16(bytes.data() + 8);
+    uint32_t record = dbf::ReadU16(bytes.data() + 10);
+    bytes[header + record] = '*';
+    WriteFile(Path(), bytes);
+  }
+  std::string Path() const { return dir_.File("MUESTRA.DBF"); }
+  TempDir dir_;
+  TempDir scratch_;
+};
+
+TEST_F(VerTest, PrintsTheTableAsCsv) {
+  VerRun r = Ver(scratch_, {Path()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out,
+            "NOMBRE,HORAS,DNI\n"
+            "A\xC3\xB1o \xC2\xBD \xE2\x82\xAC,2.5,-7\n"
+            "\"a,\"\"b\"\"\",1000000000,\n"
+            "  izq,-0.5,\n");
+}
+
+TEST_F(VerTest, PrintsTheFieldList) {
+  VerRun r = Ver(scratch_, {"--campos", Path()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "NOMBRE,texto,12,0\nHORAS,flotante,20,4\nDNI,entero,11,0\n");
+}
+
+TEST_F(VerTest, ReadsATableOthersHoldSharedAndLeavesItAsItWas) {
+  std::string before = ReadFile(Path());
+  Table holder;
+  holder.SetFolder(dir_.Path());
+  holder.SetTableName("MUESTRA");
+  holder.Open();  // shared, read and write, like the import
+  VerRun r = Ver(scratch_, {Path()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  holder.Close();
+  EXPECT_EQ(ReadFile(Path()), before);
+}
+
+TEST_F(VerTest, FailuresGoToStderrWithStatusTwo) {
+  VerRun missing = Ver(scratch_, {dir_.File("NADA.DBF")});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_NE(missing.err.find("No se encuentra la tabla"), std::string::npos) << missing.err;
+
+  Table holder;
+  holder.SetFolder(dir_.Path());
+  holder.SetTableName("MUESTRA");
+  holder.SetExclusive(true);
+  holder.Open();
+  VerRun held = Ver(scratch_, {Path()});
+  EXPECT_EQ(held.status, 2);
+  EXPECT_EQ(held.out, "");
+  EXPECT_NE(held.err.find("está en uso por otro programa"), std::string::npos) << held.err;
+
+  EXPECT_EQ(Ver(scratch_, {}).status, 64);
+  EXPECT_EQ(Ver(scratch_, {"--nada", Path()}).status, 64);
+}
+
+}  // namespace
+}  // namespace tos::test
