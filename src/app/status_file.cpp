@@ -1,8 +1,10 @@
 #include "app/status_file.h"
 
+#include <memory>
 #include <string_view>
 #include <vector>
 
+#include "data/error.h"
 #include "data/files.h"
 #include "data/text.h"
 
@@ -93,6 +95,37 @@ std::string SetIniValue(const std::string& content, const std::string& section,
   std::string out;
   for (const std::string& l : lines) out += l;
   return out;
+}
+
+void EditStatusFile(const std::string& path, int32_t value) {
+  fs::FileSystem& files = fs::Current();
+  const std::string beside = path + ".nuevo";
+  bool wroteBeside = false;
+  try {
+    std::string content;
+    if (files.FindFile(path)) {
+      std::unique_ptr<fs::ReadStream> in = files.OpenRead(path);
+      char buffer[4096];
+      for (size_t n; (n = in->Read(buffer, sizeof buffer)) > 0;) content.append(buffer, n);
+    }
+    std::string updated = SetIniValue(content, kStatusSection, kStatusKey, std::to_string(value));
+    {
+      std::unique_ptr<fs::WriteStream> out = files.Create(beside);
+      wroteBeside = true;
+      out->Write(updated.data(), updated.size());
+      out->Close();
+    }
+    files.Rename(beside, path);
+  } catch (const Error&) {
+    if (wroteBeside) {
+      try {
+        files.Remove(beside);
+      } catch (const Error&) {
+        // Left behind; the next write replaces it.
+      }
+    }
+    throw Error(Format("Unable to write to %s", path));
+  }
 }
 
 }  // namespace tos

@@ -22,6 +22,12 @@ std::string StatusFilePath(const std::string& programFolder);
 // "Unable to write to <path>" when the file cannot be written.
 void WriteStatusFile(const std::string& path, int32_t value);
 
+// The same done here: the file read whole, the entry set, the new content
+// written beside it and renamed over it, so that a failed write (a full
+// disk) never leaves Orvalent's other settings cut short. For platforms
+// without a faithful private-profile API.
+void EditStatusFile(const std::string& path, int32_t value);
+
 // The ini edit itself for platforms without a private-profile API: the
 // section and key are found ignoring ASCII letter case, as Windows does,
 // and the line ends the file already uses are kept.
