@@ -583,6 +583,72 @@ void ParentGoneDuringRun() {
   CheckEq(IniValue(), std::string("-1"), "the status the run reached, written at its end");
 }
 
+// The folder list moves on a double click (the process's working folder
+// with it, so the next run reads there); the drive list moves it to a
+// drive's current folder.
+void Folders() {
+  std::wstring sice = SiceCopy(L"sice");
+  Program program(paths, L"", sice);
+  HWND form = FindTop(program.Pid(), L"TMForm", 30000);
+  if (!form) return Check(false, "the window opens");
+  Window w = Locate(form);
+  HWND label2 = w.label(202);
+  RECT r;
+  GetWindowRect(w.list, &r);
+  // The first entry is the drive's root; scroll it into sight first.
+  SendMessageW(w.list, LB_SETTOPINDEX, 0, 0);
+  Pump(300);
+  Check(Request(paths, "doubleclick " + std::to_string(r.left + 40) + " " + std::to_string(r.top + 10)),
+        "double click on the root");
+  Check(WaitFor([&] { return Text(label2) == "Z:\\"; }, 5000), "Label2 shows the root: " + Text(label2));
+  CheckEq(static_cast<int>(SendMessageW(w.list, LB_GETCOUNT, 0, 0)) > 1, true,
+          "the root's subfolders are listed");
+  // A run now reads the root: its messages are the converter's for Z:\.
+  std::vector<std::string> expected = Cli(L"exportar Z:\\ --otemp \"" + WorkFile(L"otemp-cli") + L"\"");
+  Click(w.bExportar);
+  std::vector<Box> boxes = BoxesUntil(program.Pid(), "Proceso finalizado", 30000);
+  CheckEq(Texts(boxes), expected, "the run reads the folder chosen in the list");
+
+  // Drive c: from the drive list, as a user picks it: open it, type c, Enter.
+  RECT d;
+  GetWindowRect(w.drives, &d);
+  Check(Request(paths, "click " + std::to_string(d.left + 20) + " " + std::to_string(d.top + 8)),
+        "open the drive list");
+  // Esc closes the open list (and presses nothing); typing c in the closed
+  // list picks c:.
+  Check(Request(paths, "key Escape"), "close the drive list");
+  Pump(300);
+  Check(Request(paths, "key c"), "pick c:");
+  Check(WaitFor([&] { return Text(label2).rfind("C:\\", 0) == 0; }, 5000),
+        "choosing c: moves the folder list to that drive: " + Text(label2));
+  Box stray = NextBox(program.Pid(), 1000);
+  Check(!stray.hwnd, "no message on the way: " + stray.text);
+  Dismiss(stray);
+  Click(w.bClose);
+  CheckEq(program.WaitExit(15000), 0, "exit code 0");
+}
+
+// F1 asks the help for context 3, "F1 AYUDA" for its contents: both open
+// a help window of the program.
+void HelpKeys() {
+  std::wstring sice = SiceCopy(L"sice");
+  Program program(paths, L"", sice);
+  HWND form = FindTop(program.Pid(), L"TMForm", 30000);
+  if (!form) return Check(false, "the window opens");
+  Window w = Locate(form);
+  RECT r;
+  GetWindowRect(w.list, &r);
+  Check(Request(paths, "click " + std::to_string(r.left + 60) + " " + std::to_string(r.top + 10)),
+        "click in the folder list");
+  Check(Request(paths, "key F1"), "F1");
+  HWND help = FindTop(program.Pid(), L"HH Parent", 15000);
+  Check(help != nullptr, "F1 opens the help window");
+  if (help) PostMessageW(help, WM_CLOSE, 0, 0);
+  Pump(1000);
+  Click(w.bClose);
+  CheckEq(program.WaitExit(15000), 0, "exit code 0");
+}
+
 }  // namespace
 }  // namespace tos::e2e
 
@@ -609,6 +675,8 @@ int wmain(int argc, wchar_t** argv) {
       {L"readonly_ini", ReadOnlyIni},
       {L"parent_gone_idle", ParentGoneIdle},
       {L"parent_gone_during_run", ParentGoneDuringRun},
+      {L"folders", Folders},
+      {L"help_f1", HelpKeys},
   };
   auto found = scenarios.find(scenario);
   if (found == scenarios.end()) {

@@ -22,6 +22,9 @@ work="$TOS_E2E_WORK/$scenario"
 rm -rf "$work"
 mkdir -p "$work"
 cp "$TOS_E2E_PROGRAM" "$work/"
+# The help file beside the program, as installed, once it is built.
+help_file="$(dirname "$TOS_E2E_PROGRAM")/SICE.chm"
+[ -f "$help_file" ] && cp "$help_file" "$work/"
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 
 "$TOS_WINE" "$TOS_E2E_DRIVER" "$scenario" "$(winpath "$work/TransOrvalentSICE.exe")" \
@@ -43,6 +46,11 @@ while kill -0 "$driver" 2>/dev/null; do
         # shellcheck disable=SC2086
         set -- ${request#click }
         xdotool mousemove --sync "$1" "$2" click 1 2>>"$work/x.log" || answer=failed ;;
+      "doubleclick "*)
+        # shellcheck disable=SC2086
+        set -- ${request#doubleclick }
+        xdotool mousemove --sync "$1" "$2" click --repeat 2 --delay 60 1 2>>"$work/x.log" ||
+          answer=failed ;;
       *) answer=unknown ;;
     esac
     echo "$answer" >"$work/answer.tmp"

@@ -206,7 +206,9 @@ bool FolderControls::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (index < 0) return true;
     wchar_t text[MAX_PATH + 8] = {};
     SendMessageW(drives_, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+    // The list shows "c:" as Windows once did; the folder gets "C:".
     std::wstring drive(text, 2);
+    CharUpperW(drive.data());
     // "X:" alone names that drive's current folder.
     wchar_t full[MAX_PATH + 1] = {};
     DWORD got = GetFullPathNameW(drive.c_str(), MAX_PATH + 1, full, nullptr);

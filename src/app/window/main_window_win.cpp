@@ -225,13 +225,16 @@ bool MainWindow::PreTranslate(const MSG& msg) {
   if (msg.message != WM_KEYDOWN || !hwnd_ || gone_) return false;
   if (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE) return false;
   if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
-  if (msg.wParam == VK_ESCAPE) return true;  // no button answers Esc
   HWND focus = GetFocus();
   FocusKind kind = FocusKind::kOther;
   if (focus && IsButton(focus)) {
     kind = FocusKind::kButton;
   } else if (focus == folders_.Drives() && SendMessageW(focus, CB_GETDROPPEDSTATE, 0, 0)) {
     kind = FocusKind::kOpenDropDown;
+  }
+  if (msg.wParam == VK_ESCAPE) {
+    // No button answers Esc; an open drive list still closes with it.
+    return kind != FocusKind::kOpenDropDown;
   }
   switch (EnterTarget(kind, layout_)) {
     case EnterAction::kPressFocused:

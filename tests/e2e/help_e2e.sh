@@ -1,0 +1,89 @@
+#!/bin/sh
+# The program's help end to end under Wine: the program runs from its own
+# folder with SICE.chm beside it, started in a folder of drive C:, where
+# C:\TORVEL\SICE.chm holds a copy as an installation in \TORVEL has it. The
+# driver presses F1 and "F1 AYUDA" and sees the help windows; this script
+# then reads the HTML Help engine's trace for the calls behind them.
+# Skips (77) without a display or where the program's architecture cannot run.
+set -u
+if [ -z "${DISPLAY:-}" ]; then
+  echo "no DISPLAY: skipped (tests/e2e/with-display.sh gives one)"
+  exit 77
+fi
+. "$TOS_SOURCE_DIR/scripts/lib/wine.sh"
+tos_wine_env "$TOS_BUILD_DIR"
+if [ "$TOS_E2E_BITS" = 32 ] && [ "$TOS_WINE32" != 1 ]; then
+  echo "32-bit programs cannot run on this machine: skipped (the windows64 build runs these)"
+  exit 77
+fi
+tos_wine_prefix "$TOS_BUILD_DIR"
+
+work="$TOS_E2E_WORK/help"
+rm -rf "$work"
+mkdir -p "$work/programa"
+cp "$TOS_E2E_PROGRAM" "$TOS_HELP_CHM" "$work/programa/"
+start="$WINEPREFIX/drive_c/tos_help_e2e"
+torvel="$WINEPREFIX/drive_c/TORVEL"
+mkdir -p "$start" "$torvel"
+placed=
+if [ ! -e "$torvel/SICE.chm" ]; then
+  cp "$TOS_HELP_CHM" "$torvel/SICE.chm"
+  placed=1
+fi
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+program="$(winpath "$work/programa")\\TransOrvalentSICE.exe"
+
+# The engine's own trace of every call, from the program (which inherits it).
+WINEDEBUG=-all,trace+htmlhelp "$TOS_WINE" "$TOS_HELP_E2E_DRIVER" "$program" "$(winpath "$work")" \
+  'C:\tos_help_e2e' </dev/null >"$work/driver.log" 2>&1 &
+driver=$!
+while kill -0 "$driver" 2>/dev/null; do
+  if [ -f "$work/request.txt" ]; then
+    request=$(cat "$work/request.txt")
+    rm -f "$work/request.txt"
+    answer=ok
+    case "$request" in
+      "key "*)
+        xdotool key ${request#key } 2>>"$work/x.log" || answer=failed ;;
+      "click "*)
+        # shellcheck disable=SC2086
+        set -- ${request#click }
+        xdotool mousemove --sync "$1" "$2" click 1 2>>"$work/x.log" || answer=failed ;;
+      *) answer=unknown ;;
+    esac
+    echo "$answer" >"$work/answer.tmp"
+    mv "$work/answer.tmp" "$work/answer.txt"
+  fi
+  sleep 0.1
+done
+wait "$driver"
+rc=$?
+[ -n "$placed" ] && rm -f "$torvel/SICE.chm" && rmdir "$torvel" 2>/dev/null
+rmdir "$start" 2>/dev/null
+
+grep -v ':htmlhelp:' "$work/driver.log"
+# The engine calls, as the engine received them: owner, file, command, data.
+grep ':htmlhelp:HtmlHelpW ' "$work/driver.log" |
+  sed -E 's/.*HtmlHelpW \(([^,]*), L?"?([^",]*)"?, command=([A-Z_]+), data=([0-9a-fx]+)\).*/\1 \2 \3 \4/' \
+  >"$work/calls.txt"
+folder=$(winpath "$work/programa")
+{
+  printf '%s %s\\SICE.chm HH_HELP_CONTEXT 3\n' 0000000000000000 "$folder"
+  printf '%s \\TORVEL\\SICE.chm HH_DISPLAY_TOC 0\n' 0000000000000000
+  printf '%s \\TORVEL\\SICE.chm HH_HELP_CONTEXT 3\n' 0000000000000000
+} >"$work/expected.txt"
+echo "engine calls:"
+cat "$work/calls.txt"
+if ! diff -u "$work/expected.txt" "$work/calls.txt"; then
+  echo "FAIL the engine calls are not the expected ones"
+  rc=1
+fi
+# Context 3 of the help file leads to its main page.
+if grep -q ':htmlhelp:NavigateToUrl .*index\.htm' "$work/driver.log"; then
+  echo "ok   context 3 opens index.htm"
+else
+  echo "FAIL context 3 does not open index.htm"
+  grep ':htmlhelp:Navigate' "$work/driver.log"
+  rc=1
+fi
+exit $rc
