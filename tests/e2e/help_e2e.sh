@@ -64,8 +64,8 @@ rmdir "$start" 2>/dev/null
 grep -v ':htmlhelp:' "$work/driver.log"
 # The engine calls, as the engine received them: owner, file, command, data.
 grep ':htmlhelp:HtmlHelpW ' "$work/driver.log" |
-  sed -E 's/.*HtmlHelpW \(([^,]*), L?"?([^",]*)"?, command=([A-Z_]+), data=([0-9a-fx]+)\).*/\1 \2 \3 \4/' \
-  >"$work/calls.txt"
+  sed -E 's/.*HtmlHelpW \(([^,]*), L?"?([^",]*)"?, command=([A-Z_]+), data=([0-9a-fx]+)\).*/\1 \2 \3 \4/' |
+  sed 's/\\\\/\\/g' >"$work/calls.txt"
 folder=$(winpath "$work/programa")
 {
   printf '%s %s\\SICE.chm HH_HELP_CONTEXT 3\n' 0000000000000000 "$folder"
@@ -78,12 +78,19 @@ if ! diff -u "$work/expected.txt" "$work/calls.txt"; then
   echo "FAIL the engine calls are not the expected ones"
   rc=1
 fi
-# Context 3 of the help file leads to its main page.
-if grep -q ':htmlhelp:NavigateToUrl .*index\.htm' "$work/driver.log"; then
-  echo "ok   context 3 opens index.htm"
+# Both F1 presses find context 3 of the help file, which leads to its main
+# page, and the root path names the copy on the current folder's drive.
+if [ "$(grep -c ':htmlhelp:FindContextAlias returning "/index.htm"' "$work/driver.log")" = 2 ]; then
+  echo "ok   context 3 opens /index.htm, both times"
 else
-  echo "FAIL context 3 does not open index.htm"
-  grep ':htmlhelp:Navigate' "$work/driver.log"
+  echo "FAIL context 3 does not open /index.htm each time"
+  grep -E ':htmlhelp:(FindContextAlias|Navigate)' "$work/driver.log"
+  rc=1
+fi
+if grep -q ':htmlhelp:NavigateToChm .*L"C:\\\\TORVEL\\\\SICE.chm"' "$work/driver.log"; then
+  echo "ok   the help button's file is the copy in TORVEL on drive C:, the current folder's"
+else
+  echo "FAIL the help button's file was not the copy in TORVEL on drive C:"
   rc=1
 fi
 exit $rc
