@@ -1,5 +1,7 @@
 #include "data/dbf_format.h"
 
+#include <cstring>
+
 #include "data/error.h"
 
 namespace tos::dbf {
@@ -50,14 +52,21 @@ Header ParseHeader(const std::string& bytes, uint64_t fileSize, const std::strin
   h.languageId = static_cast<uint8_t>(bytes[29]);
   if (h.recordLength == 0) Damaged(path, "la longitud de registro es 0");
 
-  // Descriptors run until the terminator; some writers pad the header after
-  // it, and a few leave the terminator out when the header ends there.
+  // Descriptors run until the terminator, which must lie inside the header
+  // (a header length one short would shift every field by a byte); some
+  // writers pad the header after it.
   std::vector<unsigned> rawWidths, rawDecimals;
   size_t at = kPrefixSize;
   while (at < h.headerLength && bytes[at] != kTerminator) {
-    if (at + kDescriptorSize > h.headerLength)
-      Damaged(path, "la descripción de un campo sale de la cabecera");
+    if (at + kDescriptorSize >= h.headerLength)
+      Damaged(path, "la cabecera no termina donde dice su longitud (" +
+                        std::to_string(h.headerLength) + " bytes)");
     const char* d = bytes.data() + at;
+    // A name has at most 10 letters: the 11th byte ends it (NUL, or a blank
+    // from writers that pad with blanks); what follows a NUL is ignored.
+    if (d[10] != '\0' && d[10] != ' ' && std::memchr(d, '\0', 10) == nullptr)
+      Damaged(path, "el nombre del campo " + std::to_string(h.fields.size() + 1) +
+                        " no termina dentro de su descripción");
     std::string name;
     for (int i = 0; i < 11 && d[i] != '\0'; ++i) name += d[i];
     while (!name.empty() && name.back() == ' ') name.pop_back();

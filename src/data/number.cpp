@@ -14,6 +14,9 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+constexpr double kPowersOfTen[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -222,9 +225,41 @@ StoredNumber ParseStoredNumber(std::string_view stored) {
   return {StoredNumber::kValue, *value};
 }
 
-std::optional<std::string> FormatStoredNumber(double value, int width, int decimals) {
-  if (!std::isfinite(value) || width <= 0) return std::nullopt;
+bool FormatStoredNumber(double value, int width, int decimals, char* out) {
+  if (!std::isfinite(value) || width <= 0 || decimals < 0) return false;
   if (value == 0) value = 0;  // no "-0"
+  char digits[32];
+  size_t size = 0;
+  // The common case, at once: value * 10^decimals is a whole number and the
+  // product is exact, so the fixed form with the column's decimals is value
+  // itself and reads back as it.
+  if (decimals <= 15) {
+    double scale = kPowersOfTen[decimals];
+    double scaled = value * scale;
+    if (std::fabs(scaled) < 9007199254740992.0 && scaled == std::floor(scaled) &&
+        std::fma(value, scale, -scaled) == 0) {
+      int64_t whole = static_cast<int64_t>(scaled);
+      bool negative = whole < 0;
+      uint64_t magnitude = negative ? static_cast<uint64_t>(-whole) : static_cast<uint64_t>(whole);
+      char reversed[24];
+      size_t n = 0;
+      do {
+        reversed[n++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+      } while (magnitude > 0);
+      while (n <= static_cast<size_t>(decimals)) reversed[n++] = '0';  // a leading "0."
+      if (negative) digits[size++] = '-';
+      for (size_t i = n; i-- > 0;) {
+        digits[size++] = reversed[i];
+        if (i == static_cast<size_t>(decimals) && decimals > 0) digits[size++] = '.';
+      }
+      if (static_cast<int>(size) <= width) {
+        std::memset(out, ' ', static_cast<size_t>(width) - size);
+        std::memcpy(out + (width - static_cast<int>(size)), digits, size);
+        return true;
+      }
+    }
+  }
   std::string text;
   std::string fixed = Fixed(value, decimals);
   if (!fixed.empty() && static_cast<int>(fixed.size()) <= width && ReadsBackAs(fixed, value)) {
@@ -239,10 +274,19 @@ std::optional<std::string> FormatStoredNumber(double value, int width, int decim
           static_cast<int>(plain.size()) <= width && ReadsBackAs(plain, value))
         shortest = plain;
     }
-    if (static_cast<int>(shortest.size()) > width) return std::nullopt;
+    if (static_cast<int>(shortest.size()) > width) return false;
     text = shortest;
   }
-  return std::string(static_cast<size_t>(width) - text.size(), ' ') + text;
+  std::memset(out, ' ', static_cast<size_t>(width) - text.size());
+  std::memcpy(out + (static_cast<size_t>(width) - text.size()), text.data(), text.size());
+  return true;
+}
+
+std::optional<std::string> FormatStoredNumber(double value, int width, int decimals) {
+  if (width <= 0) return std::nullopt;
+  std::string out(static_cast<size_t>(width), ' ');
+  if (!FormatStoredNumber(value, width, decimals, out.data())) return std::nullopt;
+  return out;
 }
 
 }  // namespace tos

@@ -55,5 +55,7 @@ StoredNumber ParseStoredNumber(std::string_view stored);
 // as exactly value; otherwise the shortest form that does (more decimals, or
 // an exponent). Nothing when no form that reads back fits the width.
 std::optional<std::string> FormatStoredNumber(double value, int width, int decimals);
+// The same into out[0..width-1]; false, leaving out alone, when nothing fits.
+bool FormatStoredNumber(double value, int width, int decimals, char* out);
 
 }  // namespace tos

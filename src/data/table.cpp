@@ -117,6 +117,16 @@ void RemoveIfPresent(const std::string& path) {
   }
 }
 
+constexpr size_t kKeyLetters = 7;
+
+uint64_t NameKey(std::string_view name) {
+  uint64_t key = name.size() & 0xFF;
+  size_t n = name.size() < kKeyLetters ? name.size() : kKeyLetters;
+  for (size_t i = 0; i < n; ++i)
+    key |= static_cast<uint64_t>(static_cast<unsigned char>(text::AsciiUpper(name[i]))) << (8 * (i + 1));
+  return key;
+}
+
 }  // namespace
 
 struct Table::Impl {
@@ -198,6 +208,14 @@ struct Table::Impl {
     return header.headerLength + static_cast<uint64_t>(index) * header.recordLength;
   }
   std::string Blank() const { return std::string(header.recordLength, ' '); }
+  // The blank record, kept so that starting an append allocates nothing.
+  std::string blank;
+  // Where the last field lookup found its field: callers set fields in
+  // their table's order, so the next lookup usually wants the one after it.
+  mutable size_t lastFound = 0;
+  // Each field's name folded to a number (length and first seven letters,
+  // upper case), so that a lookup compares numbers.
+  std::vector<uint64_t> nameKeys;
 
   // --- Record I/O -------------------------------------------------------
 
@@ -262,17 +280,18 @@ struct Table::Impl {
   // so that the file is whole again after every batch.
   void FlushPending() {
     if (pending.empty()) return;
-    std::string batch;
-    batch.swap(pending);
-    uint32_t n = static_cast<uint32_t>(batch.size() / header.recordLength);
+    uint32_t n = static_cast<uint32_t>(pending.size() / header.recordLength);
     try {
-      batch += dbf::kEndOfFile;
-      Io(IoWhat::kWrite, Me(), [&] { file->WriteAt(Offset(written), batch.data(), batch.size()); });
+      // The end mark goes with the batch; the buffer keeps its room.
+      pending += dbf::kEndOfFile;
+      Io(IoWhat::kWrite, Me(), [&] { file->WriteAt(Offset(written), pending.data(), pending.size()); });
     } catch (...) {
       // The batch is lost; the count stays with the records the file holds.
+      pending.clear();
       count = written;
       throw;
     }
+    pending.clear();
     written += n;
     WriteStamp();
   }
@@ -362,6 +381,9 @@ struct Table::Impl {
     record.clear();
     original.clear();
     savedRecord.clear();
+    blank.clear();
+    lastFound = 0;
+    nameKeys.clear();
     changed = modified = false;
     cache.clear();
     cacheFirst = cacheCount = dirtyFrom = dirtyTo = 0;
@@ -371,7 +393,22 @@ struct Table::Impl {
 
   // --- Fields -----------------------------------------------------------
 
-  const FieldInfo& Info(int index) const { return header.fields.at(static_cast<size_t>(index)); }
+  const FieldInfo& Info(int index) const { return header.fields[static_cast<size_t>(index)]; }
+
+  // The field a Field object stands for, after checking that it may be read
+  // (or written): the table open, the field still one of its own.
+  const FieldInfo& Checked(int index, bool writing) const {
+    if (!file || static_cast<size_t>(index) >= header.fields.size()) [[unlikely]]
+      FailField(index);
+    const FieldInfo& f = header.fields[static_cast<size_t>(index)];
+    if (writing && state != TableState::kAppending && state != TableState::kEditing) [[unlikely]]
+      RequireChanging(f);
+    return f;
+  }
+  [[noreturn]] void FailField(int index) const {
+    RequireOpen();
+    throw Error("La tabla " + path + " no tiene el campo número " + std::to_string(index + 1));
+  }
 
   std::string_view Raw(int index) const {
     return std::string_view(record).substr(header.offsets[static_cast<size_t>(index)],
@@ -407,22 +444,21 @@ struct Table::Impl {
 
   void StoreNumber(int index, double value) {
     const FieldInfo& f = Info(index);
-    std::optional<std::string> stored = FormatStoredNumber(value, f.width, f.decimals);
-    if (!stored)
+    char* at = record.data() + header.offsets[static_cast<size_t>(index)];
+    if (!FormatStoredNumber(value, f.width, f.decimals, at))
       throw Error("El valor " + FloatToText(value) + " no cabe en el campo " + f.name + " (" +
                   std::to_string(f.width) + " caracteres) de la tabla " + path);
-    Store(index, *stored);
+    changed = true;
   }
 };
 
 // --- Field --------------------------------------------------------------------
 
-const FieldInfo& Field::Info() const { return table_->impl_->Info(index_); }
+const FieldInfo& Field::Info() const { return table_->impl_->Checked(index_, false); }
 
 std::string Field::AsString() const {
   Table::Impl& t = *table_->impl_;
-  t.RequireOpen();
-  const FieldInfo& f = t.Info(index_);
+  const FieldInfo& f = t.Checked(index_, false);
   if (f.kind == FieldKind::kText) return t.Text(index_);
   StoredNumber n = t.Number(index_);
   if (n.kind == StoredNumber::kBlank) return "";
@@ -445,8 +481,7 @@ std::string Field::AsString() const {
 
 int32_t Field::AsInteger() const {
   Table::Impl& t = *table_->impl_;
-  t.RequireOpen();
-  const FieldInfo& f = t.Info(index_);
+  const FieldInfo& f = t.Checked(index_, false);
   if (f.kind == FieldKind::kText) return TextToWhole(t.Text(index_));
   StoredNumber n = t.Number(index_);
   if (n.kind == StoredNumber::kBlank) return 0;
@@ -457,8 +492,7 @@ int32_t Field::AsInteger() const {
 
 double Field::AsFloat() const {
   Table::Impl& t = *table_->impl_;
-  t.RequireOpen();
-  const FieldInfo& f = t.Info(index_);
+  const FieldInfo& f = t.Checked(index_, false);
   if (f.kind == FieldKind::kText) return TextToFloat(t.Text(index_), DecimalSeparator());
   StoredNumber n = t.Number(index_);
   return n.kind == StoredNumber::kBlank ? 0 : n.value;
@@ -466,16 +500,14 @@ double Field::AsFloat() const {
 
 bool Field::IsNull() const {
   Table::Impl& t = *table_->impl_;
-  t.RequireOpen();
-  const FieldInfo& f = t.Info(index_);
+  const FieldInfo& f = t.Checked(index_, false);
   if (f.kind == FieldKind::kText) return t.Text(index_).empty();
   return t.Number(index_).kind == StoredNumber::kBlank;
 }
 
 void Field::SetAsString(std::string_view value) {
   Table::Impl& t = *table_->impl_;
-  const FieldInfo& f = t.Info(index_);
-  t.RequireChanging(f);
+  const FieldInfo& f = t.Checked(index_, true);
   size_t nul = value.find('\0');
   if (nul != std::string_view::npos) value = value.substr(0, nul);
   switch (f.kind) {
@@ -496,8 +528,7 @@ void Field::SetAsString(std::string_view value) {
 
 void Field::SetAsFloat(double value) {
   Table::Impl& t = *table_->impl_;
-  const FieldInfo& f = t.Info(index_);
-  t.RequireChanging(f);
+  const FieldInfo& f = t.Checked(index_, true);
   switch (f.kind) {
     case FieldKind::kText: return SetAsString(FloatToText(value, DecimalSeparator()));
     case FieldKind::kFloat: return t.StoreNumber(index_, value);
@@ -511,16 +542,14 @@ void Field::SetAsFloat(double value) {
 
 void Field::SetAsInteger(int32_t value) {
   Table::Impl& t = *table_->impl_;
-  const FieldInfo& f = t.Info(index_);
-  t.RequireChanging(f);
+  const FieldInfo& f = t.Checked(index_, true);
   if (f.kind == FieldKind::kText) return SetAsString(std::to_string(value));
   t.StoreNumber(index_, value);
 }
 
 void Field::Clear() {
   Table::Impl& t = *table_->impl_;
-  const FieldInfo& f = t.Info(index_);
-  t.RequireChanging(f);
+  t.Checked(index_, true);
   t.Store(index_, "");
 }
 
@@ -699,7 +728,11 @@ void Table::Open() {
   t.modified = false;
   t.current = -1;
   t.eof = true;
-  t.record = t.Blank();
+  t.blank = t.Blank();
+  t.nameKeys.clear();
+  for (const FieldInfo& f : t.header.fields) t.nameKeys.push_back(NameKey(f.name));
+  t.pending.reserve(kAppendBatch + t.header.recordLength + 1);
+  t.record = t.blank;
   try {
     if (!t.SeekLive(0)) t.eof = true;
   } catch (...) {
@@ -761,7 +794,7 @@ void Table::Append() {
   t.savedCurrent = t.current;
   t.savedRecord.swap(t.record);
   t.savedEof = t.eof;
-  t.record = t.Blank();
+  t.record.assign(t.blank);
   t.state = TableState::kAppending;
   t.changed = false;
 }
@@ -791,10 +824,17 @@ const std::vector<FieldInfo>& Table::Fields() const { return impl_->header.field
 
 int Table::FindField(std::string_view name) const {
   const auto& fields = impl_->header.fields;
-  for (size_t i = 0; i < fields.size(); ++i) {
-    const std::string& n = fields[i].name;
-    if (n.size() == name.size() && text::EqualIgnoringAsciiCase(n, name))
+  const auto& keys = impl_->nameKeys;
+  size_t n = fields.size();
+  uint64_t key = NameKey(name);
+  size_t i = impl_->lastFound;
+  for (size_t k = 0; k < n; ++k) {
+    if (++i >= n) i = 0;
+    if (keys[i] != key) continue;
+    if (name.size() <= kKeyLetters || text::EqualIgnoringAsciiCase(fields[i].name, name)) {
+      impl_->lastFound = i;
       return static_cast<int>(i);
+    }
   }
   return -1;
 }

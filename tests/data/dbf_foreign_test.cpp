@@ -158,7 +158,7 @@ TEST_F(ForeignTableTest, QuirksOtherWritersLeave) {
   s.padding = 263;      // its back-link area after the terminator
   s.endMark = false;    // some writers leave the end mark out
   s.trailer = "junk after the last record";
-  s.cols = {{std::string("COD\0XYZ", 7), 'C', 3}, {"N", 'N', 6, 2}, {"F", 'F', 8, 3}};
+  s.cols = {{std::string("COD\0XYZ", 7), 'C', 3}, {"N          ", 'N', 6, 2}, {"F", 'F', 8, 3}};
   s.records = {" A    1,50  -2.125", "*B    2.00   0.000", " C  ******        "};
   Put(s);
   auto t = Open();
@@ -266,10 +266,15 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"HugeCount", [](std::string& b) { dbf::WriteU32(&b[4], 0xFFFFFFFF); },
                    "registros"},
         DamageCase{"DescriptorOutOfHeader", [](std::string& b) { dbf::WriteU16(&b[8], 80); },
-                   "sale de la cabecera"},
+                   "no termina donde dice"},
         DamageCase{"WidthZero", [](std::string& b) { b[64 + 16] = 0; }, "no es la suma"},
         DamageCase{"NamelessField", [](std::string& b) { b[32] = 0; }, "no tiene nombre"},
-        DamageCase{"DBase7", [](std::string& b) { b[0] = 0x04; }, "versión 0x04"}));
+        DamageCase{"DBase7", [](std::string& b) { b[0] = 0x04; }, "versión 0x04"},
+        DamageCase{"HeaderLengthOneShort", [](std::string& b) { dbf::WriteU16(&b[8], 96); },
+                   "no termina donde dice"},
+        DamageCase{"NameFillsItsDescriptor",
+                   [](std::string& b) { std::memcpy(&b[32], "ABCDEFGHIJK", 11); },
+                   "no termina dentro"}));
 
 TEST_F(ForeignTableTest, MutatedHeadersNeverCrash) {
   // Whatever a damaged header says, opening and walking either works or
