@@ -10,11 +10,11 @@
 namespace tos {
 
 // The engine's commands that the viewer sends.
-constexpr uint32_t kHhDisplayTopic = 0;   // file "::/" topic, data 0
-constexpr uint32_t kHhDisplayToc = 1;     // file, data 0
-constexpr uint32_t kHhDisplayIndex = 2;   // file, data the address of the keyword
-constexpr uint32_t kHhHelpContext = 15;   // file, data the context number
-constexpr uint32_t kHhCloseAll = 18;      // no file, data 0
+constexpr uint32_t kHhDisplayTopic = 0;  // file "::/" topic, data 0
+constexpr uint32_t kHhDisplayToc = 1;    // file, data 0
+constexpr uint32_t kHhDisplayIndex = 2;  // file, data the address of the keyword
+constexpr uint32_t kHhHelpContext = 15;  // file, data the context number
+constexpr uint32_t kHhCloseAll = 18;     // no file, data 0
 
 // A loaded engine library. Destroying it unloads the library.
 class HtmlHelpEngine {

@@ -14,6 +14,8 @@ class NoHtmlHelpEngine final : public HtmlHelpEngine {
 
 }  // namespace
 
-std::unique_ptr<HtmlHelpEngine> LoadHtmlHelpEngine() { return std::make_unique<NoHtmlHelpEngine>(); }
+std::unique_ptr<HtmlHelpEngine> LoadHtmlHelpEngine() {
+  return std::make_unique<NoHtmlHelpEngine>();
+}
 
 }  // namespace tos

@@ -71,8 +71,7 @@ class WinHtmlHelpEngine final : public HtmlHelpEngine {
 
   bool HasEntry() const override { return entry_ != nullptr; }
 
-  uintptr_t HtmlHelp(uintptr_t owner, const char* file, uint32_t command,
-                     uintptr_t data) override {
+  uintptr_t HtmlHelp(uintptr_t owner, const char* file, uint32_t command, uintptr_t data) override {
     if (entry_ == nullptr) return 0;
     called_ = true;
     std::string ansiFile;
@@ -82,8 +81,9 @@ class WinHtmlHelpEngine final : public HtmlHelpEngine {
       ansiKeyword = ToAnsi(reinterpret_cast<const char*>(data), nullptr);
       data = reinterpret_cast<uintptr_t>(ansiKeyword.c_str());
     }
-    HWND window = entry_(reinterpret_cast<HWND>(owner), file != nullptr ? ansiFile.c_str() : nullptr,
-                         command, static_cast<DWORD_PTR>(data));
+    HWND window =
+        entry_(reinterpret_cast<HWND>(owner), file != nullptr ? ansiFile.c_str() : nullptr, command,
+               static_cast<DWORD_PTR>(data));
     return reinterpret_cast<uintptr_t>(window);
   }
 

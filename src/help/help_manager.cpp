@@ -33,7 +33,9 @@ uintptr_t HelpManager::OwnerHandle() {
   return 0;
 }
 
-std::string HelpManager::CurrentHelpFile() { return helpFile_; }
+std::string HelpManager::CurrentHelpFile() {
+  return helpFile_;
+}
 
 void HelpManager::ReleaseViewer(int32_t viewerId) {
   std::erase_if(viewers_, [viewerId](const Registered& r) { return r.id == viewerId; });
@@ -163,14 +165,18 @@ std::vector<std::string> WinHelpViewer::KeywordEntries(const std::string& keywor
   return {keyword};
 }
 
-void WinHelpViewer::OpenContents() { Send(kHelpContents, 0); }
+void WinHelpViewer::OpenContents() {
+  Send(kHelpContents, 0);
+}
 
 void WinHelpViewer::OpenKeyword(const std::string& entry) {
   keyword_ = entry;
   Send(kHelpPartialKey, reinterpret_cast<uintptr_t>(keyword_.c_str()));
 }
 
-void WinHelpViewer::CloseAll() { Send(kHelpQuit, 0); }
+void WinHelpViewer::CloseAll() {
+  Send(kHelpQuit, 0);
+}
 
 void WinHelpViewer::Detach() {
   CloseAll();

@@ -69,8 +69,8 @@ class WinHelpViewer final : public IExtendedHelpViewer {
   static constexpr uint16_t kHelpPartialKey = 0x105;
   static constexpr uint16_t kHelpCommand = 0x102;
 
-  using Engine = std::function<void(uintptr_t window, const std::string& helpFile,
-                                    uint16_t command, uintptr_t data)>;
+  using Engine = std::function<void(uintptr_t window, const std::string& helpFile, uint16_t command,
+                                    uintptr_t data)>;
   explicit WinHelpViewer(Engine engine = {}) : engine_(std::move(engine)) {}
 
   // Puts a filter in place of any earlier one.

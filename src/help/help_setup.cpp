@@ -7,8 +7,7 @@
 
 namespace tos {
 
-ProgramHelp::ProgramHelp(const HelpEnvironment& environment,
-                         std::unique_ptr<HtmlHelpEngine> engine)
+ProgramHelp::ProgramHelp(const HelpEnvironment& environment, std::unique_ptr<HtmlHelpEngine> engine)
     : environment_(environment), helpFile_(kProgramHelpFile), manager_(HelpManager::Create()) {
   // The platform's WinHelp viewer is there before the program's own code.
   winHelp_ = std::make_shared<WinHelpViewer>();
@@ -29,7 +28,9 @@ ProgramHelp::~ProgramHelp() {
   manager_->Shutdown();
 }
 
-void ProgramHelp::ContextHelp(int context) { manager_->ContextHelp(context, helpFile_); }
+void ProgramHelp::ContextHelp(int context) {
+  manager_->ContextHelp(context, helpFile_);
+}
 
 void ProgramHelp::HelpButton() {
   helpFile_ = kInstalledHelpFile;

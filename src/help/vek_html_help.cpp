@@ -12,7 +12,9 @@ namespace {
 
 constexpr const char* kViewerName = "VekHtmlHelp";
 
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
+bool IsBlankOrControl(char c) {
+  return static_cast<unsigned char>(c) <= 32;
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlankOrControl(s.front())) s.remove_prefix(1);
@@ -62,7 +64,9 @@ TVekHtmlHelpViewer::~TVekHtmlHelpViewer() {
   engineLibrary_.reset();
 }
 
-std::string TVekHtmlHelpViewer::NameOfViewer() { return viewerName_; }
+std::string TVekHtmlHelpViewer::NameOfViewer() {
+  return viewerName_;
+}
 
 int32_t TVekHtmlHelpViewer::KeywordHits(const std::string&) {
   return IsChmFile(ResolveHelpFile()) ? 1 : 0;
@@ -72,7 +76,9 @@ std::vector<std::string> TVekHtmlHelpViewer::KeywordEntries(const std::string& k
   return {Format("%s: %s", viewerName_, keyword)};
 }
 
-bool TVekHtmlHelpViewer::HasContents() { return true; }
+bool TVekHtmlHelpViewer::HasContents() {
+  return true;
+}
 
 void TVekHtmlHelpViewer::OpenContents() {
   std::string file = ResolveHelpFile();
@@ -90,16 +96,22 @@ void TVekHtmlHelpViewer::OpenKeyword(const std::string& entry) {
   CallEngine(file, kHhDisplayIndex, reinterpret_cast<uintptr_t>(text.c_str()));
 }
 
-void TVekHtmlHelpViewer::TakeViewerId(int32_t viewerId) { viewerId_ = viewerId; }
+void TVekHtmlHelpViewer::TakeViewerId(int32_t viewerId) {
+  viewerId_ = viewerId;
+}
 
-void TVekHtmlHelpViewer::CloseAll() { CallEngine("", kHhCloseAll, 0); }
+void TVekHtmlHelpViewer::CloseAll() {
+  CallEngine("", kHhCloseAll, 0);
+}
 
 void TVekHtmlHelpViewer::Detach() {
   CloseAll();
   helpManager_.reset();
 }
 
-bool TVekHtmlHelpViewer::KnowsTopic(const std::string&) { return IsChmFile(ResolveHelpFile()); }
+bool TVekHtmlHelpViewer::KnowsTopic(const std::string&) {
+  return IsChmFile(ResolveHelpFile());
+}
 
 void TVekHtmlHelpViewer::OpenTopic(const std::string& topic) {
   std::string file = ResolveHelpFile();
@@ -166,18 +178,28 @@ void TVekHtmlHelpViewer::CallEngine(const std::string& file, uint32_t command, u
   engineEntry_->HtmlHelp(owner, file.c_str(), command, data);
 }
 
-bool TVekWinHelpTester::AllowsLink(const std::string&, const std::string&) { return false; }
+bool TVekWinHelpTester::AllowsLink(const std::string&, const std::string&) {
+  return false;
+}
 
-bool TVekWinHelpTester::AllowsTopic(const std::string&, const std::string&) { return false; }
+bool TVekWinHelpTester::AllowsTopic(const std::string&, const std::string&) {
+  return false;
+}
 
-bool TVekWinHelpTester::AllowsContext(int32_t, const std::string&) { return false; }
+bool TVekWinHelpTester::AllowsContext(int32_t, const std::string&) {
+  return false;
+}
 
 std::vector<std::string> TVekWinHelpTester::LinkEntries(const std::string& link) {
   return {": " + link};
 }
 
-std::string TVekWinHelpTester::HelpFolder() { return {}; }
+std::string TVekWinHelpTester::HelpFolder() {
+  return {};
+}
 
-std::string TVekWinHelpTester::DefaultHelpFile() { return {}; }
+std::string TVekWinHelpTester::DefaultHelpFile() {
+  return {};
+}
 
 }  // namespace tos

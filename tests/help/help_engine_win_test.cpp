@@ -2,9 +2,8 @@
 // ANSI form of the paths it is given.
 #ifdef _WIN32
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
@@ -15,7 +14,9 @@
 namespace tos {
 namespace {
 
-bool HhctrlLoaded() { return GetModuleHandleW(L"hhctrl.ocx") != nullptr; }
+bool HhctrlLoaded() {
+  return GetModuleHandleW(L"hhctrl.ocx") != nullptr;
+}
 
 TEST(HelpEngineWinTest, LoadsTheEngineAndUnloadsItWhenNeverCalled) {
   // Each case runs in a process of its own under ctest; a whole-program run

@@ -1,10 +1,11 @@
 // The window's two help requests, from start to end of the program, as the
 // engine sees them.
+#include "help/program_help.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "help/program_help.h"
 #include "help/recording_engine.h"
 
 namespace tos {

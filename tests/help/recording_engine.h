@@ -35,8 +35,7 @@ class RecordingEngine final : public HtmlHelpEngine {
   ~RecordingEngine() override { log_->unloaded = true; }
 
   bool HasEntry() const override { return hasEntry_; }
-  uintptr_t HtmlHelp(uintptr_t owner, const char* file, uint32_t command,
-                     uintptr_t data) override {
+  uintptr_t HtmlHelp(uintptr_t owner, const char* file, uint32_t command, uintptr_t data) override {
     EngineCall call{owner, std::nullopt, command, data, {}};
     if (file != nullptr) call.file = file;
     if (command == kHhDisplayIndex && data != 0) call.keyword = reinterpret_cast<const char*>(data);

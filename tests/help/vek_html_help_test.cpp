@@ -51,11 +51,20 @@ TEST(IsChmFileTest, LooksAtTheTextFromTheLastDot) {
     const char* name;
     bool chm;
   } cases[] = {
-      {"SICE.chm", true},         {"SICE.CHM", true},          {"C:\\P\\Sice.ChM", true},
-      {"\\TORVEL\\SICE.chm", true}, {".chm", true},            {"SICE.chm.bak", false},
-      {"SICE", false},            {"", false},                 {"SICE.chmx", false},
-      {"SICE.ch", false},         {"C:\\a.chm\\SICE", false},  {"SICE.hlp", false},
-      {"C:\\dir.x\\SICE", false}, {"SICE.chm ", false},
+      {"SICE.chm", true},
+      {"SICE.CHM", true},
+      {"C:\\P\\Sice.ChM", true},
+      {"\\TORVEL\\SICE.chm", true},
+      {".chm", true},
+      {"SICE.chm.bak", false},
+      {"SICE", false},
+      {"", false},
+      {"SICE.chmx", false},
+      {"SICE.ch", false},
+      {"C:\\a.chm\\SICE", false},
+      {"SICE.hlp", false},
+      {"C:\\dir.x\\SICE", false},
+      {"SICE.chm ", false},
   };
   for (const Case& c : cases) EXPECT_EQ(IsChmFile(c.name), c.chm) << c.name;
 }
@@ -78,8 +87,8 @@ TEST_F(ViewerFixture, OpenTopicCompletesTopicsWithoutAPageExtension) {
   for (const Case& c : cases) {
     log->calls.clear();
     viewer->OpenTopic(c.topic);
-    EXPECT_EQ(Only(), (EngineCall{0, std::string("C:\\P\\SICE.chm::/") + c.page, kHhDisplayTopic,
-                                  0, {}}))
+    EXPECT_EQ(Only(),
+              (EngineCall{0, std::string("C:\\P\\SICE.chm::/") + c.page, kHhDisplayTopic, 0, {}}))
         << c.topic;
   }
 }
@@ -126,7 +135,8 @@ TEST_F(ViewerFixture, ChooseKeywordEntryFindsTheViewersOwnEntry) {
       {{}, 0},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(viewer->ChooseKeywordEntry(c.entries), c.index) << ::testing::PrintToString(c.entries);
+    EXPECT_EQ(viewer->ChooseKeywordEntry(c.entries), c.index)
+        << ::testing::PrintToString(c.entries);
   }
 }
 
@@ -180,7 +190,8 @@ TEST_F(ViewerFixture, ContextIsJudgedOnTheGivenFileButOpenedInTheResolvedOne) {
   EXPECT_FALSE(viewer->KnowsContext(3, "\\TORVEL\\SICE.hlp"));
   viewer->OpenContext(-7, "ignored.chm");
   // The number goes to the engine bit for bit.
-  EXPECT_EQ(Only(), (EngineCall{0, "\\TORVEL\\SICE.chm", kHhHelpContext, uintptr_t{0xFFFFFFF9u}, {}}));
+  EXPECT_EQ(Only(),
+            (EngineCall{0, "\\TORVEL\\SICE.chm", kHhHelpContext, uintptr_t{0xFFFFFFF9u}, {}}));
 }
 
 TEST_F(ViewerFixture, EngineCallsTakeTheManagersOwnerExceptCloseAll) {
