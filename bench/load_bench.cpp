@@ -24,9 +24,16 @@
 #define TOS_BENCH_FORK 1
 #endif
 
+#include "app/program_state.h"
+#include "app/window_services.h"
+#include "data/clock.h"
 #include "data/error.h"
 #include "data/files.h"
 #include "data/sice_text.h"
+#include "data/table.h"
+#include "export/timetable_export.h"
+#include "import/import_run.h"
+#include "sice_generator.h"
 
 namespace {
 
@@ -129,10 +136,216 @@ Outcome GigabyteOfLines(const std::string& dir) {
   return {lines == expected && bytes == kSize - 2 * (kSize / 100), detail};
 }
 
+// The window the conversions talk to: remembers the last message.
+class BenchWindow final : public tos::WindowServices {
+ public:
+  explicit BenchWindow(std::string folder) : folder_(std::move(folder)) {}
+  std::string ChosenFolder() override { return folder_; }
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void SetHourglass(bool) override {}
+  void CloseWindow() override {}
+  std::vector<std::string> messages;
+
+ private:
+  std::string folder_;
+};
+
+// The import run; "" when it reached "Proceso finalizado", else the error.
+std::string RunImport(const std::string& otemp, BenchWindow& window) {
+  tos::ProgramState state;
+  try {
+    tos::BExportarClick(state, window, otemp);
+  } catch (const tos::Error& e) {
+    return e.what();
+  }
+  return "";
+}
+
+std::string RunExport(const std::string& otemp, BenchWindow& window) {
+  tos::ProgramState state;
+  try {
+    tos::BImportarClick(state, window, otemp, tos::SystemClock());
+  } catch (const tos::Error& e) {
+    return e.what();
+  }
+  return "";
+}
+
+uint32_t Records(const std::string& otemp, const std::string& name) {
+  tos::Table t;
+  t.SetFolder(otemp);
+  t.SetTableName(name + ".DBF");
+  t.SetReadOnly(true);
+  t.Open();
+  return t.RecordCount();
+}
+
+const char* const kSiceFiles[] = {"sice_asignat.txt",      "sice_prof.txt",
+                                  "sice_aulas.txt",        "sice_grupo.txt",
+                                  "sice_asignatgrupo.txt", "sice_asignatcurso.txt",
+                                  "sice_sesiones.txt"};
+
+// Binary garbage of 1 MB in every SICE file, several times over: each import
+// run and each export must end with "Proceso finalizado" or a message.
+Outcome Garbage(const std::string& dir) {
+  std::string sice = fs::Join(dir, "sice");
+  std::string otemp = fs::Join(dir, "otemp");
+  stdfs::create_directories(sice);
+  stdfs::create_directories(otemp);
+  {
+    // A small SOLUC, so that the export gets as far as the garbage lets it.
+    auto soluc = tos::RecrearTabla(otemp, "SOLUC.DBF", {{"DIA", tos::FieldKind::kWhole, 0},
+                                                       {"HORA", tos::FieldKind::kWhole, 0},
+                                                       {"PROF", tos::FieldKind::kText, 4},
+                                                       {"CODGRUPO", tos::FieldKind::kText, 4},
+                                                       {"ASIG", tos::FieldKind::kText, 4},
+                                                       {"AULA", tos::FieldKind::kText, 4}});
+    for (int i = 0; i < 10; ++i) {
+      soluc->Append();
+      soluc->FieldByName("DIA").SetAsFloat(1 + i % 5);
+      soluc->FieldByName("HORA").SetAsFloat(1 + i % 3);
+      soluc->Post();
+    }
+  }
+  std::mt19937_64 random(20261209);
+  std::string detail;
+  bool ok = true;
+  for (int round = 0; round < 4; ++round) {
+    for (const char* name : kSiceFiles) {
+      std::string bytes(1 << 20, '\0');
+      for (char& c : bytes) c = static_cast<char>(random());
+      // Half the rounds with line ends sprinkled in, as a text file would have.
+      if (round % 2) {
+        for (size_t i = 0; i < bytes.size(); i += 1 + random() % 300) bytes[i] = '\n';
+      }
+      WriteText(fs::Join(sice, name), bytes);
+    }
+    BenchWindow window(sice);
+    std::string error = RunImport(otemp, window);
+    bool ended = error.empty() && !window.messages.empty() &&
+                 window.messages.back() == "Proceso finalizado";
+    ok = ok && (ended || !error.empty());
+    BenchWindow exportWindow(sice);
+    std::string exportError = RunExport(otemp, exportWindow);
+    ok = ok && (!exportError.empty() || exportWindow.messages.back() == "Proceso finalizado");
+    if (round < 2) {
+      detail += "import: " + (error.empty() ? std::string("Proceso finalizado") : error.substr(0, 60)) +
+                "; export: " + (exportError.empty() ? std::string("Proceso finalizado") : exportError.substr(0, 60)) + ". ";
+    }
+  }
+  return {ok, detail};
+}
+
+// A million records in the tables: the import from a generated SICE folder
+// (a million subjects, teachers, rooms, assignments and hours lines), then
+// the export over a SOLUC of a million lessons.
+Outcome Million(const std::string& dir) {
+  std::string sice = fs::Join(dir, "sice");
+  std::string otemp = fs::Join(dir, "otemp");
+  stdfs::create_directories(sice);
+  stdfs::create_directories(otemp);
+  tos::bench::SiceSizes sizes;
+  sizes.subjects = sizes.teachers = sizes.rooms = sizes.assignments = sizes.hours = 1000000;
+  sizes.groups = 100000;
+  sizes.slots = 20000;
+  tos::bench::WriteSiceFolder(sice, sizes);
+
+  auto t0 = std::chrono::steady_clock::now();
+  BenchWindow window(sice);
+  std::string error = RunImport(otemp, window);
+  double importSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  if (!error.empty()) return {false, "import: " + error};
+  uint32_t asig = Records(otemp, "ASIGNOMT"), prof = Records(otemp, "PROFT"),
+           aulas = Records(otemp, "AULAT"), asigt = Records(otemp, "ASIGT");
+
+  {
+    auto soluc = tos::RecrearTabla(otemp, "SOLUC.DBF",
+                                   {{"DIA", tos::FieldKind::kWhole, 0},
+                                    {"HORA", tos::FieldKind::kWhole, 0},
+                                    {"PROF", tos::FieldKind::kText, 4},
+                                    {"CODGRUPO", tos::FieldKind::kText, 4},
+                                    {"ASIG", tos::FieldKind::kText, 4},
+                                    {"AULA", tos::FieldKind::kText, 4}});
+    tos::Field dia = soluc->FieldByName("DIA"), hora = soluc->FieldByName("HORA"),
+               p = soluc->FieldByName("PROF"), g = soluc->FieldByName("CODGRUPO"),
+               a = soluc->FieldByName("ASIG"), r = soluc->FieldByName("AULA");
+    for (uint32_t i = 0; i < 1000000; ++i) {
+      soluc->Append();
+      dia.SetAsFloat(1 + i % 5);
+      hora.SetAsFloat(1 + i % 7);
+      p.SetAsString(tos::bench::Code4(i % 5000));
+      g.SetAsString(tos::bench::Code4(i % 3000));
+      a.SetAsString(tos::bench::Code4(i % 800));
+      r.SetAsString(tos::bench::Code4(i % 400));
+      soluc->Post();
+    }
+    soluc->Close();
+  }
+  auto t1 = std::chrono::steady_clock::now();
+  BenchWindow exportWindow(sice);
+  std::string exportError = RunExport(otemp, exportWindow);
+  double exportSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t1).count();
+  if (!exportError.empty()) return {false, "export: " + exportError};
+  std::vector<std::string> lines = tos::CargarLineas(fs::Join(sice, "SICE_HORARIO.TXT"));
+  bool counted = lines.size() == 1000002 && lines.back().substr(71) == "1000000";
+
+  char detail[300];
+  std::snprintf(detail, sizeof detail,
+                "import %.1f s (ASIGNOMT %u, PROFT %u, AULAT %u, ASIGT %u records); "
+                "export of 1000000 lessons %.1f s, trailer count %s",
+                importSeconds, asig, prof, aulas, asigt, exportSeconds, counted ? "right" : "WRONG");
+  bool ok = asig == 1000000 && prof == 1000000 && aulas == 1000000 && asigt == 1000000 && counted;
+  return {ok, detail};
+}
+
+// A table of a million records held by another user: re-creating it fails at
+// once and leaves it, and its index, as they were.
+Outcome HeldMillion(const std::string& dir) {
+  std::string otemp = fs::Join(dir, "otemp");
+  stdfs::create_directories(otemp);
+  {
+    auto t = tos::RecrearTabla(otemp, "ASIGT.DBF", {{"CASIG", tos::FieldKind::kText, 4},
+                                                   {"HORAS", tos::FieldKind::kFloat, 0}});
+    tos::Field c = t->FieldByName("CASIG"), h = t->FieldByName("HORAS");
+    for (uint32_t i = 0; i < 1000000; ++i) {
+      t->Append();
+      c.SetAsString(tos::bench::Code4(i));
+      h.SetAsFloat(1 + i % 9);
+      t->Post();
+    }
+  }
+  std::string dbf = fs::Join(otemp, "ASIGT.DBF");
+  WriteText(fs::Join(otemp, "ASIGT.MDX"), "index");
+  uint64_t size = stdfs::file_size(dbf);
+  tos::Table holder;
+  holder.SetFolder(otemp);
+  holder.SetTableName("ASIGT.DBF");
+  holder.SetReadOnly(true);
+  holder.Open();
+  auto t0 = std::chrono::steady_clock::now();
+  std::string error;
+  try {
+    tos::RecrearTabla(otemp, "ASIGT.DBF", {{"CASIG", tos::FieldKind::kText, 4}});
+  } catch (const tos::Error& e) {
+    error = e.what();
+  }
+  double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+  holder.Close();
+  bool kept = stdfs::file_size(dbf) == size && Records(otemp, "ASIGT") == 1000000 &&
+              stdfs::exists(fs::Join(otemp, "ASIGT.MDX"));
+  char detail[300];
+  std::snprintf(detail, sizeof detail, "refused in %.1f ms: \"%s\"; table and index %s", ms,
+                error.c_str(), kept ? "kept" : "LOST");
+  return {!error.empty() && kept, detail};
+}
+
 std::vector<Case> Cases() {
   return {
       {"long_line", "a SICE file with one data line of 10 MB", LongLine},
       {"gigabyte", "1 GB of 100-byte lines through LectorLineas", GigabyteOfLines},
+      {"garbage", "1 MB of binary garbage in every SICE file, import and export", Garbage},
+      {"million", "import into tables of 1,000,000 records, export of 1,000,000 lessons", Million},
+      {"held_million", "RecrearTabla over a held table of 1,000,000 records", HeldMillion},
   };
 }
 
