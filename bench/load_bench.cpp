@@ -88,54 +88,6 @@ std::string ShortLines(uint64_t& counter, size_t lines) {
   return chunk;
 }
 
-Outcome LongLine(const std::string& dir) {
-  const size_t kLength = 10u << 20;
-  std::string path = fs::Join(dir, "sice_asignat.txt");
-  std::string line = "1MAT1LARGO";
-  line.resize(kLength, 'n');
-  WriteText(path, "0SICE_ASIGNAT.TXT\r\n" + line + "\r\n9000001\r\n");
-  tos::LectorLineas reader;
-  reader.Open(path);
-  std::vector<size_t> sizes;
-  std::string got;
-  while (!reader.AtEnd()) {
-    reader.ReadLine(got);
-    sizes.push_back(got.size());
-  }
-  reader.Close();
-  std::vector<std::string> whole = tos::CargarLineas(path);
-  bool ok = sizes.size() == 3 && sizes[1] == kLength && whole.size() == 3 &&
-            whole[1].size() == kLength;
-  return {ok, "LectorLineas and CargarLineas: 3 lines, the long one " + std::to_string(kLength) +
-                  " bytes"};
-}
-
-Outcome GigabyteOfLines(const std::string& dir) {
-  const uint64_t kSize = uint64_t{1} << 30;
-  std::string path = fs::Join(dir, "sice_aulas.txt");
-  uint64_t counter = 0;
-  WriteBig(path, kSize, [&] { return ShortLines(counter, 10000); });
-  uint64_t expected = kSize / 100 + (kSize % 100 ? 1 : 0);
-  auto start = std::chrono::steady_clock::now();
-  tos::LectorLineas reader;
-  reader.Open(path);
-  uint64_t lines = 0, bytes = 0;
-  std::string line;
-  while (!reader.AtEnd()) {
-    reader.ReadLine(line);
-    ++lines;
-    bytes += line.size();
-  }
-  reader.Close();
-  double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  char detail[160];
-  std::snprintf(detail, sizeof detail, "%llu lines read by LectorLineas in %.1f s (%.0f MB/s)",
-                static_cast<unsigned long long>(lines), seconds,
-                static_cast<double>(kSize) / (1 << 20) / seconds);
-  return {lines == expected && bytes == kSize - 2 * (kSize / 100), detail};
-}
-
 // The window the conversions talk to: remembers the last message.
 class BenchWindow final : public tos::WindowServices {
  public:
@@ -178,6 +130,103 @@ uint32_t Records(const std::string& otemp, const std::string& name) {
   t.SetReadOnly(true);
   t.Open();
   return t.RecordCount();
+}
+
+// A data line padded with blanks to 200 columns, then filled up to 10 MB.
+std::string Huge(std::string line) {
+  line.resize(200, ' ');
+  line.resize(10u << 20, 'n');
+  return line;
+}
+
+std::string Field(const std::string& value, size_t width) {
+  std::string out = value;
+  out.resize(width, ' ');
+  return out;
+}
+
+Outcome LongLine(const std::string& dir) {
+  const size_t kLength = 10u << 20;
+  std::string sice = fs::Join(dir, "sice");
+  std::string otemp = fs::Join(dir, "otemp");
+  stdfs::create_directories(sice);
+  stdfs::create_directories(otemp);
+  // Every SICE file holds one sound data line of 10 MB between its header
+  // and trailer.
+  const std::pair<const char*, std::string> files[] = {
+      {"sice_asignat.txt", "1MAT " + Field("MATEM", 20) + "Matematicas"},
+      {"sice_prof.txt", "1P001" + Field("Garcia, Ana", 90) + "Ciencias"},
+      {"sice_aulas.txt", "1" + Field("2804567101", 10) + "A01 " + std::string(70, '-') + "Aula"},
+      {"sice_grupo.txt", "1" + Field("1ESO A", 10) + "G1A ESOLOE1  " + Field("2026-27", 10) + "MAN"},
+      {"sice_asignatgrupo.txt", "1" + Field("UNIDAD", 10) + "G1A MAT "},
+      {"sice_asignatcurso.txt", "1ESOLOE1  " + Field("2026-27", 13) + "MAT 3"},
+      {"sice_sesiones.txt", "1MA 0001L08000855"},
+  };
+  for (const auto& [name, line] : files) {
+    WriteText(fs::Join(sice, name), "0SICE\r\n" + Huge(line) + "\r\n9000001\r\n");
+  }
+  std::string path = fs::Join(sice, "sice_asignat.txt");
+  tos::LectorLineas reader;
+  reader.Open(path);
+  std::vector<size_t> sizes;
+  std::string got;
+  while (!reader.AtEnd()) {
+    reader.ReadLine(got);
+    sizes.push_back(got.size());
+  }
+  reader.Close();
+  std::vector<std::string> whole = tos::CargarLineas(path);
+  bool readers = sizes.size() == 3 && sizes[1] == kLength && whole.size() == 3 &&
+                 whole[1].size() == kLength;
+
+  BenchWindow window(sice);
+  std::string error = RunImport(otemp, window);
+  bool imported = error.empty() && window.messages == std::vector<std::string>{"Proceso finalizado"};
+  std::string name;
+  if (imported) {
+    tos::Table t;
+    t.SetFolder(otemp);
+    t.SetTableName("ASIGNOMT.DBF");
+    t.SetReadOnly(true);
+    t.Open();
+    t.First();
+    name = t.FieldByName("NOMBRE").AsString();
+    for (const char* table : {"ASIGNOMT", "PROFT", "AULAT", "GRUPOST", "ASIGT", "DIASHORAST"}) {
+      imported = imported && Records(otemp, table) == 1;
+    }
+  }
+  return {readers && imported && name == "Matematicas",
+          std::string("both readers give the 10 MB line whole; the import run over seven such "
+                      "files: ") +
+              (error.empty() ? "Proceso finalizado, one record per table, NOMBRE \"" + name + "\" (" +
+                                   std::to_string(name.size()) + " characters)"
+                             : error)};
+}
+
+Outcome GigabyteOfLines(const std::string& dir) {
+  const uint64_t kSize = uint64_t{1} << 30;
+  std::string path = fs::Join(dir, "sice_aulas.txt");
+  uint64_t counter = 0;
+  WriteBig(path, kSize, [&] { return ShortLines(counter, 10000); });
+  uint64_t expected = kSize / 100 + (kSize % 100 ? 1 : 0);
+  auto start = std::chrono::steady_clock::now();
+  tos::LectorLineas reader;
+  reader.Open(path);
+  uint64_t lines = 0, bytes = 0;
+  std::string line;
+  while (!reader.AtEnd()) {
+    reader.ReadLine(line);
+    ++lines;
+    bytes += line.size();
+  }
+  reader.Close();
+  double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  char detail[160];
+  std::snprintf(detail, sizeof detail, "%llu lines read by LectorLineas in %.1f s (%.0f MB/s)",
+                static_cast<unsigned long long>(lines), seconds,
+                static_cast<double>(kSize) / (1 << 20) / seconds);
+  return {lines == expected && bytes == kSize - 2 * (kSize / 100), detail};
 }
 
 const char* const kSiceFiles[] = {"sice_asignat.txt",      "sice_prof.txt",
@@ -339,10 +388,38 @@ Outcome HeldMillion(const std::string& dir) {
   return {!error.empty() && kept, detail};
 }
 
+// 1 GB of teachers, the same 10,000 over and over, through the import run:
+// the file is streamed, and PROFT keeps the first line of each code.
+Outcome GigabyteImport(const std::string& dir) {
+  const uint64_t kSize = uint64_t{1} << 30;
+  std::string sice = fs::Join(dir, "sice");
+  std::string otemp = fs::Join(dir, "otemp");
+  stdfs::create_directories(sice);
+  stdfs::create_directories(otemp);
+  uint64_t n = 0;
+  WriteBig(fs::Join(sice, "sice_prof.txt"), kSize, [&] {
+    std::string chunk;
+    for (int i = 0; i < 10000; ++i, ++n) {
+      std::string line = "1" + Field(tos::bench::Code4(n % 10000), 4) + "Profesor " + std::to_string(n);
+      line.resize(98, ' ');
+      chunk += line + "\r\n";
+    }
+    return chunk;
+  });
+  BenchWindow window(sice);
+  std::string error = RunImport(otemp, window);
+  if (!error.empty()) return {false, error};
+  uint32_t teachers = Records(otemp, "PROFT");
+  return {teachers == 10000 && window.messages.back() == "Proceso finalizado",
+          "import run over a 1 GB sice_prof.txt: PROFT " + std::to_string(teachers) +
+              " records, " + std::to_string(window.messages.size() - 1) + " missing-file messages"};
+}
+
 std::vector<Case> Cases() {
   return {
       {"long_line", "a SICE file with one data line of 10 MB", LongLine},
       {"gigabyte", "1 GB of 100-byte lines through LectorLineas", GigabyteOfLines},
+      {"gigabyte_import", "the import run over a 1 GB teachers file", GigabyteImport},
       {"garbage", "1 MB of binary garbage in every SICE file, import and export", Garbage},
       {"million", "import into tables of 1,000,000 records, export of 1,000,000 lessons", Million},
       {"held_million", "RecrearTabla over a held table of 1,000,000 records", HeldMillion},
