@@ -415,7 +415,13 @@ void Export() {
   HWND form = FindTop(program.Pid(), L"TMForm", 30000);
   if (!form) return Check(false, "the window opens");
   Window w = Locate(form);
-  Click(w.bImportar);
+  // Real keys: a click on the panel activates the window with the focus on
+  // BExportar; Tab moves it to BImportar, and Enter presses the focused button.
+  RECT panel;
+  GetWindowRect(w.d1, &panel);
+  Check(Request(paths, "click " + std::to_string(panel.left + 560) + " " + std::to_string(panel.top + 60)),
+        "click on the panel");
+  Check(Request(paths, "key Tab Return"), "Tab, then Enter");
   std::vector<Box> boxes = BoxesUntil(program.Pid(), "Proceso finalizado", 30000);
   CheckEq(Texts(boxes), std::vector<std::string>{"Proceso finalizado"}, "only \"Proceso finalizado\"");
   CheckPlainBoxes(boxes);

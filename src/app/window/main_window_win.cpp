@@ -400,6 +400,19 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLOREDIT:
       return reinterpret_cast<LRESULT>(folders_.Background(reinterpret_cast<HDC>(wParam)));
+    case WM_ACTIVATE:
+      // Like a dialog: the focused control is kept while another window is
+      // active and given back on return (the first button at first).
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+      } else if (!HIWORD(wParam)) {
+        HWND focus = lastFocus_ && IsWindow(lastFocus_) && IsWindowVisible(lastFocus_)
+                         ? lastFocus_
+                         : (layout_.showDraw3D2 ? bExportar_ : bImportar_);
+        SetFocus(focus);
+      }
+      return 0;
     case WM_SETCURSOR:
       if (hourglass_) {
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));

@@ -75,6 +75,7 @@ class MainWindow final : public WindowServices {
   HWND bImportar_ = nullptr;
   HWND bClose_ = nullptr;
   HWND button1_ = nullptr;
+  HWND lastFocus_ = nullptr;
   PanelLayout layout_;
   FolderControls folders_;
   HFONT font_ = nullptr;
