@@ -572,6 +572,21 @@ void ParentGoneIdle() {
   CheckEq(IniValue(), std::string("0"), "after writing its status");
 }
 
+void ParentGoneUnwritable() {
+  WriteAll(IniPath(), "[Transformadores]\r\nTransformado=5\r\n");
+  SetFileAttributesW(IniPath().c_str(), FILE_ATTRIBUTE_READONLY);
+  std::wstring sice = SiceCopy(L"sice");
+  HWND parent = MakeParent();
+  Program program(paths, L"importar " + Wide(Hex(reinterpret_cast<uintptr_t>(parent))), sice);
+  HWND form = FindEmbedded(parent);
+  if (!form) return Check(false, "the window appears inside the parent");
+  DestroyWindow(parent);
+  CheckEq(program.WaitExit(15000), 1, "the status cannot be written and nobody is left to tell: exit 1");
+  Check(!FindTop(program.Pid(), L"#32770", 500), "no box left behind");
+  SetFileAttributesW(IniPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+  CheckEq(IniValue(), std::string("5"), "the file is as it was");
+}
+
 void ParentGoneDuringRun() {
   DeleteFileW(IniPath().c_str());
   std::wstring empty = WorkFile(L"vacia");
@@ -681,6 +696,7 @@ int wmain(int argc, wchar_t** argv) {
       {L"readonly_ini", ReadOnlyIni},
       {L"parent_gone_idle", ParentGoneIdle},
       {L"parent_gone_during_run", ParentGoneDuringRun},
+      {L"parent_gone_unwritable", ParentGoneUnwritable},
       {L"folders", Folders},
       {L"help_f1", HelpKeys},
   };
