@@ -149,7 +149,10 @@ TEST_F(ForeignTableTest, NamesAreFoundIgnoringLetterCase) {
   Put(s, "soluc.dbf");
   auto t = Open("SOLUC.DBF");
   EXPECT_EQ(t->FieldByName("DIA").AsInteger(), 3);
+#ifndef _WIN32
+  // Windows keeps the name as asked; here it is the one found on disk.
   EXPECT_EQ(fs::BaseName(t->FilePath()), "soluc.dbf");
+#endif
 }
 
 TEST_F(ForeignTableTest, QuirksOtherWritersLeave) {
