@@ -87,7 +87,9 @@ std::string Show(const Timing& t) {
 }
 
 // The figure rates are computed from: processor time where known.
-double Basis(const Timing& t) { return t.cpu > 0 ? t.cpu : t.wall; }
+double Basis(const Timing& t) {
+  return t.cpu > 0 ? t.cpu : t.wall;
+}
 
 double PeakMegabytes() {
 #ifdef TOS_HAVE_RUSAGE
@@ -144,9 +146,8 @@ Timing Ogr2ogr(const std::string& dir, uint64_t rows) {
     std::ofstream out(csv, std::ios::binary);
     out << "CASIG,CPROF,CGRUP,CAULA,TURNO,NIVEL,CURSO,GRUPO,HORAS,SESIONES\n";
     for (uint64_t i = 0; i < rows; ++i) {
-      out << tos::bench::Code4(i % 100000) << ",," << tos::bench::Code4(i % 99991)
-          << ",,M,ESO," << (i % 4 + 1) << ",A," << (i % 5 + 1) << ".5," << std::string(i % 5 + 1, '1')
-          << "\n";
+      out << tos::bench::Code4(i % 100000) << ",," << tos::bench::Code4(i % 99991) << ",,M,ESO,"
+          << (i % 4 + 1) << ",A," << (i % 5 + 1) << ".5," << std::string(i % 5 + 1, '1') << "\n";
     }
   }
   std::string out = tos::fs::Join(dir, "asigt_ogr");
@@ -183,7 +184,7 @@ int main(int argc, char** argv) {
   }
   tos::bench::SiceSizes sizes;
   auto scaled = [&](uint64_t n) { return std::max<uint64_t>(1, static_cast<uint64_t>(n * scale)); };
-  sizes = {scaled(sizes.subjects), scaled(sizes.teachers), scaled(sizes.rooms),
+  sizes = {scaled(sizes.subjects), scaled(sizes.teachers),    scaled(sizes.rooms),
            scaled(sizes.groups),   scaled(sizes.assignments), scaled(sizes.hours),
            scaled(sizes.slots)};
 
@@ -234,15 +235,14 @@ int main(int argc, char** argv) {
 
   std::printf("SICE folder: %.1f MB in 7 files (generated in %.2f s)\n", inputBytes / 1e6,
               generate.wall);
-  std::printf("  %llu subjects, %llu teachers, %llu rooms, %llu groups, %llu assignments,\n"
-              "  %llu hours lines, %llu time slots\n",
-              static_cast<unsigned long long>(sizes.subjects),
-              static_cast<unsigned long long>(sizes.teachers),
-              static_cast<unsigned long long>(sizes.rooms),
-              static_cast<unsigned long long>(sizes.groups),
-              static_cast<unsigned long long>(sizes.assignments),
-              static_cast<unsigned long long>(sizes.hours),
-              static_cast<unsigned long long>(sizes.slots));
+  std::printf(
+      "  %llu subjects, %llu teachers, %llu rooms, %llu groups, %llu assignments,\n"
+      "  %llu hours lines, %llu time slots\n",
+      static_cast<unsigned long long>(sizes.subjects),
+      static_cast<unsigned long long>(sizes.teachers), static_cast<unsigned long long>(sizes.rooms),
+      static_cast<unsigned long long>(sizes.groups),
+      static_cast<unsigned long long>(sizes.assignments),
+      static_cast<unsigned long long>(sizes.hours), static_cast<unsigned long long>(sizes.slots));
   std::printf("Tables: %llu records, %.1f MB\n", static_cast<unsigned long long>(records),
               outputBytes / 1e6);
   std::printf("Import run:        %s; %.0f records/s\n", Show(run).c_str(), records / Basis(run));
@@ -267,10 +267,11 @@ int main(int argc, char** argv) {
     if (gdal.wall < 0) {
       std::printf("ogr2ogr: failed or not installed\n");
     } else {
-      std::printf("ogr2ogr, %llu CSV rows of ASIGT's shape to DBF: %s;\n"
-                  "  the ASIGT import is %.1fx faster (target 20x; wall %.1fx)\n",
-                  static_cast<unsigned long long>(asigtRecords), Show(gdal).c_str(),
-                  Basis(gdal) / Basis(asigt), gdal.wall / asigt.wall);
+      std::printf(
+          "ogr2ogr, %llu CSV rows of ASIGT's shape to DBF: %s;\n"
+          "  the ASIGT import is %.1fx faster (target 20x; wall %.1fx)\n",
+          static_cast<unsigned long long>(asigtRecords), Show(gdal).c_str(),
+          Basis(gdal) / Basis(asigt), gdal.wall / asigt.wall);
     }
   }
   if (!keep) stdfs::remove_all(dir);

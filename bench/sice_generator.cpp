@@ -24,8 +24,11 @@ constexpr uint64_t kPairs = sizeof kLevelCourses / sizeof kLevelCourses[0];
 constexpr const char* kHours[] = {"4", "3", "2,5", "2", "1", "1.5", "", "3,5", "5", "14"};
 constexpr const char* kNames[] = {"Matem\xE1ticas", "Lengua Castellana y Literatura",
                                   "Educaci\xF3n F\xEDsica", "Ense\xF1\x61nzas Art\xEDsticas",
-                                  "Biolog\xED" "a y Geolog\xED" "a"};
-constexpr const char* kPeople[] = {"GARC\xCD\x41 L\xD3PEZ, MAR\xCD\x41", "MU\xD1OZ PE\xD1\x41, JOS\xC9",
+                                  "Biolog\xED"
+                                  "a y Geolog\xED"
+                                  "a"};
+constexpr const char* kPeople[] = {"GARC\xCD\x41 L\xD3PEZ, MAR\xCD\x41",
+                                   "MU\xD1OZ PE\xD1\x41, JOS\xC9",
                                    "N\xDA\xD1\x45Z IB\xC1\xD1\x45Z, \xC1NGELA"};
 
 class Out {
@@ -67,7 +70,9 @@ class Out {
   uint64_t written_ = 0;
 };
 
-std::string P(const std::string& s, size_t width) { return Out::Padded(s, width); }
+std::string P(const std::string& s, size_t width) {
+  return Out::Padded(s, width);
+}
 
 }  // namespace
 
@@ -82,7 +87,8 @@ std::string Code4(uint64_t n) {
 }
 
 uint64_t WriteSiceFolder(const std::string& folder, const SiceSizes& sizes) {
-  if (sizes.groups == 0 || sizes.subjects == 0) throw std::invalid_argument("no groups or subjects");
+  if (sizes.groups == 0 || sizes.subjects == 0)
+    throw std::invalid_argument("no groups or subjects");
   uint64_t total = 0;
   {
     Out out(folder, "sice_asignat.txt", "SICE_ASIGNAT.TXT", "\r\n");
@@ -95,14 +101,16 @@ uint64_t WriteSiceFolder(const std::string& folder, const SiceSizes& sizes) {
   {
     Out out(folder, "sice_prof.txt", "SICE_PROF.TXT", "\n");
     for (uint64_t i = 0; i < sizes.teachers; ++i) {
-      out.Line("1" + Code4(i) + P(kPeople[i % 3], 90) + P("Departamento de " + std::string(kNames[i % 5]), 50));
+      out.Line("1" + Code4(i) + P(kPeople[i % 3], 90) +
+               P("Departamento de " + std::string(kNames[i % 5]), 50));
     }
     total += out.Finish(sizes.teachers);
   }
   {
     Out out(folder, "sice_aulas.txt", "SICE_AULAS.TXT", "\r\n");
     for (uint64_t i = 0; i < sizes.rooms; ++i) {
-      out.Line("1" + P("2804567101", 10) + Code4(i) + P("", 70) + P("Aula " + std::to_string(i), 100));
+      out.Line("1" + P("2804567101", 10) + Code4(i) + P("", 70) +
+               P("Aula " + std::to_string(i), 100));
     }
     total += out.Finish(sizes.rooms);
   }

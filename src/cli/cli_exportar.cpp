@@ -40,8 +40,7 @@ int RunExportar(const Command& command, const std::vector<std::string>& args) {
 }
 
 const Command kExportar{
-    "exportar",
-    "exportar CARPETA [--otemp DIR]",
+    "exportar", "exportar CARPETA [--otemp DIR]",
     "  De SICE a Orvalent: lee los ficheros de SICE de CARPETA (sice_asignat.txt,\n"
     "  sice_prof.txt, sice_aulas.txt, sice_grupo.txt, sice_asignatgrupo.txt,\n"
     "  sice_asignatcurso.txt y sice_sesiones.txt) y rehace con ellos las tablas\n"

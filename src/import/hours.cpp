@@ -13,7 +13,9 @@ namespace tos {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Decimal digits of a whole number held in a double, exactly, minus 13. The
 // value is at least 14, so the result never goes below 1.

@@ -8,11 +8,16 @@ char Cp1252Lower(char c) {
     return static_cast<char>(b + 0x20);
   }
   switch (b) {
-    case 0x8A: return '\x9A';  // Š
-    case 0x8C: return '\x9C';  // Œ
-    case 0x8E: return '\x9E';  // Ž
-    case 0x9F: return '\xFF';  // Ÿ
-    default: return c;
+    case 0x8A:
+      return '\x9A';  // Š
+    case 0x8C:
+      return '\x9C';  // Œ
+    case 0x8E:
+      return '\x9E';  // Ž
+    case 0x9F:
+      return '\xFF';  // Ÿ
+    default:
+      return c;
   }
 }
 

@@ -52,7 +52,7 @@ struct Asignacion {
   ShortText casig;  // as ASIGT holds them
   ShortText cgrup;
   uint32_t group = kNoGroup;  // in grupos, once the groups pass found it
-  double horas = 0;                   // 0: never set
+  double horas = 0;           // 0: never set
 };
 
 struct GrupoAsignado {
@@ -233,18 +233,17 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
   }
   LectorLineas input;
   input.Open(assignmentsPath);
-  std::unique_ptr<Table> table =
-      RecrearTabla(context.otemp, "ASIGT",
-                   {{"CASIG", FieldKind::kText, 4},
-                    {"CPROF", FieldKind::kText, 4},
-                    {"CGRUP", FieldKind::kText, 4},
-                    {"CAULA", FieldKind::kText, 4},
-                    {"TURNO", FieldKind::kText, 1},
-                    {"NIVEL", FieldKind::kText, 5},
-                    {"CURSO", FieldKind::kText, 3},
-                    {"GRUPO", FieldKind::kText, 2},
-                    {"HORAS", FieldKind::kFloat, 0},
-                    {"SESIONES", FieldKind::kText, 20}});
+  std::unique_ptr<Table> table = RecrearTabla(context.otemp, "ASIGT",
+                                              {{"CASIG", FieldKind::kText, 4},
+                                               {"CPROF", FieldKind::kText, 4},
+                                               {"CGRUP", FieldKind::kText, 4},
+                                               {"CAULA", FieldKind::kText, 4},
+                                               {"TURNO", FieldKind::kText, 1},
+                                               {"NIVEL", FieldKind::kText, 5},
+                                               {"CURSO", FieldKind::kText, 3},
+                                               {"GRUPO", FieldKind::kText, 2},
+                                               {"HORAS", FieldKind::kFloat, 0},
+                                               {"SESIONES", FieldKind::kText, 20}});
   Asigt asigt(*table);
   std::vector<Asignacion> asignaciones;
   std::vector<GrupoAsignado> grupos;
@@ -272,7 +271,8 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
   }
   asigt.Write(asignaciones, grupos);
   // The hours file is optional for Orvalent: no change of the outcome.
-  if (hoursMissing) context.window.ShowMessage("No existe archivo de grupos (SICE_ASIGNATCURSO.TXT)");
+  if (hoursMissing)
+    context.window.ShowMessage("No existe archivo de grupos (SICE_ASIGNATCURSO.TXT)");
   table->Close();
 }
 

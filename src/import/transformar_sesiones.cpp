@@ -26,7 +26,7 @@ struct Tramo {
   std::string desde;   // HORADESDE, as in the file
   std::string hasta;   // HORAHASTA
   int64_t minutos = 0;
-  uint32_t hora = 0;   // slot number, 0 until numbered
+  uint32_t hora = 0;  // slot number, 0 until numbered
 };
 
 int32_t ConvertTime(const std::string& value) {

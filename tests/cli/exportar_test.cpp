@@ -234,10 +234,15 @@ TEST(CliExportar, ExitStatusesAndMessages) {
        2, ""},
       {"no folder", [](Folders&) { return std::vector<std::string>{"exportar"}; }, 64, ""},
       {"two folders",
-       [](Folders& f) { return std::vector<std::string>{"exportar", f.sice, f.sice}; }, 64, ""},
+       [](Folders& f) {
+         return std::vector<std::string>{"exportar", f.sice, f.sice};
+       },
+       64, ""},
       {"unknown option",
-       [](Folders& f) { return std::vector<std::string>{"exportar", f.sice, "--rapido"}; }, 64,
-       ""},
+       [](Folders& f) {
+         return std::vector<std::string>{"exportar", f.sice, "--rapido"};
+       },
+       64, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

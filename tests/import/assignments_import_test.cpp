@@ -22,53 +22,40 @@ class AssignmentsImport : public ImportTest {
 TEST_F(AssignmentsImport, CompletesEachAssignmentFromItsGroupAndHours) {
   WriteGroups({Group("1ESO A", "1A", "ESO", "1", "M"),
                // A second group of the same code: the first one is used.
-               Group("1ESO B", "1A", "BAC", "2", "T"),
-               Group("2ESO A", "2A", "ESO", "2", "M"),
-               Group("DIVER 3", "3DV", "", "3", "T"),
-               ""});
+               Group("1ESO B", "1A", "BAC", "2", "T"), Group("2ESO A", "2A", "ESO", "2", "M"),
+               Group("DIVER 3", "3DV", "", "3", "T"), ""});
   WriteSice("sice_asignatgrupo.txt",
-            CrLf({"0" + Pad("SICE_ASIGNATGRUPO.TXT", 50),
-                  "1" + Pad("SICE_ASIGNATGRUPO.TXT", 50),
-                  Assignment("1A", "MAT"),
-                  Assignment("1A", "MAT"),
+            CrLf({"0" + Pad("SICE_ASIGNATGRUPO.TXT", 50), "1" + Pad("SICE_ASIGNATGRUPO.TXT", 50),
+                  Assignment("1A", "MAT"), Assignment("1A", "MAT"),
                   Assignment("1a", "MAT"),  // no such group: letter case counts
                   Assignment("2A", "mat"),  // no hours line: letter case counts
-                  Assignment("2A", "LCL"),
-                  Assignment("3DV", "TUT"),
+                  Assignment("2A", "LCL"), Assignment("3DV", "TUT"),
                   "",  // takes the group whose code is empty
-                  Assignment("2A", "ING"),
-                  Assignment("2A", "EF"),
-                  "9"}));
+                  Assignment("2A", "ING"), Assignment("2A", "EF"), "9"}));
   WriteSice("sice_asignatcurso.txt",
             // LF line ends here.
-            "0" + Pad("SICE_ASIGNATCURSO.TXT", 50) + "\n" +
-                "1" + Pad("SICE_ASIGNATCURSO.TXT", 50) + "\n" +
-                Hours("ESO", "1", "MAT", "4") + "\n" +
-                Hours("", "", "MAT", "2") + "\n" +
-                Hours("ESO", "2", "LCL", "2,5") + "\n" +
-                Hours("ESO", "2", "LCL", "9") + "\n" +
-                Hours("NIV", "3", "TUT", "20") + "\n" +
-                Hours("NIV", "", "", "14") + "\n" +
-                Hours("ESO", "2", "ING", "") + "\n" +
-                Hours("ESO", "2", "EF", "0") + "\n" + "9\n");
+            "0" + Pad("SICE_ASIGNATCURSO.TXT", 50) + "\n" + "1" + Pad("SICE_ASIGNATCURSO.TXT", 50) +
+                "\n" + Hours("ESO", "1", "MAT", "4") + "\n" + Hours("", "", "MAT", "2") + "\n" +
+                Hours("ESO", "2", "LCL", "2,5") + "\n" + Hours("ESO", "2", "LCL", "9") + "\n" +
+                Hours("NIV", "3", "TUT", "20") + "\n" + Hours("NIV", "", "", "14") + "\n" +
+                Hours("ESO", "2", "ING", "") + "\n" + Hours("ESO", "2", "EF", "0") + "\n" + "9\n");
   TransformarAsignaturasGrupos(context);
 
   EXPECT_EQ(ReadLayout(otemp, "ASIGT"),
             (std::vector<std::string>{"CASIG:text4", "CPROF:text4", "CGRUP:text4", "CAULA:text4",
                                       "TURNO:text1", "NIVEL:text5", "CURSO:text3", "GRUPO:text2",
                                       "HORAS:float", "SESIONES:text20"}));
-  EXPECT_EQ(Read("ASIGT"),
-            (Rows{
-                {"MAT", "", "1A", "", "M", "ESO", "1", "A", "4", "1111"},
-                {"MAT", "", "1A", "", "M", "ESO", "1", "A", "4", "1111"},
-                {"MAT", "", "1a", "", "", "", "", "", "2", "11"},
-                {"mat", "", "2A", "", "M", "ESO", "2", "A", "1", "1"},
-                {"LCL", "", "2A", "", "M", "ESO", "2", "A", "2.5", "11\xBD"},
-                {"TUT", "", "3DV", "", "T", "NIV", "3", "3", "20", "7" + kOnes13},
-                {"", "", "", "", "", "NIV", "", "", "14", "1" + kOnes13},
-                {"ING", "", "2A", "", "M", "ESO", "2", "A", "1", "1"},
-                {"EF", "", "2A", "", "M", "ESO", "2", "A", "1", "1"},
-            }));
+  EXPECT_EQ(Read("ASIGT"), (Rows{
+                               {"MAT", "", "1A", "", "M", "ESO", "1", "A", "4", "1111"},
+                               {"MAT", "", "1A", "", "M", "ESO", "1", "A", "4", "1111"},
+                               {"MAT", "", "1a", "", "", "", "", "", "2", "11"},
+                               {"mat", "", "2A", "", "M", "ESO", "2", "A", "1", "1"},
+                               {"LCL", "", "2A", "", "M", "ESO", "2", "A", "2.5", "11\xBD"},
+                               {"TUT", "", "3DV", "", "T", "NIV", "3", "3", "20", "7" + kOnes13},
+                               {"", "", "", "", "", "NIV", "", "", "14", "1" + kOnes13},
+                               {"ING", "", "2A", "", "M", "ESO", "2", "A", "1", "1"},
+                               {"EF", "", "2A", "", "M", "ESO", "2", "A", "1", "1"},
+                           }));
   EXPECT_TRUE(window.messages.empty());
   EXPECT_EQ(state.EstadoTransformacion, 1);
 }
@@ -80,7 +67,9 @@ struct HoursCase {
   std::string sesiones;
 };
 
-void PrintTo(const HoursCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const HoursCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class HoursRule : public AssignmentsImport, public ::testing::WithParamInterface<HoursCase> {};
 
@@ -97,27 +86,23 @@ TEST_P(HoursRule, GivesHoursAndSessions) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, HoursRule,
-    ::testing::Values(HoursCase{"Empty", "", "1", "1"}, HoursCase{"Zero", "0", "1", "1"},
-                      HoursCase{"Negative", "-3", "1", "1"}, HoursCase{"Half", "0,5", "1", "1"},
-                      HoursCase{"LoneComma", ",", "1", "1"},
-                      HoursCase{"Comma", "2,5", "2.5", "11\xBD"},
-                      HoursCase{"Point", "2.5", "2.5", "11\xBD"},
-                      HoursCase{"AnyFraction", "1,25", "1.25", "1\xBD"},
-                      HoursCase{"Three", "3", "3", "111"},
-                      HoursCase{"Thirteen", "13", "13", kOnes13},
-                      HoursCase{"ThirteenAndAHalf", "13,5", "13.5", kOnes13 + "\xBD"},
-                      HoursCase{"Fourteen", "14", "14", "1" + kOnes13},
-                      HoursCase{"Twenty", "20", "20", "7" + kOnes13},
-                      HoursCase{"TwentyFiveAndAHalf", "25,5", "25.5", "12" + kOnes13 + "\xBD"},
-                      HoursCase{"SixDigits", "999999", "999999", "999986" + kOnes13},
-                      HoursCase{"Exponent", "1E2", "100", "87" + kOnes13},
-                      // The session string is cut to the field's 20 characters.
-                      HoursCase{"BeyondTheField", "1E9", "1000000000",
-                                "999999987" + std::string(11, '1')},
-                      HoursCase{"BeyondInt32", "3E9", "3000000000",
-                                "2999999987" + std::string(10, '1')},
-                      HoursCase{"Underflow", "1E-999", "1", "1"},
-                      HoursCase{"SignedPoint", "+.", "1", "1"}),
+    ::testing::Values(
+        HoursCase{"Empty", "", "1", "1"}, HoursCase{"Zero", "0", "1", "1"},
+        HoursCase{"Negative", "-3", "1", "1"}, HoursCase{"Half", "0,5", "1", "1"},
+        HoursCase{"LoneComma", ",", "1", "1"}, HoursCase{"Comma", "2,5", "2.5", "11\xBD"},
+        HoursCase{"Point", "2.5", "2.5", "11\xBD"},
+        HoursCase{"AnyFraction", "1,25", "1.25", "1\xBD"}, HoursCase{"Three", "3", "3", "111"},
+        HoursCase{"Thirteen", "13", "13", kOnes13},
+        HoursCase{"ThirteenAndAHalf", "13,5", "13.5", kOnes13 + "\xBD"},
+        HoursCase{"Fourteen", "14", "14", "1" + kOnes13},
+        HoursCase{"Twenty", "20", "20", "7" + kOnes13},
+        HoursCase{"TwentyFiveAndAHalf", "25,5", "25.5", "12" + kOnes13 + "\xBD"},
+        HoursCase{"SixDigits", "999999", "999999", "999986" + kOnes13},
+        HoursCase{"Exponent", "1E2", "100", "87" + kOnes13},
+        // The session string is cut to the field's 20 characters.
+        HoursCase{"BeyondTheField", "1E9", "1000000000", "999999987" + std::string(11, '1')},
+        HoursCase{"BeyondInt32", "3E9", "3000000000", "2999999987" + std::string(10, '1')},
+        HoursCase{"Underflow", "1E-999", "1", "1"}, HoursCase{"SignedPoint", "+.", "1", "1"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct BadHours {
@@ -132,9 +117,8 @@ class BadHoursText : public AssignmentsImport, public ::testing::WithParamInterf
 // before keep theirs, also those without an hours line (no defaults pass).
 TEST_P(BadHoursText, EndsTheImportKeepingWhatWasDone) {
   WriteGroups({Group("1ESO A", "1A", "ESO", "1", "M")});
-  WriteSice("sice_asignatgrupo.txt",
-            CrLf({Assignment("1A", "MAT"), Assignment("1A", "XXX"), Assignment("1A", "BAD"),
-                  Assignment("1A", "LCL")}));
+  WriteSice("sice_asignatgrupo.txt", CrLf({Assignment("1A", "MAT"), Assignment("1A", "XXX"),
+                                           Assignment("1A", "BAD"), Assignment("1A", "LCL")}));
   WriteSice("sice_asignatcurso.txt",
             CrLf({Hours("ESO", "1", "MAT", "3"), Hours("ESO", "1", "BAD", GetParam().text),
                   Hours("ESO", "1", "LCL", "4")}));

@@ -20,11 +20,13 @@ class ImportRun : public ImportTest {
     WriteSice("sice_asignat.txt", CrLf({"0" + Pad("SICE_ASIGNAT.TXT", 50) + "28045671",
                                         Subject("MAT", "MAT-ESO", "Matem\xE1ticas"),
                                         Subject("LCL", "LCL-ESO", "Lengua"), "9"}));
-    WriteSice("sice_prof.txt", CrLf({Teacher("MUPJ", "MU\xD1OZ PE\xD1\x41, JOS\xC9", "Matem\xE1ticas")}));
+    WriteSice("sice_prof.txt",
+              CrLf({Teacher("MUPJ", "MU\xD1OZ PE\xD1\x41, JOS\xC9", "Matem\xE1ticas")}));
     WriteSice("sice_aulas.txt", CrLf({Room("A101", "Aula 1.01")}));
     WriteSice("sice_grupo.txt", CrLf({Group("1ESO A", "1A", "ESO", "1", "M")}));
     WriteSice("sice_asignatgrupo.txt", CrLf({Assignment("1A", "MAT"), Assignment("1A", "LCL")}));
-    WriteSice("sice_asignatcurso.txt", CrLf({Hours("ESO", "1", "MAT", "4"), Hours("ESO", "1", "LCL", "4,5")}));
+    WriteSice("sice_asignatcurso.txt",
+              CrLf({Hours("ESO", "1", "MAT", "4"), Hours("ESO", "1", "LCL", "4,5")}));
     WriteSice("sice_sesiones.txt", CrLf({"0", Slot("0101", "L", "0800", "0855")}));
   }
 
@@ -104,9 +106,8 @@ TEST_P(ImportRunMissingFile, ReportsItAndGoesOn) {
   window = RecordingWindow(sice);
   std::remove(fs::Join(sice, GetParam().file).c_str());
   Run();
-  EXPECT_EQ(window.events,
-            (Events{"hourglass:on", std::string("message:") + GetParam().message, "hourglass:off",
-                    "message:Proceso finalizado"}));
+  EXPECT_EQ(window.events, (Events{"hourglass:on", std::string("message:") + GetParam().message,
+                                   "hourglass:off", "message:Proceso finalizado"}));
   EXPECT_EQ(state.EstadoTransformacion, GetParam().estado);
 }
 
@@ -117,10 +118,10 @@ INSTANTIATE_TEST_SUITE_P(
         MissingInRun{"sice_prof.txt", "No existe archivo de profesores (SICE_PROF.TXT)", -1},
         MissingInRun{"sice_aulas.txt", "No existe archivo de aulas (SICE_AULAS.TXT)", -1},
         MissingInRun{"sice_grupo.txt", "No existe archivo de grupos (SICE_GRUPO.TXT)", -1},
-        MissingInRun{"sice_asignatgrupo.txt",
-                     "No existe archivo de grupos (SICE_ASIGNATGRUPO.TXT)", -1},
-        MissingInRun{"sice_asignatcurso.txt",
-                     "No existe archivo de grupos (SICE_ASIGNATCURSO.TXT)", 1},
+        MissingInRun{"sice_asignatgrupo.txt", "No existe archivo de grupos (SICE_ASIGNATGRUPO.TXT)",
+                     -1},
+        MissingInRun{"sice_asignatcurso.txt", "No existe archivo de grupos (SICE_ASIGNATCURSO.TXT)",
+                     1},
         MissingInRun{"sice_sesiones.txt", "No existe archivo de grupos (SICE_SESIONES.TXT)", -1}),
     [](const auto& info) {
       std::string name = info.param.file;
@@ -130,16 +131,15 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ImportRun, FolderWithoutSiceFilesGivesSixMessages) {
   window.folder = dir.MakeDir("empty");
   Run();
-  EXPECT_EQ(window.messages,
-            (std::vector<std::string>{
-                "No existe archivo de asignaturas (SICE_ASIGNAT.TXT)",
-                "No existe archivo de profesores (SICE_PROF.TXT)",
-                "No existe archivo de aulas (SICE_AULAS.TXT)",
-                "No existe archivo de grupos (SICE_GRUPO.TXT)",
-                "No existe archivo de grupos (SICE_ASIGNATGRUPO.TXT)",
-                "No existe archivo de grupos (SICE_SESIONES.TXT)",
-                "Proceso finalizado",
-            }));
+  EXPECT_EQ(window.messages, (std::vector<std::string>{
+                                 "No existe archivo de asignaturas (SICE_ASIGNAT.TXT)",
+                                 "No existe archivo de profesores (SICE_PROF.TXT)",
+                                 "No existe archivo de aulas (SICE_AULAS.TXT)",
+                                 "No existe archivo de grupos (SICE_GRUPO.TXT)",
+                                 "No existe archivo de grupos (SICE_ASIGNATGRUPO.TXT)",
+                                 "No existe archivo de grupos (SICE_SESIONES.TXT)",
+                                 "Proceso finalizado",
+                             }));
   EXPECT_EQ(state.EstadoTransformacion, -1);
 }
 
@@ -158,9 +158,9 @@ TEST_F(ImportRun, NoGroupsAtAllEndsTheRunWithAnError) {
   std::remove(fs::Join(sice, "sice_grupo.txt").c_str());
   state.NumParametros = 2;
   EXPECT_THROW(Run(), Error);
-  EXPECT_EQ(window.events, (Events{"hourglass:on",
-                                   "message:No existe archivo de grupos (SICE_GRUPO.TXT)",
-                                   "hourglass:off"}));
+  EXPECT_EQ(window.events,
+            (Events{"hourglass:on", "message:No existe archivo de grupos (SICE_GRUPO.TXT)",
+                    "hourglass:off"}));
   EXPECT_EQ(state.EstadoTransformacion, -1);
   EXPECT_EQ(window.closes, 0);
   EXPECT_TRUE(Built("ASIGT"));
@@ -200,7 +200,8 @@ TEST_F(ImportRun, MissingWorkingFolderEndsTheRun) {
 TEST_F(ImportRun, TwoRunsGiveTheSameTables) {
   Run();
   std::vector<std::string> first;
-  for (const char* table : kTables) first.push_back(ReadFile(OtempFile(std::string(table) + ".DBF")));
+  for (const char* table : kTables)
+    first.push_back(ReadFile(OtempFile(std::string(table) + ".DBF")));
   Run();
   for (size_t i = 0; i < first.size(); ++i) {
     std::string again = ReadFile(OtempFile(std::string(kTables[i]) + ".DBF"));

@@ -19,14 +19,37 @@ TEST(LeerNumeroDecimal, AcceptsOnlyTheDecimalForm) {
     std::optional<double> value;
   };
   const Case cases[] = {
-      {"0", 0.0},          {"3", 3.0},         {"-3", -3.0},      {"+2.5", 2.5},
-      {"2.", 2.0},         {".5", 0.5},        {".", 0.0},        {"-.", 0.0},
-      {"1E2", 100.0},      {"1e+2", 100.0},    {"25E-1", 2.5},    {".5e1", 5.0},
-      {"007", 7.0},        {"1E-999", 0.0},    {"0E999", 0.0},    {"1E99999999999", std::nullopt},
-      {"1E999", std::nullopt}, {"", std::nullopt}, {"+", std::nullopt}, {"E5", std::nullopt},
-      {"1E", std::nullopt},  {"1E+", std::nullopt}, {"1..5", std::nullopt}, {"1,5", std::nullopt},
-      {" 1", std::nullopt},  {"1 ", std::nullopt}, {"0x10", std::nullopt}, {"inf", std::nullopt},
-      {"nan", std::nullopt}, {"--1", std::nullopt}, {"1e5.0", std::nullopt},
+      {"0", 0.0},
+      {"3", 3.0},
+      {"-3", -3.0},
+      {"+2.5", 2.5},
+      {"2.", 2.0},
+      {".5", 0.5},
+      {".", 0.0},
+      {"-.", 0.0},
+      {"1E2", 100.0},
+      {"1e+2", 100.0},
+      {"25E-1", 2.5},
+      {".5e1", 5.0},
+      {"007", 7.0},
+      {"1E-999", 0.0},
+      {"0E999", 0.0},
+      {"1E99999999999", std::nullopt},
+      {"1E999", std::nullopt},
+      {"", std::nullopt},
+      {"+", std::nullopt},
+      {"E5", std::nullopt},
+      {"1E", std::nullopt},
+      {"1E+", std::nullopt},
+      {"1..5", std::nullopt},
+      {"1,5", std::nullopt},
+      {" 1", std::nullopt},
+      {"1 ", std::nullopt},
+      {"0x10", std::nullopt},
+      {"inf", std::nullopt},
+      {"nan", std::nullopt},
+      {"--1", std::nullopt},
+      {"1e5.0", std::nullopt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -102,13 +125,20 @@ TEST(LeerEnteroDecimal, DigitsWithAnOptionalSign) {
     std::optional<int32_t> value;
   };
   const Case cases[] = {
-      {"0800", 800},           {"10", 10},
-      {"-0030", -30},          {"+7", 7},
-      {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN},
-      {"2147483648", std::nullopt}, {"99999999999999999999", std::nullopt},
-      {"", std::nullopt},      {"-", std::nullopt},
-      {"8:00", std::nullopt},  {"$3E8", std::nullopt},
-      {"0x10", std::nullopt},  {" 800", std::nullopt},
+      {"0800", 800},
+      {"10", 10},
+      {"-0030", -30},
+      {"+7", 7},
+      {"2147483647", INT32_MAX},
+      {"-2147483648", INT32_MIN},
+      {"2147483648", std::nullopt},
+      {"99999999999999999999", std::nullopt},
+      {"", std::nullopt},
+      {"-", std::nullopt},
+      {"8:00", std::nullopt},
+      {"$3E8", std::nullopt},
+      {"0x10", std::nullopt},
+      {" 800", std::nullopt},
       {"80 0", std::nullopt},
   };
   for (const Case& c : cases) {
@@ -125,18 +155,18 @@ TEST(CodigosVistos, IgnoresCaseOfEveryLetterButKeepsAccentsApart) {
   EXPECT_TRUE(vistos.Add("MAT"));
   EXPECT_FALSE(vistos.Add("mat"));
   EXPECT_FALSE(vistos.Add("MaT"));
-  EXPECT_TRUE(vistos.Add("A\xD1O"));    // AÑO
-  EXPECT_FALSE(vistos.Add("a\xF1o"));   // año
-  EXPECT_TRUE(vistos.Add("ANO"));       // N is not Ñ
-  EXPECT_TRUE(vistos.Add("\xC9"));      // É
-  EXPECT_FALSE(vistos.Add("\xE9"));     // é
+  EXPECT_TRUE(vistos.Add("A\xD1O"));   // AÑO
+  EXPECT_FALSE(vistos.Add("a\xF1o"));  // año
+  EXPECT_TRUE(vistos.Add("ANO"));      // N is not Ñ
+  EXPECT_TRUE(vistos.Add("\xC9"));     // É
+  EXPECT_FALSE(vistos.Add("\xE9"));    // é
   EXPECT_TRUE(vistos.Add("E"));
-  EXPECT_TRUE(vistos.Add("\x8A"));      // Š
-  EXPECT_FALSE(vistos.Add("\x9A"));     // š
-  EXPECT_TRUE(vistos.Add("\x9F"));      // Ÿ
-  EXPECT_FALSE(vistos.Add("\xFF"));     // ÿ
-  EXPECT_TRUE(vistos.Add("\xD7"));      // × has no lower case
-  EXPECT_TRUE(vistos.Add("\xF7"));      // ÷
+  EXPECT_TRUE(vistos.Add("\x8A"));   // Š
+  EXPECT_FALSE(vistos.Add("\x9A"));  // š
+  EXPECT_TRUE(vistos.Add("\x9F"));   // Ÿ
+  EXPECT_FALSE(vistos.Add("\xFF"));  // ÿ
+  EXPECT_TRUE(vistos.Add("\xD7"));   // × has no lower case
+  EXPECT_TRUE(vistos.Add("\xF7"));   // ÷
   EXPECT_TRUE(vistos.Add(""));
   EXPECT_FALSE(vistos.Add(""));
   EXPECT_TRUE(vistos.Add(std::string("A\0B", 3)));

@@ -13,18 +13,14 @@ using SessionsImport = ImportTest;
 
 TEST_F(SessionsImport, NumbersStartTimesAcrossTheWholeWeek) {
   WriteSice("sice_sesiones.txt",
-            CrLf({"0" + Pad("SICE_SESIONES.TXT", 50),
-                  Slot("0101", "L", "0800", "0855"),
+            CrLf({"0" + Pad("SICE_SESIONES.TXT", 50), Slot("0101", "L", "0800", "0855"),
                   Slot("0102", "L", "0900", "1000"),
                   // 0830 only on Tuesday: Monday's slots are 1 and 3.
-                  Slot("0201", "M", "0830", "0925"),
-                  Slot("0202", "M", "0800", "0830"),
-                  Slot("0301", "X", "0800", "1000"),
-                  Slot("0401", "", "0900", "0955"),
+                  Slot("0201", "M", "0830", "0925"), Slot("0202", "M", "0800", "0830"),
+                  Slot("0301", "X", "0800", "1000"), Slot("0401", "", "0900", "0955"),
                   Slot("0101", "L", "0800", "0855"),
                   // An end time cut short by the line's end still converts.
-                  Slot("0501", "5", "0900", "10"),
-                  "1" + Pad("SICE_SESIONES.TXT", 50),
+                  Slot("0501", "5", "0900", "10"), "1" + Pad("SICE_SESIONES.TXT", 50),
                   "9" + Pad("SICE_SESIONES.TXT", 50)}));
   TransformarSesiones(context);
 
@@ -46,9 +42,8 @@ TEST_F(SessionsImport, NumbersStartTimesAcrossTheWholeWeek) {
 }
 
 TEST_F(SessionsImport, OrdersStartTimesAsText) {
-  WriteSice("sice_sesiones.txt",
-            CrLf({Slot("1", "L", "900", "955"), Slot("2", "L", "1000", "1100"),
-                  Slot("3", "L", "+900", "0955")}));
+  WriteSice("sice_sesiones.txt", CrLf({Slot("1", "L", "900", "955"), Slot("2", "L", "1000", "1100"),
+                                       Slot("3", "L", "+900", "0955")}));
   TransformarSesiones(context);
   Rows rows = Read("DIASHORAST");
   ASSERT_EQ(rows.size(), 3u);
@@ -70,24 +65,24 @@ struct BadTime {
   std::string message;
 };
 
-void PrintTo(const BadTime& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const BadTime& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class BadSlotTime : public SessionsImport, public ::testing::WithParamInterface<BadTime> {};
 
 // The slots before the bad line stay as the first pass wrote them: HORA
 // still the start time, DIHO empty.
 TEST_P(BadSlotTime, EndsTheImportWithTheFirstPassRecords) {
-  WriteSice("sice_sesiones.txt",
-            CrLf({Slot("0101", "L", "0800", "0855"), GetParam().line,
-                  Slot("0103", "L", "1000", "1055")}));
+  WriteSice("sice_sesiones.txt", CrLf({Slot("0101", "L", "0800", "0855"), GetParam().line,
+                                       Slot("0103", "L", "1000", "1055")}));
   try {
     TransformarSesiones(context);
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_EQ(e.what(), GetParam().message);
   }
-  EXPECT_EQ(Read("DIASHORAST"),
-            (Rows{{"", "0101", "L", "", "0800", "0800", "0855", "15"}}));
+  EXPECT_EQ(Read("DIASHORAST"), (Rows{{"", "0101", "L", "", "0800", "0800", "0855", "15"}}));
   // Released: a later run re-creates it.
   WriteSice("sice_sesiones.txt", CrLf({Slot("0101", "L", "0800", "0855")}));
   TransformarSesiones(context);
@@ -96,16 +91,19 @@ TEST_P(BadSlotTime, EndsTheImportWithTheFirstPassRecords) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, BadSlotTime,
-    ::testing::Values(
-        BadTime{"EmptyLine", "", "'' no es un valor entero válido"},
-        BadTime{"EndsBeforeTheEndTime", "1MA\xD1" "0102L0900", "'' no es un valor entero válido"},
-        BadTime{"EndTimeNamedFirst", Slot("0102", "L", "09x0", "10y0"),
-                "'10y0' no es un valor entero válido"},
-        BadTime{"BadStart", Slot("0102", "L", "9:00", "1000"), "'9:00' no es un valor entero válido"},
-        BadTime{"Hexadecimal", Slot("0102", "L", "0900", "$3E8"),
-                "'$3E8' no es un valor entero válido"},
-        BadTime{"AccentedText", Slot("0102", "L", "0900", "\xF1"),
-                "'\xC3\xB1' no es un valor entero válido"}),
+    ::testing::Values(BadTime{"EmptyLine", "", "'' no es un valor entero válido"},
+                      BadTime{"EndsBeforeTheEndTime",
+                              "1MA\xD1"
+                              "0102L0900",
+                              "'' no es un valor entero válido"},
+                      BadTime{"EndTimeNamedFirst", Slot("0102", "L", "09x0", "10y0"),
+                              "'10y0' no es un valor entero válido"},
+                      BadTime{"BadStart", Slot("0102", "L", "9:00", "1000"),
+                              "'9:00' no es un valor entero válido"},
+                      BadTime{"Hexadecimal", Slot("0102", "L", "0900", "$3E8"),
+                              "'$3E8' no es un valor entero válido"},
+                      BadTime{"AccentedText", Slot("0102", "L", "0900", "\xF1"),
+                              "'\xC3\xB1' no es un valor entero válido"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SessionsImport, UnreadableFileLeavesTheOldTable) {

@@ -12,27 +12,20 @@ using SubjectsImport = ImportTest;
 
 TEST_F(SubjectsImport, KeepsTheFirstLineOfEachCodeWhateverItsCase) {
   WriteSice("sice_asignat.txt",
-            CrLf({"0" + Pad("SICE_ASIGNAT.TXT", 50) + "28045671",
-                  "1" + Pad("SICE_ASIGNAT.TXT", 50),
-                  Subject("MAT", "MAT-ESO", "Matem\xE1ticas"),
-                  Subject("mat", "MAT-REP", "Otra"),
+            CrLf({"0" + Pad("SICE_ASIGNAT.TXT", 50) + "28045671", "1" + Pad("SICE_ASIGNAT.TXT", 50),
+                  Subject("MAT", "MAT-ESO", "Matem\xE1ticas"), Subject("mat", "MAT-REP", "Otra"),
                   Subject("MAT", "MAT-2", "Matem\xE1ticas II"),
                   Subject("\xD1U", "NU", "Con e\xF1\x65 may\xFAscula"),
                   Subject("\xF1u", "NU2", "Con e\xF1\x65 min\xFAscula"),
-                  Subject("NU", "NU3", "Sin tilde"),
-                  Subject("\xC1\x42", "AB", "Con acento"),
-                  Subject("AB", "AB2", "Sin acento"),
-                  "",
-                  "      ",
-                  Subject("LCL", "LCL-ESO-LARGO", std::string(60, 'x')),
-                  "1FYQ FYQ-ESO",
-                  "1TEC",
+                  Subject("NU", "NU3", "Sin tilde"), Subject("\xC1\x42", "AB", "Con acento"),
+                  Subject("AB", "AB2", "Sin acento"), "", "      ",
+                  Subject("LCL", "LCL-ESO-LARGO", std::string(60, 'x')), "1FYQ FYQ-ESO", "1TEC",
                   "9" + Pad("SICE_ASIGNAT.TXT", 50) + "28045671"}));
   TransformarAsignaturas(context);
 
-  EXPECT_EQ(ReadLayout(otemp, "ASIGNOMT"),
-            (std::vector<std::string>{"COD:text4", "CODLARGO:text8", "NOMBRE:text40",
-                                      "MATERIA:text8"}));
+  EXPECT_EQ(
+      ReadLayout(otemp, "ASIGNOMT"),
+      (std::vector<std::string>{"COD:text4", "CODLARGO:text8", "NOMBRE:text40", "MATERIA:text8"}));
   EXPECT_EQ(Read("ASIGNOMT"), (Rows{
                                   {"MAT", "MAT-ESO", "Matem\xE1ticas", ""},
                                   {"\xD1U", "NU", "Con e\xF1\x65 may\xFAscula", ""},
@@ -80,7 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         MissingCase{"ASIGNOMT", TransformarAsignaturas,
                     "No existe archivo de asignaturas (SICE_ASIGNAT.TXT)"},
-        MissingCase{"PROFT", TransformarProfesores, "No existe archivo de profesores (SICE_PROF.TXT)"},
+        MissingCase{"PROFT", TransformarProfesores,
+                    "No existe archivo de profesores (SICE_PROF.TXT)"},
         MissingCase{"AULAT", TransformarAulas, "No existe archivo de aulas (SICE_AULAS.TXT)"},
         MissingCase{"GRUPOST", TransformarGrupos, "No existe archivo de grupos (SICE_GRUPO.TXT)"},
         MissingCase{"ASIGT", TransformarAsignaturasGrupos,
@@ -96,74 +90,65 @@ TEST_F(TeachersImport, DropsRepeatedAbbreviationsAndCutsLongTexts) {
   std::string longDepartment(50, 'D');
   WriteSice("sice_prof.txt",
             // LF line ends, as some SICE versions write them.
-            "0" + Pad("SICE_PROF.TXT", 50) + "\n" +
-                "1" + Pad("  sice_prof.txt", 50) + "\n" +
+            "0" + Pad("SICE_PROF.TXT", 50) + "\n" + "1" + Pad("  sice_prof.txt", 50) + "\n" +
                 Teacher("GALM", "GARC\xCD\x41 L\xD3PEZ, MAR\xCD\x41", "Lengua") + "\n" +
                 Teacher("galm", "OTRA PERSONA", "Otro") + "\n" +
                 Teacher("PE\xD1\x41", "PE\xD1\x41 ORD\xD3\xD1\x45Z, BEATRIZ", "Orientaci\xF3n") +
                 "\n" + Teacher("pe\xF1\x61", "REPETIDA", "") + "\n" +
                 Teacher("LONG", longName, longDepartment) + "\n" +
-                Teacher("CORT", "SOLO NOMBRE", "").substr(0, 95) + "\n" + "\n" + "\n" +
-                "9" + Pad("SICE_PROF.TXT", 50) + "\n");
+                Teacher("CORT", "SOLO NOMBRE", "").substr(0, 95) + "\n" + "\n" + "\n" + "9" +
+                Pad("SICE_PROF.TXT", 50) + "\n");
   TransformarProfesores(context);
 
   EXPECT_EQ(ReadLayout(otemp, "PROFT"),
             (std::vector<std::string>{"ABREV:text4", "NOMBRE:text40", "DEPART:text40", "DNI:whole",
                                       "X_EMPLEADO:text10", "F_TOMAPOS:text10"}));
-  EXPECT_EQ(Read("PROFT"),
-            (Rows{
-                {"GALM", "GARC\xCD\x41 L\xD3PEZ, MAR\xCD\x41", "Lengua", "", "", ""},
-                {"PE\xD1\x41", "PE\xD1\x41 ORD\xD3\xD1\x45Z, BEATRIZ", "Orientaci\xF3n", "", "", ""},
-                {"LONG", std::string(40, 'N'), std::string(40, 'D'), "", "", ""},
-                {"CORT", "SOLO NOMBRE", "", "", "", ""},
-                {"", "", "", "", "", ""},
-            }));
+  EXPECT_EQ(
+      Read("PROFT"),
+      (Rows{
+          {"GALM", "GARC\xCD\x41 L\xD3PEZ, MAR\xCD\x41", "Lengua", "", "", ""},
+          {"PE\xD1\x41", "PE\xD1\x41 ORD\xD3\xD1\x45Z, BEATRIZ", "Orientaci\xF3n", "", "", ""},
+          {"LONG", std::string(40, 'N'), std::string(40, 'D'), "", "", ""},
+          {"CORT", "SOLO NOMBRE", "", "", "", ""},
+          {"", "", "", "", "", ""},
+      }));
 }
 
 using RoomsImport = ImportTest;
 
 TEST_F(RoomsImport, EveryDataLineIsARoomRepeatsIncluded) {
-  WriteSice("sice_aulas.txt", CrLf({"0" + Pad("SICE_AULAS.TXT", 50),
-                                    "1" + Pad("SICE_AULAS.TXT", 50),
-                                    Room("LAB", "Laboratorio de Ciencias"),
-                                    Room("LAB", "Laboratorio de F\xEDsica y Qu\xEDmica"),
-                                    Room("SUM", "Sal\xF3n de actos y aula de usos m\xFAltiples del edificio"),
-                                    "",
-                                    "",
-                                    Room("GIM", "x").substr(0, 85),
-                                    std::string(11, 'z'),
-                                    "9"}));
+  WriteSice("sice_aulas.txt",
+            CrLf({"0" + Pad("SICE_AULAS.TXT", 50), "1" + Pad("SICE_AULAS.TXT", 50),
+                  Room("LAB", "Laboratorio de Ciencias"),
+                  Room("LAB", "Laboratorio de F\xEDsica y Qu\xEDmica"),
+                  Room("SUM", "Sal\xF3n de actos y aula de usos m\xFAltiples del edificio"), "", "",
+                  Room("GIM", "x").substr(0, 85), std::string(11, 'z'), "9"}));
   TransformarAulas(context);
 
   EXPECT_EQ(ReadLayout(otemp, "AULAT"),
             (std::vector<std::string>{"ABREV:text4", "NOMBRE:text40", "EDIFICIO:text1",
                                       "MAXALUM:whole", "DEPCENTRO:text10"}));
-  EXPECT_EQ(Read("AULAT"),
-            (Rows{
-                {"LAB", "Laboratorio de Ciencias", "", "", ""},
-                {"LAB", "Laboratorio de F\xEDsica y Qu\xEDmica", "", "", ""},
-                {"SUM", "Sal\xF3n de actos y aula de usos m\xFAltiples", "", "", ""},
-                {"", "", "", "", ""},
-                {"", "", "", "", ""},
-                {"GIM", "", "", "", ""},
-                {"", "", "", "", ""},
-            }));
+  EXPECT_EQ(Read("AULAT"), (Rows{
+                               {"LAB", "Laboratorio de Ciencias", "", "", ""},
+                               {"LAB", "Laboratorio de F\xEDsica y Qu\xEDmica", "", "", ""},
+                               {"SUM", "Sal\xF3n de actos y aula de usos m\xFAltiples", "", "", ""},
+                               {"", "", "", "", ""},
+                               {"", "", "", "", ""},
+                               {"GIM", "", "", "", ""},
+                               {"", "", "", "", ""},
+                           }));
 }
 
 using GroupsImport = ImportTest;
 
 TEST_F(GroupsImport, DerivesLevelAndLetterAndKnowsItsOwnSelfName) {
-  WriteSice("sice_grupo.txt",
-            CrLf({"0" + Pad("SICE_GRUPO.TXT", 50),
-                  "1" + Pad("SICE_GRUPOS.TXT", 50),
-                  Group("1ESO A", "1A", "ESO", "1", "MA\xD1"),
-                  Group("1ESO A", "1A", "ESO", "1", "M"),
-                  Group("DIVER 3", "3DV", "", "3", "T"),
-                  Group("X", "X", "E", "4", ""),
-                  Group("2BACH B", "2BB", "BA", "2", "").substr(0, 34),
-                  "",
-                  "1" + Pad("SICE_GRUPO.TXT", 50),
-                  "9" + Pad("SICE_GRUPOS.TXT", 50)}));
+  WriteSice(
+      "sice_grupo.txt",
+      CrLf({"0" + Pad("SICE_GRUPO.TXT", 50), "1" + Pad("SICE_GRUPOS.TXT", 50),
+            Group("1ESO A", "1A", "ESO", "1", "MA\xD1"), Group("1ESO A", "1A", "ESO", "1", "M"),
+            Group("DIVER 3", "3DV", "", "3", "T"), Group("X", "X", "E", "4", ""),
+            Group("2BACH B", "2BB", "BA", "2", "").substr(0, 34), "",
+            "1" + Pad("SICE_GRUPO.TXT", 50), "9" + Pad("SICE_GRUPOS.TXT", 50)}));
   TransformarGrupos(context);
 
   EXPECT_EQ(ReadLayout(otemp, "GRUPOST"),
@@ -183,7 +168,8 @@ TEST_F(GroupsImport, DerivesLevelAndLetterAndKnowsItsOwnSelfName) {
 
 TEST_F(GroupsImport, ReadErrorKeepsTheRecordsPostedAndReleasesTheTable) {
   std::string lines;
-  for (int i = 0; i < 2000; ++i) lines += Group("1ESO A", "G" + std::to_string(i % 100), "ESO", "1", "M") + "\r\n";
+  for (int i = 0; i < 2000; ++i)
+    lines += Group("1ESO A", "G" + std::to_string(i % 100), "ESO", "1", "M") + "\r\n";
   WriteSice("sice_grupo.txt", lines);
   {
     FaultyFileSystem faulty;
