@@ -1,21 +1,69 @@
 #include "export/slot_index.h"
 
-#include <cstdint>
+#include <cstring>
 
 namespace tos {
 
 namespace {
-const std::string kNoCode;
+
+// FNV-1a over the day, its length (so that no split of the same bytes into
+// day and period collides by construction), then the period; mixed at the
+// end because the low bits pick the slot.
+uint32_t HashKey(std::string_view day, std::string_view period) {
+  uint64_t h = 14695981039346656037ull;
+  auto mix = [&h](unsigned char c) {
+    h ^= c;
+    h *= 1099511628211ull;
+  };
+  for (char c : day) mix(static_cast<unsigned char>(c));
+  for (size_t n = day.size(); n > 0; n >>= 8) mix(static_cast<unsigned char>(n));
+  mix(0xFF);
+  for (char c : period) mix(static_cast<unsigned char>(c));
+  h ^= h >> 29;
+  h *= 0xBF58476D1CE4E5B9ull;
+  h ^= h >> 32;
+  return static_cast<uint32_t>(h);
 }
 
-// The day's length goes first, so that no two (day, period) pairs share a key
-// whatever bytes the texts hold.
-void SlotIndex::MakeKey(const std::string& day, const std::string& period) {
-  key_.clear();
-  uint32_t size = static_cast<uint32_t>(day.size());
-  key_.append(reinterpret_cast<const char*>(&size), sizeof size);
-  key_.append(day);
-  key_.append(period);
+// Keys are a few bytes long: a plain loop beats a call to memcmp.
+bool Same(const char* stored, std::string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (stored[i] != text[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+const char* SlotIndex::Text(const Slot& slot) const {
+  if (!slot.inArena) return slot.text;
+  size_t offset;
+  std::memcpy(&offset, slot.text, sizeof offset);
+  return arena_.data() + offset;
+}
+
+SlotIndex::Slot& SlotIndex::Probe(uint32_t hash, std::string_view day, std::string_view period) {
+  size_t mask = slots_.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    Slot& slot = slots_[i];
+    if (!slot.used) return slot;
+    if (slot.hash == hash && slot.dayLength == day.size() && slot.periodLength == period.size()) {
+      const char* text = Text(slot);
+      if (Same(text, day) && Same(text + day.size(), period)) return slot;
+    }
+  }
+}
+
+void SlotIndex::Grow() {
+  std::vector<Slot> old = std::move(slots_);
+  slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
+  size_t mask = slots_.size() - 1;
+  for (const Slot& slot : old) {
+    if (!slot.used) continue;
+    size_t i = slot.hash & mask;
+    while (slots_[i].used) i = (i + 1) & mask;
+    slots_[i] = slot;
+  }
 }
 
 void SlotIndex::Build() {
@@ -30,34 +78,46 @@ void SlotIndex::Build() {
   hasHora_ = hora >= 0;
   hasCode_ = code >= 0;
   if (!hasDia_) return;
-  Field diaField = table_.FieldAt(dia);
+  Grow();
   for (; !table_.Eof(); table_.Next()) {
-    std::string day = diaField.AsString();
-    if (!hasHora_) {
-      days_.insert(std::move(day));
-      continue;
+    std::string day = table_.FieldAt(dia).AsString();
+    // Without HORA only the days matter: a lookup fails once one matches.
+    std::string period = hasHora_ ? table_.FieldAt(hora).AsString() : std::string();
+    uint32_t hash = HashKey(day, period);
+    Slot& slot = Probe(hash, day, period);
+    if (slot.used) continue;  // the first record of a pair keeps it
+    std::string all = day + period + (hasCode_ ? table_.FieldAt(code).AsString() : "");
+    slot.used = true;
+    slot.hash = hash;
+    slot.dayLength = static_cast<uint32_t>(day.size());
+    slot.periodLength = static_cast<uint32_t>(period.size());
+    slot.codeLength = static_cast<uint32_t>(all.size() - day.size() - period.size());
+    if (all.size() <= kInline) {
+      std::memcpy(slot.text, all.data(), all.size());
+    } else {
+      slot.inArena = true;
+      size_t offset = arena_.size();
+      std::memcpy(slot.text, &offset, sizeof offset);
+      arena_ += all;
     }
-    MakeKey(day, table_.FieldAt(hora).AsString());
-    // try_emplace keeps the first record of a (DIA, HORA) pair.
-    auto [at, added] = codes_.try_emplace(key_);
-    if (added && hasCode_) at->second = table_.FieldAt(code).AsString();
+    // At most 70 % full, so that probes stay short.
+    if (++used_ * 10 > slots_.size() * 7) Grow();
   }
 }
 
-const std::string& SlotIndex::Find(const std::string& day, const std::string& period) {
+std::string_view SlotIndex::Find(std::string_view day, std::string_view period) {
   if (!built_) Build();
-  if (empty_) return kNoCode;
+  if (empty_) return {};
   // FieldByName raises the table object's own message for a missing field.
   if (!hasDia_) table_.FieldByName("DIA");
   if (!hasHora_) {
-    if (days_.count(day)) table_.FieldByName("HORA");
-    return kNoCode;
+    if (Probe(HashKey(day, {}), day, {}).used) table_.FieldByName("HORA");
+    return {};
   }
-  MakeKey(day, period);
-  auto found = codes_.find(key_);
-  if (found == codes_.end()) return kNoCode;
+  const Slot& slot = Probe(HashKey(day, period), day, period);
+  if (!slot.used) return {};
   if (!hasCode_) table_.FieldByName("CODDIHO");
-  return found->second;
+  return std::string_view(Text(slot) + slot.dayLength + slot.periodLength, slot.codeLength);
 }
 
 }  // namespace tos

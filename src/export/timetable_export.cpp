@@ -62,11 +62,12 @@ std::string FrameLine(char kind, const std::string& code, Clock& clock) {
 
 // A line end inside a value would split a lesson over two lines and make the
 // trailer's count wrong.
-void AppendValue(std::string& line, std::string value, size_t width) {
-  for (char& c : value) {
-    if (c == '\r' || c == '\n') c = ' ';
-  }
+void AppendValue(std::string& line, std::string_view value, size_t width) {
+  size_t start = line.size();
   AnadirCampo(line, value, width);
+  for (size_t i = start; i < start + value.size(); ++i) {
+    if (line[i] == '\r' || line[i] == '\n') line[i] = ' ';
+  }
 }
 
 // The six tables the export holds exclusively while it runs. Destruction
@@ -147,13 +148,13 @@ void AppendLessons(ExportTables& tables, DayForm form, std::vector<std::string>&
     std::string period = hora.Get().AsString();
     std::string day = dia.Get().AsString();
     if (form == DayForm::kLetters) ToDayLetter(day);
-    const std::string& code = slots.Find(day, period);
+    std::string_view code = slots.Find(day, period);
 
     std::string line;
     line.reserve(32);
     line.push_back('1');
     AppendValue(line, code, 4);
-    AppendValue(line, std::move(day), 1);
+    AppendValue(line, day, 1);
     AppendValue(line, prof.Get().AsString(), 4);
     AppendValue(line, grupo.Get().AsString(), 4);
     AnadirCampo(line, "LEC", 4);
