@@ -3,6 +3,7 @@
 // and read with one buffered stream.
 //   dbf_bench [RECORDS [ROUNDS]]
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -113,8 +114,11 @@ void BaselineWrite(const std::string& path, const std::string& header, uint32_t 
     put(23, 3, s.curso[i % s.curso.size()]);
     put(26, 2, s.grupo[i % s.grupo.size()]);
     char number[32];
-    std::snprintf(number, sizeof number, "%20.4f", s.horas[i % s.horas.size()]);
-    std::memcpy(&record[28], number, 20);
+    auto end = std::to_chars(number, number + sizeof number, s.horas[i % s.horas.size()],
+                             std::chars_format::fixed, 4).ptr;
+    size_t digits = static_cast<size_t>(end - number);
+    std::memset(&record[28], ' ', 20 - digits);
+    std::memcpy(&record[48 - digits], number, digits);
     put(48, 20, s.sesiones[i % s.horas.size()]);
     std::fwrite(record.data(), 1, record.size(), f);
   }

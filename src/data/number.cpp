@@ -175,6 +175,22 @@ std::string FloatToText(double value, char separator) {
   for (char c : sci.substr(0, ePos))
     if (IsDigit(c)) digits += c;
   int exponent = std::atoi(std::string(sci.substr(ePos + 1)).c_str());
+  if (exponent >= 308) {
+    // Next to the largest double, rounding to 15 digits can step out of the
+    // range of doubles ("1.79769313486232E308"); cut the digits instead, so
+    // that the text still reads back.
+    std::string check = digits.substr(0, 1) + "." + digits.substr(1) + "e" + std::to_string(exponent);
+    if (!ParseChecked(check)) {
+      r = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                        std::chars_format::scientific, 15);
+      std::string_view longer(buffer, static_cast<size_t>(r.ptr - buffer));
+      digits.clear();
+      for (char c : longer.substr(0, longer.find('e')))
+        if (IsDigit(c)) digits += c;
+      digits.resize(15);
+      exponent = std::atoi(std::string(longer.substr(longer.find('e') + 1)).c_str());
+    }
+  }
   while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 
   std::string out = negative ? "-" : "";

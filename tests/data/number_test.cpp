@@ -98,6 +98,10 @@ TEST(FloatToTextTest, GeneralForm) {
     EXPECT_EQ(FloatToText(c.value, '.'), c.dot) << c.dot;
     EXPECT_EQ(FloatToText(c.value, ','), c.comma) << c.comma;
   }
+  // Rounded up, the largest double would not read back: its digits are cut.
+  EXPECT_EQ(FloatToText(std::numeric_limits<double>::max()), "1.79769313486231E308");
+  EXPECT_EQ(FloatToText(-std::numeric_limits<double>::max()), "-1.79769313486231E308");
+  EXPECT_EQ(FloatToText(1.7976931348623e308), "1.7976931348623E308");
   EXPECT_EQ(FloatToText(std::numeric_limits<double>::infinity()), "INF");
   EXPECT_EQ(FloatToText(-std::numeric_limits<double>::infinity()), "-INF");
   EXPECT_EQ(FloatToText(std::nan("")), "NAN");
