@@ -3,7 +3,9 @@
 namespace tos {
 
 namespace {
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+  return c == '\\' || c == '/';
+}
 
 std::vector<std::string> SplitParts(std::string_view s) {
   std::vector<std::string> parts;

@@ -11,10 +11,10 @@
 namespace tos {
 
 struct FolderEntry {
-  std::string name;    // "C:\" for the root, else the folder's name
-  std::string path;    // the folder the entry stands for
-  int indent = 0;      // depth below the root
-  bool open = false;   // the root, its path down to the current folder and that folder
+  std::string name;   // "C:\" for the root, else the folder's name
+  std::string path;   // the folder the entry stands for
+  int indent = 0;     // depth below the root
+  bool open = false;  // the root, its path down to the current folder and that folder
   bool current = false;
 };
 

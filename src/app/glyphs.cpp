@@ -69,7 +69,8 @@ Glyph DoorGlyph() {
       "..f.wbbbb....f..",  //
       "ffffffffffffffff",  //
   };
-  return FromArt(kArt, {{'f', 0xFF5A3A1A}, {'b', 0xFFB8782C}, {'w', 0xFF7A4E1C}, {'k', 0xFFF0D040}});
+  return FromArt(kArt,
+                 {{'f', 0xFF5A3A1A}, {'b', 0xFFB8782C}, {'w', 0xFF7A4E1C}, {'k', 0xFFF0D040}});
 }
 
 }  // namespace tos

@@ -53,7 +53,9 @@ Rgb Band(Rgb a, Rgb b, int k, int last) {
 }
 
 // The edges of n bands over a length: b(j) = j * length / n, rounded.
-int BandEdge(int j, int length, int n) { return RoundedDiv(j * length, n); }
+int BandEdge(int j, int length, int n) {
+  return RoundedDiv(j * length, n);
+}
 
 void FillVerticalSplit(PixelBuffer& buffer, int left, int top, int right, int bottom,
                        const PanelLook& look, Rgb start, Rgb end) {
@@ -114,10 +116,10 @@ void DrawBevel(PixelBuffer& buffer, int& inset, Bevel bevel, int width,
     int r = buffer.Width() - 1 - inset;
     int b = buffer.Height() - 1 - inset;
     if (r < l || b < t) return;
-    buffer.Fill(l, t, l + 1, b, light);      // left, rows t .. b-1
-    buffer.Fill(l, t, r, t + 1, light);      // top, columns l .. r-1
-    buffer.Fill(r, t, r + 1, b, dark);       // right, rows t .. b-1
-    buffer.Fill(l, b, r + 1, b + 1, dark);   // bottom, columns l .. r
+    buffer.Fill(l, t, l + 1, b, light);     // left, rows t .. b-1
+    buffer.Fill(l, t, r, t + 1, light);     // top, columns l .. r-1
+    buffer.Fill(r, t, r + 1, b, dark);      // right, rows t .. b-1
+    buffer.Fill(l, b, r + 1, b + 1, dark);  // bottom, columns l .. r
   }
 }
 

@@ -18,7 +18,8 @@ namespace {
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
+  while (!s.empty() &&
+         (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
     s.remove_suffix(1);
   return s;
 }
@@ -73,10 +74,9 @@ std::string SetIniValue(const std::string& content, const std::string& section,
     if (!inSection) continue;
     if (IsKeyLine(body, key)) {
       bool ended = !lines[i].empty() && lines[i].back() == '\n';
-      std::string lineEnd = ended ? (lines[i].size() > 1 && lines[i][lines[i].size() - 2] == '\r'
-                                         ? "\r\n"
-                                         : "\n")
-                                  : "";
+      std::string lineEnd =
+          ended ? (lines[i].size() > 1 && lines[i][lines[i].size() - 2] == '\r' ? "\r\n" : "\n")
+                : "";
       lines[i] = key + "=" + value + lineEnd;
       std::string out;
       for (const std::string& l : lines) out += l;

@@ -3,6 +3,8 @@
 
 namespace tos {
 
-void WriteStatusFile(const std::string& path, int32_t value) { EditStatusFile(path, value); }
+void WriteStatusFile(const std::string& path, int32_t value) {
+  EditStatusFile(path, value);
+}
 
 }  // namespace tos

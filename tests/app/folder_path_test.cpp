@@ -50,8 +50,8 @@ TEST(ShortenPathTest, LeadingFoldersGiveWay) {
       {"C:\\", 0, "C:\\"},
   };
   for (const Case& c : cases) EXPECT_EQ(ShortenPath(c.path, c.width, measure), c.shown) << c.width;
-  for (const Case& c : cases) EXPECT_LE(measure(ShortenPath(c.path, c.width, measure)),
-                                        std::max(c.width, measure("C:\\")));
+  for (const Case& c : cases)
+    EXPECT_LE(measure(ShortenPath(c.path, c.width, measure)), std::max(c.width, measure("C:\\")));
 }
 
 TEST(ShortenPathTest, CutsWholeCharacters) {

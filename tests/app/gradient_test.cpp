@@ -32,9 +32,15 @@ TEST(GradientTest, PanelRowsAsDesigned) {
     std::vector<Row> rows;
   };
   const Case cases[] = {
-      {"Draw3D2", Draw3D2Look(), 289, 106,
+      {"Draw3D2",
+       Draw3D2Look(),
+       289,
+       106,
        {{1, 0xFFEEDE}, {48, 0xFFFEFC}, {52, 0xFFFFFF}, {53, 0xFFFFFF}, {104, 0xF9D480}}},
-      {"Draw3D3 stretched", Draw3D2Look(), 599, 106,
+      {"Draw3D3 stretched",
+       Draw3D2Look(),
+       599,
+       106,
        {{1, 0xFFEEDE}, {48, 0xFFFEFC}, {52, 0xFFFFFF}, {104, 0xF9D480}}},
       {"Draw3D1", Draw3D1Look(), 599, 205, {{101, 0xCFF2FE}, {102, 0xCFF2FE}}},
   };
@@ -51,9 +57,8 @@ TEST(GradientTest, PanelRowsAsDesigned) {
 TEST(GradientTest, FirstAndLastRowsUnderTheBevel) {
   // Rows 0 and h-1 carry the bevel across their whole width; paint without
   // it to see the gradient there.
-  for (auto [look, h, top, bottom] :
-       {std::tuple{Draw3D2Look(), 106, 0xFFEEDDu, 0xF9D37Du},
-        std::tuple{Draw3D1Look(), 205, 0xCCD8E6u, 0xC2CDFEu}}) {
+  for (auto [look, h, top, bottom] : {std::tuple{Draw3D2Look(), 106, 0xFFEEDDu, 0xF9D37Du},
+                                      std::tuple{Draw3D1Look(), 205, 0xCCD8E6u, 0xC2CDFEu}}) {
     look.bevelOuter = Bevel::kNone;
     PixelBuffer buffer = Painted(look, 300, h);
     EXPECT_EQ(Hex(buffer.At(150, 0)), Hex(RgbOf(top)));
@@ -65,11 +70,11 @@ TEST(GradientTest, RaisedBevelLines) {
   PixelBuffer buffer = Painted(Draw3D2Look(), 20, 10);
   const Rgb light = kSystem.buttonHighlight, dark = kSystem.buttonShadow;
   EXPECT_EQ(buffer.At(0, 0), light);
-  EXPECT_EQ(buffer.At(0, 8), light);    // left, down to h - 2
-  EXPECT_EQ(buffer.At(18, 0), light);   // top, across to w - 2
-  EXPECT_EQ(buffer.At(19, 0), dark);    // right column from row 0
+  EXPECT_EQ(buffer.At(0, 8), light);   // left, down to h - 2
+  EXPECT_EQ(buffer.At(18, 0), light);  // top, across to w - 2
+  EXPECT_EQ(buffer.At(19, 0), dark);   // right column from row 0
   EXPECT_EQ(buffer.At(19, 8), dark);
-  EXPECT_EQ(buffer.At(0, 9), dark);     // bottom row, whole width
+  EXPECT_EQ(buffer.At(0, 9), dark);  // bottom row, whole width
   EXPECT_EQ(buffer.At(19, 9), dark);
   EXPECT_NE(buffer.At(1, 1), light);
 
@@ -134,11 +139,10 @@ TEST(GradientTest, TallAreasUseAtMost256Bands) {
 
 TEST(GradientTest, DegenerateSizesDoNotFault) {
   for (auto [w, h] : {std::pair{0, 0}, std::pair{1, 1}, std::pair{1, 2}, std::pair{5, 0}}) {
-    for (GradientDirection d :
-         {GradientDirection::kTopBottom, GradientDirection::kBottomTop,
-          GradientDirection::kLeftRight, GradientDirection::kRightLeft,
-          GradientDirection::kFromCenter, GradientDirection::kFromTopLeft,
-          GradientDirection::kFromBottomLeft}) {
+    for (GradientDirection d : {GradientDirection::kTopBottom, GradientDirection::kBottomTop,
+                                GradientDirection::kLeftRight, GradientDirection::kRightLeft,
+                                GradientDirection::kFromCenter, GradientDirection::kFromTopLeft,
+                                GradientDirection::kFromBottomLeft}) {
       PanelLook look = Draw3D1Look();
       look.direction = d;
       look.borderWidth = 3;

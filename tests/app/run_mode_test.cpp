@@ -40,10 +40,10 @@ TEST(DecideRunModeTest, OnlyExactlyTwoParametersEmbed) {
 
 TEST(DecideRunModeTest, DirectionWordChoosesPanels) {
   const std::pair<const char*, Panels> cases[] = {
-      {"IMPORTAR", Panels::kExportOnly}, {"importar", Panels::kExportOnly},
-      {"Exportar", Panels::kImportOnly}, {"ambos", Panels::kBoth},
+      {"IMPORTAR", Panels::kExportOnly},  {"importar", Panels::kExportOnly},
+      {"Exportar", Panels::kImportOnly},  {"ambos", Panels::kBoth},
       {" importar", Panels::kBoth},  // no trimming
-      {"importar ", Panels::kBoth},    {"", Panels::kBoth},
+      {"importar ", Panels::kBoth},       {"", Panels::kBoth},
       {"\xC3\x8DMPORTAR", Panels::kBoth},  // only A-Z are lower-cased
   };
   for (const auto& [word, panels] : cases) {

@@ -20,7 +20,9 @@ struct Writes {
   }
 };
 
-RunMode Embedded() { return DecideRunMode({"importar", "1a2b"}); }
+RunMode Embedded() {
+  return DecideRunMode({"importar", "1a2b"});
+}
 
 TEST(ShellTest, ClosingWritesOnlyWhenEmbedded) {
   Writes writes;

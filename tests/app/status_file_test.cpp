@@ -12,7 +12,8 @@ namespace {
 TEST(StatusFilePathTest, BesideTheProgram) {
   const std::string folder = std::string("TORVEL") + fs::kSeparator;
   EXPECT_EQ(StatusFilePath(folder), folder + "Orvalent.ini");
-  EXPECT_EQ(StatusFilePath(std::string("dir")), std::string("dir") + fs::kSeparator + "Orvalent.ini");
+  EXPECT_EQ(StatusFilePath(std::string("dir")),
+            std::string("dir") + fs::kSeparator + "Orvalent.ini");
 }
 
 TEST(SetIniValueTest, OneEntrySetEverythingElseKept) {
@@ -28,8 +29,11 @@ TEST(SetIniValueTest, OneEntrySetEverythingElseKept) {
       {"no final line end", "[Orvalent]\r\nRuta=x",
        "[Orvalent]\r\nRuta=x\r\n[Transformadores]\r\nTransformado=1\r\n"},
       {"value replaced, neighbours kept",
-       "; comentario\r\n[transformadores]\r\nAntes=a\r\n transformado = -1\r\nDespues=b\r\n\r\n[Z]\r\nk=v",
-       "; comentario\r\n[transformadores]\r\nAntes=a\r\nTransformado=1\r\nDespues=b\r\n\r\n[Z]\r\nk=v"},
+       "; comentario\r\n[transformadores]\r\nAntes=a\r\n transformado = "
+       "-1\r\nDespues=b\r\n\r\n[Z]\r\nk=v",
+       "; "
+       "comentario\r\n[transformadores]\r\nAntes=a\r\nTransformado=1\r\nDespues=b\r\n\r\n[Z]\r\nk="
+       "v"},
       {"key added at the end of its section, before blank lines",
        "[Transformadores]\nOtro=2\n\n[Z]\nk=v\n",
        "[Transformadores]\nOtro=2\nTransformado=1\n\n[Z]\nk=v\n"},

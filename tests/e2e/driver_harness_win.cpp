@@ -20,7 +20,9 @@ void Check(bool ok, const std::string& what) {
   if (!ok) ++failures;
 }
 
-int Failures() { return failures; }
+int Failures() {
+  return failures;
+}
 
 std::string Utf8(const std::wstring& w) {
   if (w.empty()) return {};
@@ -192,7 +194,9 @@ std::vector<Box> BoxesUntil(DWORD pid, const std::string& last, int timeoutMs) {
   return boxes;
 }
 
-void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+void Click(HWND button) {
+  PostMessageW(button, BM_CLICK, 0, 0);
+}
 
 bool Request(const Paths& paths, const std::string& request) {
   std::wstring pending = Join(paths.work, L"request.tmp");
@@ -287,8 +291,8 @@ int RunConsole(const std::wstring& commandLine, const std::wstring& errFile) {
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION info = {};
   std::wstring command = commandLine;
-  bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                &startup, &info);
+  bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                nullptr, &startup, &info);
   if (err != INVALID_HANDLE_VALUE) CloseHandle(err);
   if (!started) return -1;
   WaitFor([&] { return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0; }, 60000);

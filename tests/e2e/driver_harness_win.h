@@ -91,14 +91,30 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name);
 // Runs a console program to its end, stderr into a file; the exit code.
 int RunConsole(const std::wstring& commandLine, const std::wstring& errFile);
 
-inline std::string ToText(const std::string& s) { return "\"" + s + "\""; }
-inline std::string ToText(const char* s) { return ToText(std::string(s)); }
-inline std::string ToText(long long v) { return std::to_string(v); }
-inline std::string ToText(int v) { return std::to_string(v); }
-inline std::string ToText(long v) { return std::to_string(v); }
-inline std::string ToText(unsigned long v) { return std::to_string(v); }
-inline std::string ToText(bool v) { return v ? "true" : "false"; }
-inline std::string ToText(const void* p) { return std::to_string(reinterpret_cast<uintptr_t>(p)); }
+inline std::string ToText(const std::string& s) {
+  return "\"" + s + "\"";
+}
+inline std::string ToText(const char* s) {
+  return ToText(std::string(s));
+}
+inline std::string ToText(long long v) {
+  return std::to_string(v);
+}
+inline std::string ToText(int v) {
+  return std::to_string(v);
+}
+inline std::string ToText(long v) {
+  return std::to_string(v);
+}
+inline std::string ToText(unsigned long v) {
+  return std::to_string(v);
+}
+inline std::string ToText(bool v) {
+  return v ? "true" : "false";
+}
+inline std::string ToText(const void* p) {
+  return std::to_string(reinterpret_cast<uintptr_t>(p));
+}
 inline std::string ToText(const std::vector<std::string>& v) {
   std::string out = "[";
   for (const std::string& s : v) out += ToText(s) + " ";

@@ -50,7 +50,9 @@ Window Locate(HWND form) {
   return w;
 }
 
-bool Visible(HWND hwnd) { return (GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
+bool Visible(HWND hwnd) {
+  return (GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+}
 
 std::string Describe(const RECT& r) {
   return std::to_string(r.left) + "," + std::to_string(r.top) + " " +
@@ -67,15 +69,21 @@ std::string Hex(uintptr_t value) {
   return text;
 }
 
-std::wstring WorkFile(const wchar_t* name) { return Join(paths.work, name); }
-std::wstring IniPath() { return WorkFile(L"Orvalent.ini"); }
+std::wstring WorkFile(const wchar_t* name) {
+  return Join(paths.work, name);
+}
+std::wstring IniPath() {
+  return WorkFile(L"Orvalent.ini");
+}
 
 void CheckPanels(const Window& w, Panels panels) {
   PanelLayout layout = LayoutFor(panels);
   CheckEq(Visible(w.d2), layout.showDraw3D2, "Draw3D2 shown as the mode says");
   CheckEq(Visible(w.d3), layout.showDraw3D3, "Draw3D3 shown as the mode says");
-  if (layout.showDraw3D2) CheckEq(Describe(RectIn(w.d2, w.form)), Describe(layout.draw3D2), "Draw3D2 rectangle");
-  if (layout.showDraw3D3) CheckEq(Describe(RectIn(w.d3, w.form)), Describe(layout.draw3D3), "Draw3D3 rectangle");
+  if (layout.showDraw3D2)
+    CheckEq(Describe(RectIn(w.d2, w.form)), Describe(layout.draw3D2), "Draw3D2 rectangle");
+  if (layout.showDraw3D3)
+    CheckEq(Describe(RectIn(w.d3, w.form)), Describe(layout.draw3D3), "Draw3D3 rectangle");
   CheckEq(Describe(RectIn(w.d1, w.form)), Describe(layout.draw3D1), "Draw3D1 rectangle");
 }
 
@@ -85,7 +93,8 @@ void CheckStandAloneFrame(const Window& w) {
   GetClientRect(w.form, &client);
   CheckEq(Describe(client), std::string("0,0 599x311"), "client area");
   LONG style = GetWindowLongW(w.form, GWL_STYLE);
-  Check((style & WS_CAPTION) == WS_CAPTION && (style & WS_SYSMENU), "framed, with caption and close box");
+  Check((style & WS_CAPTION) == WS_CAPTION && (style & WS_SYSMENU),
+        "framed, with caption and close box");
   Check(!(style & (WS_CHILD | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)),
         "top-level, fixed size, no minimize or maximize box");
   Check(GetParent(w.form) == nullptr || GetParent(w.form) == GetWindow(w.form, GW_OWNER),
@@ -217,7 +226,8 @@ void CheckTimetableMatches(const std::wstring& folder) {
   std::wstring other = SiceCopy(L"sice-cli");
   Cli(L"importar \"" + other + L"\" --otemp C:\\OTEMP");
   std::vector<std::string> a = Lines(mine), b = Lines(ReadAll(Join(other, L"SICE_HORARIO.TXT")));
-  CheckEq(static_cast<int>(a.size()), static_cast<int>(b.size()), "as many lines as the converter's");
+  CheckEq(static_cast<int>(a.size()), static_cast<int>(b.size()),
+          "as many lines as the converter's");
   if (a.size() == b.size() && a.size() >= 2) {
     Check(a.front()[0] == '0' && a.back()[0] == '9', "header and trailer lines");
     CheckEq(std::vector<std::string>(a.begin() + 1, a.end() - 1),
@@ -259,7 +269,8 @@ std::string IniValue() {
 }
 
 void CheckEmbedded(const Window& w, HWND parent, Panels panels) {
-  CheckEq(ToText(GetParent(w.form)), ToText(static_cast<const void*>(parent)), "child of the parent");
+  CheckEq(ToText(GetParent(w.form)), ToText(static_cast<const void*>(parent)),
+          "child of the parent");
   LONG style = GetWindowLongW(w.form, GWL_STYLE);
   Check((style & WS_CHILD) && !(style & WS_CAPTION) && !(style & WS_THICKFRAME) &&
             !(style & WS_DLGFRAME),
@@ -285,9 +296,11 @@ void StandAlone() {
       {201, "TransOrvalentSICE V-1.5"},
       {205, "Carpeta en la que se encuentran los Ficheros TXT de SICE"},
       {206, "Ruta Actual:"}};
-  for (const auto& [id, text] : labels) CheckEq(Text(w.label(id)), text, "label " + std::to_string(id));
+  for (const auto& [id, text] : labels)
+    CheckEq(Text(w.label(id)), text, "label " + std::to_string(id));
   std::string label2 = Text(w.label(202));
-  Check(label2.size() > 5 && label2.substr(label2.size() - 5) == "\\sice", "Label2 shows the folder: " + label2);
+  Check(label2.size() > 5 && label2.substr(label2.size() - 5) == "\\sice",
+        "Label2 shows the folder: " + label2);
   CheckEq(Text(w.bExportar), std::string("Aceptar"), "BExportar");
   CheckEq(Text(w.bImportar), std::string("Aceptar"), "BImportar");
   CheckEq(Text(w.bClose), std::string("&Salir"), "BClose");
@@ -335,8 +348,8 @@ void StandAlone() {
         if (got != RGB(e.r, e.g, e.b)) {
           if (!wrong++) {
             char text[96];
-            std::snprintf(text, sizeof text, " first at (%d,%d): %06lX, expected %02X%02X%02X", x, y,
-                          static_cast<unsigned long>(got), e.r, e.g, e.b);
+            std::snprintf(text, sizeof text, " first at (%d,%d): %06lX, expected %02X%02X%02X", x,
+                          y, static_cast<unsigned long>(got), e.r, e.g, e.b);
             first = text;
           }
         }
@@ -354,7 +367,8 @@ void StandAlone() {
 
 void ImportRun(bool withEnter) {
   std::wstring sice = SiceCopy(L"sice");
-  std::vector<std::string> expected = Cli(L"exportar \"" + sice + L"\" --otemp \"" + WorkFile(L"otemp-cli") + L"\"");
+  std::vector<std::string> expected =
+      Cli(L"exportar \"" + sice + L"\" --otemp \"" + WorkFile(L"otemp-cli") + L"\"");
   RemoveTables();
   Program program(paths, L"", sice);
   HWND form = FindTop(program.Pid(), L"TMForm", 30000);
@@ -369,19 +383,22 @@ void ImportRun(bool withEnter) {
           "click in the folder list");
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
-    WaitFor([&] {
-      return GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info) &&
-             info.hwndFocus == w.list;
-    }, 5000);
-    CheckEq(ToText(static_cast<const void*>(info.hwndFocus)), ToText(static_cast<const void*>(w.list)),
-            "the folder list has the focus");
+    WaitFor(
+        [&] {
+          return GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info) &&
+                 info.hwndFocus == w.list;
+        },
+        5000);
+    CheckEq(ToText(static_cast<const void*>(info.hwndFocus)),
+            ToText(static_cast<const void*>(w.list)), "the folder list has the focus");
     Check(Request(paths, "key Return"), "Enter");
   } else {
     Click(w.bExportar);
   }
   std::vector<Box> boxes = BoxesUntil(program.Pid(), "Proceso finalizado", 60000);
   CheckEq(Texts(boxes), expected, "the messages, in order, as the converter gives them");
-  CheckEq(boxes.empty() ? std::string() : boxes.back().text, std::string("Proceso finalizado"), "the run ends");
+  CheckEq(boxes.empty() ? std::string() : boxes.back().text, std::string("Proceso finalizado"),
+          "the run ends");
   CheckPlainBoxes(boxes);
   CheckTablesMatch(WorkFile(L"otemp-cli"));
   Pump(500);
@@ -393,7 +410,8 @@ void ImportRun(bool withEnter) {
 void ImportEmpty() {
   std::wstring empty = WorkFile(L"vacia");
   CreateDirectoryW(empty.c_str(), nullptr);
-  std::vector<std::string> expected = Cli(L"exportar \"" + empty + L"\" --otemp \"" + WorkFile(L"otemp-cli") + L"\"");
+  std::vector<std::string> expected =
+      Cli(L"exportar \"" + empty + L"\" --otemp \"" + WorkFile(L"otemp-cli") + L"\"");
   Program program(paths, L"", empty);
   HWND form = FindTop(program.Pid(), L"TMForm", 30000);
   if (!form) return Check(false, "the window opens");
@@ -419,11 +437,13 @@ void Export() {
   // BExportar; Tab moves it to BImportar, and Enter presses the focused button.
   RECT panel;
   GetWindowRect(w.d1, &panel);
-  Check(Request(paths, "click " + std::to_string(panel.left + 560) + " " + std::to_string(panel.top + 60)),
+  Check(Request(paths,
+                "click " + std::to_string(panel.left + 560) + " " + std::to_string(panel.top + 60)),
         "click on the panel");
   Check(Request(paths, "key Tab Return"), "Tab, then Enter");
   std::vector<Box> boxes = BoxesUntil(program.Pid(), "Proceso finalizado", 30000);
-  CheckEq(Texts(boxes), std::vector<std::string>{"Proceso finalizado"}, "only \"Proceso finalizado\"");
+  CheckEq(Texts(boxes), std::vector<std::string>{"Proceso finalizado"},
+          "only \"Proceso finalizado\"");
   CheckPlainBoxes(boxes);
   CheckTimetableMatches(sice);
   Click(w.bClose);
@@ -444,10 +464,12 @@ void EmbeddedImportar() {
   if (!form) return Check(false, "the window appears inside the parent");
   Window w = Locate(form);
   CheckEmbedded(w, parent, Panels::kExportOnly);
-  CheckEq(Describe(RectIn(w.d3, w.form)), std::string("0,0 599x106"), "Draw3D3 across the upper band");
+  CheckEq(Describe(RectIn(w.d3, w.form)), std::string("0,0 599x106"),
+          "Draw3D3 across the upper band");
   Click(w.bImportar);
   std::vector<Box> boxes = BoxesUntil(program.Pid(), "Proceso finalizado", 30000);
-  CheckEq(Texts(boxes), std::vector<std::string>{"Proceso finalizado"}, "only \"Proceso finalizado\"");
+  CheckEq(Texts(boxes), std::vector<std::string>{"Proceso finalizado"},
+          "only \"Proceso finalizado\"");
   CheckEq(program.WaitExit(15000), 0, "the run closes the window and the program ends with 0");
   std::string expected = kIniBefore;
   expected.replace(expected.find("Transformado=7"), 14, "Transformado=1");
@@ -460,7 +482,8 @@ void EmbeddedSalir(const wchar_t* word, Panels panels) {
   DeleteFileW(IniPath().c_str());
   std::wstring sice = SiceCopy(L"sice");
   HWND parent = MakeParent();
-  Program program(paths, std::wstring(word) + L" " + Wide(Hex(reinterpret_cast<uintptr_t>(parent))), sice);
+  Program program(paths, std::wstring(word) + L" " + Wide(Hex(reinterpret_cast<uintptr_t>(parent))),
+                  sice);
   HWND form = FindEmbedded(parent);
   if (!form) return Check(false, "the window appears inside the parent");
   Window w = Locate(form);
@@ -581,7 +604,8 @@ void ParentGoneUnwritable() {
   HWND form = FindEmbedded(parent);
   if (!form) return Check(false, "the window appears inside the parent");
   DestroyWindow(parent);
-  CheckEq(program.WaitExit(15000), 1, "the status cannot be written and nobody is left to tell: exit 1");
+  CheckEq(program.WaitExit(15000), 1,
+          "the status cannot be written and nobody is left to tell: exit 1");
   Check(!FindTop(program.Pid(), L"#32770", 500), "no box left behind");
   SetFileAttributesW(IniPath().c_str(), FILE_ATTRIBUTE_NORMAL);
   CheckEq(IniValue(), std::string("5"), "the file is as it was");
@@ -619,13 +643,16 @@ void Folders() {
   // The first entry is the drive's root; scroll it into sight first.
   SendMessageW(w.list, LB_SETTOPINDEX, 0, 0);
   Pump(300);
-  Check(Request(paths, "doubleclick " + std::to_string(r.left + 40) + " " + std::to_string(r.top + 10)),
+  Check(Request(paths,
+                "doubleclick " + std::to_string(r.left + 40) + " " + std::to_string(r.top + 10)),
         "double click on the root");
-  Check(WaitFor([&] { return Text(label2) == "Z:\\"; }, 5000), "Label2 shows the root: " + Text(label2));
+  Check(WaitFor([&] { return Text(label2) == "Z:\\"; }, 5000),
+        "Label2 shows the root: " + Text(label2));
   CheckEq(static_cast<int>(SendMessageW(w.list, LB_GETCOUNT, 0, 0)) > 1, true,
           "the root's subfolders are listed");
   // A run now reads the root: its messages are the converter's for Z:\.
-  std::vector<std::string> expected = Cli(L"exportar Z:\\ --otemp \"" + WorkFile(L"otemp-cli") + L"\"");
+  std::vector<std::string> expected =
+      Cli(L"exportar Z:\\ --otemp \"" + WorkFile(L"otemp-cli") + L"\"");
   Click(w.bExportar);
   std::vector<Box> boxes = BoxesUntil(program.Pid(), "Proceso finalizado", 30000);
   CheckEq(Texts(boxes), expected, "the run reads the folder chosen in the list");

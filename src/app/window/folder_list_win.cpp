@@ -52,9 +52,9 @@ std::vector<std::string> Subfolders(const std::string& folder) {
 std::string LastError() {
   wchar_t* text = nullptr;
   DWORD code = GetLastError();
-  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::wstring message = text ? text : L"";
   if (text) LocalFree(text);
   while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
@@ -89,17 +89,17 @@ void FolderControls::Create(HWND panel, HFONT font, HWND label, ErrorSink showEr
   background_ = CreateSolidBrush(kListColor);
   auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(panel, GWLP_HINSTANCE));
   const Rect& l = controls::kDirectorios;
-  list_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
-                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
-                              LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
-                          l.left, l.top, l.width, l.height, panel,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), instance, nullptr);
+  list_ =
+      CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+                      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
+                          LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+                      l.left, l.top, l.width, l.height, panel,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), instance, nullptr);
   const Rect& d = controls::kUnidades;
-  drives_ = CreateWindowExW(0, L"COMBOBOX", L"",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
-                            d.left, d.top, d.width, 200, panel,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDrivesId)), instance,
-                            nullptr);
+  drives_ = CreateWindowExW(
+      0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
+      d.left, d.top, d.width, 200, panel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDrivesId)),
+      instance, nullptr);
   SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   SendMessageW(drives_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   SetWindowContextHelpId(list_, 3);
@@ -154,7 +154,8 @@ void FolderControls::FillDrives() {
     std::wstring shown = name;
     if (GetDriveTypeW(root) == DRIVE_FIXED) {
       wchar_t volume[MAX_PATH + 1] = {};
-      if (GetVolumeInformationW(root, volume, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) &&
+      if (GetVolumeInformationW(root, volume, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr,
+                                0) &&
           volume[0]) {
         shown += L" [" + std::wstring(volume) + L"]";
       }

@@ -1,6 +1,7 @@
 // The program's entry: help first, then the application window that names
 // the program in the task bar, then MForm and its message loop.
 #include <windows.h>
+// After windows.h, which they need.
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -138,4 +139,6 @@ int Run(HINSTANCE instance) {
 
 }  // namespace tos::win
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) { return tos::win::Run(instance); }
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  return tos::win::Run(instance);
+}

@@ -155,28 +155,30 @@ void MainWindow::CreateControls() {
   draw3D2_ = CreatePanel(hwnd_, layout_.draw3D2, Draw3D2Look(), kDraw3D2Id);
   CreateLabel(draw3D2_, controls::kLabel3, L"Transformar datos desde SICE hacia Orvalent ",
               captionFont_, text, true, kLabel3Id);
-  bExportar_ = MakeButton(draw3D2_, controls::kBExportar, L"Aceptar", kBExportarId, BS_DEFPUSHBUTTON);
+  bExportar_ =
+      MakeButton(draw3D2_, controls::kBExportar, L"Aceptar", kBExportarId, BS_DEFPUSHBUTTON);
   SetGlyph(bExportar_, checkGlyph_);
 
   draw3D3_ = CreatePanel(hwnd_, layout_.draw3D3, Draw3D2Look(), kDraw3D3Id);
   SetWindowContextHelpId(draw3D3_, 0);
   CreateLabel(draw3D3_, controls::kLabel4, L"Transformar datos desde Orvalent hacia SICE",
               captionFont_, text, true, kLabel4Id);
-  bImportar_ = MakeButton(draw3D3_, controls::kBImportar, L"Aceptar", kBImportarId, BS_DEFPUSHBUTTON);
+  bImportar_ =
+      MakeButton(draw3D3_, controls::kBImportar, L"Aceptar", kBImportarId, BS_DEFPUSHBUTTON);
   SetGlyph(bImportar_, checkGlyph_);
 
   draw3D1_ = CreatePanel(hwnd_, layout_.draw3D1, Draw3D1Look(), kDraw3D1Id);
   CreateLabel(draw3D1_, controls::kLabel1, L"TransOrvalentSICE V-1.5", boldFont_, red, false,
               kLabel1Id);
   HWND label2 = CreateLabel(draw3D1_, controls::kLabel2, L"", boldFont_, red, false, kLabel2Id);
-  CreateLabel(draw3D1_, controls::kLabel5, L"Carpeta en la que se encuentran los Ficheros TXT de SICE",
-              font_, blue, false, kLabel5Id);
+  CreateLabel(draw3D1_, controls::kLabel5,
+              L"Carpeta en la que se encuentran los Ficheros TXT de SICE", font_, blue, false,
+              kLabel5Id);
   CreateLabel(draw3D1_, controls::kLabel6, L"Ruta Actual:", font_, blue, false, kLabel6Id);
   bClose_ = MakeButton(draw3D1_, controls::kBClose, L"&Salir", kBCloseId, BS_PUSHBUTTON);
   SetGlyph(bClose_, doorGlyph_);
-  folders_.Create(draw3D1_, font_, label2, [this](const std::string& error) {
-    ShowError(DefaultErrorText(error));
-  });
+  folders_.Create(draw3D1_, font_, label2,
+                  [this](const std::string& error) { ShowError(DefaultErrorText(error)); });
   button1_ = MakeButton(draw3D1_, controls::kButton1, L"F1 AYUDA", kButton1Id, BS_PUSHBUTTON);
 
   for (HWND button : {bExportar_, bImportar_, bClose_, button1_}) {
@@ -217,9 +219,13 @@ void MainWindow::Show() {
   SetFocus(first);
 }
 
-std::string MainWindow::CurrentDrive() const { return DriveOf(folders_.Current()); }
+std::string MainWindow::CurrentDrive() const {
+  return DriveOf(folders_.Current());
+}
 
-HWND MainWindow::Owner() const { return gone_ ? nullptr : hwnd_; }
+HWND MainWindow::Owner() const {
+  return gone_ ? nullptr : hwnd_;
+}
 
 bool MainWindow::PreTranslate(const MSG& msg) {
   if (msg.message != WM_KEYDOWN || !hwnd_ || gone_) return false;
@@ -277,8 +283,7 @@ void MainWindow::Press(int id) {
 }
 
 void MainWindow::RunImport() {
-  AfterConversion(
-      shell_.RunConversion([this] { BExportarClick(shell_.State(), *this, kOtemp); }));
+  AfterConversion(shell_.RunConversion([this] { BExportarClick(shell_.State(), *this, kOtemp); }));
 }
 
 void MainWindow::RunExport() {
@@ -331,7 +336,8 @@ void MainWindow::OnParentGone() {
 void CALLBACK MainWindow::ParentWatch(HWND, UINT, UINT_PTR, DWORD) {
   MainWindow* self = theWindow;
   if (!self || self->gone_ || self->closing_) return;
-  if (!IsWindow(self->parent_) || !IsWindow(self->hwnd_) || GetParent(self->hwnd_) != self->parent_) {
+  if (!IsWindow(self->parent_) || !IsWindow(self->hwnd_) ||
+      GetParent(self->hwnd_) != self->parent_) {
     self->OnParentGone();
   }
 }
@@ -341,7 +347,9 @@ void MainWindow::ShowError(const std::string& text) {
   ShowMessageBox(Owner(), text, true);
 }
 
-std::string MainWindow::ChosenFolder() { return folders_.Current(); }
+std::string MainWindow::ChosenFolder() {
+  return folders_.Current();
+}
 
 void MainWindow::ShowMessage(const std::string& text) {
   if (gone_) return;

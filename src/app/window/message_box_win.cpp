@@ -42,6 +42,8 @@ void ShowMessageBox(HWND owner, const std::string& text, bool error) {
   currentBox = outerBox;
 }
 
-HWND CurrentMessageBox() { return currentBox; }
+HWND CurrentMessageBox() {
+  return currentBox;
+}
 
 }  // namespace tos::win

@@ -1,6 +1,5 @@
 #include "app/window/panel_win.h"
 
-
 namespace tos::win {
 
 namespace {
@@ -76,7 +75,9 @@ struct Panel {
   }
 };
 
-Panel* PanelOf(HWND hwnd) { return reinterpret_cast<Panel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
+Panel* PanelOf(HWND hwnd) {
+  return reinterpret_cast<Panel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
 
 LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Panel* panel = PanelOf(hwnd);
@@ -105,8 +106,8 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         panel->Update(hwnd);
         if (panel->memory) {
           const RECT& r = paint.rcPaint;
-          BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, panel->memory, r.left, r.top,
-                 SRCCOPY);
+          BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, panel->memory, r.left,
+                 r.top, SRCCOPY);
         }
       }
       EndPaint(hwnd, &paint);
@@ -158,12 +159,12 @@ void RegisterPanelClass(HINSTANCE instance) {
 }
 
 HWND CreatePanel(HWND parent, const Rect& rect, const PanelLook& look, int id) {
-  HWND panel = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"",
-                               WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, rect.left,
-                               rect.top, rect.width, rect.height, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
-                               const_cast<PanelLook*>(&look));
+  HWND panel = CreateWindowExW(
+      WS_EX_CONTROLPARENT, kPanelClass, L"",
+      WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, rect.left, rect.top, rect.width,
+      rect.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+      reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
+      const_cast<PanelLook*>(&look));
   SetWindowContextHelpId(panel, 3);
   return panel;
 }
@@ -171,10 +172,10 @@ HWND CreatePanel(HWND parent, const Rect& rect, const PanelLook& look, int id) {
 HWND CreateLabel(HWND panel, const Rect& rect, const wchar_t* text, HFONT font, COLORREF color,
                  bool wrap, int id) {
   DWORD style = WS_CHILD | WS_VISIBLE | SS_NOPREFIX | (wrap ? SS_LEFT : SS_LEFTNOWORDWRAP);
-  HWND label = CreateWindowExW(0, L"STATIC", text, style, rect.left, rect.top, rect.width,
-                               rect.height, panel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(panel, GWLP_HINSTANCE)),
-                               nullptr);
+  HWND label = CreateWindowExW(
+      0, L"STATIC", text, style, rect.left, rect.top, rect.width, rect.height, panel,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+      reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(panel, GWLP_HINSTANCE)), nullptr);
   SetWindowLongPtrW(label, GWLP_USERDATA, static_cast<LONG_PTR>(color));
   SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return label;
