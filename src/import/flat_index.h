@@ -75,6 +75,9 @@ class FlatIndex {
     TOS_PREFETCH(&slots_[Hash(key.Bytes()) & (slots_.size() - 1)]);
   }
   size_t Size() const { return size_; }
+  // The hash the index places a key by (its low bits); callers that split
+  // keys into partitions take the high ones.
+  static uint64_t HashOf(const IndexKey& key) { return Hash(key.Bytes()); }
 
  private:
   struct Slot {

@@ -10,6 +10,7 @@
 // indexes: the first GRUPOST record, the first hours line, exact text.
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 #include "data/error.h"
 #include "data/sice_text.h"
@@ -177,50 +178,84 @@ void GroupsPass(const std::string& otemp, std::vector<Asignacion>& asignaciones,
 }
 
 // Each assignment's hours from the first data line of its subject, level
-// and course. A failing hours text stops the pass at that record.
+// and course. A failing hours text stops the pass at the first record (in
+// table order) that uses it: the records before keep their hours, it and
+// the ones after get none.
+//
+// With a million hours lines one index does not fit any cache, and every
+// lookup would wait for memory. So lines and assignments are first split by
+// the high bits of their key's hash into partitions, each with an index small
+// enough to stay in the cache; equal keys always meet in one partition, and
+// a partition keeps file order, so the first line of a key still wins.
 void HoursPass(const std::string& path, std::vector<Asignacion>& asignaciones,
                const std::vector<GrupoAsignado>& grupos) {
-  FlatIndex<ShortText> index;
+  struct HoursLine {
+    IndexKey key;
+    ShortText hours;
+  };
+  struct Lookup {
+    IndexKey key;
+    uint32_t record;
+  };
+  constexpr int kPartitionBits = 8;
+  constexpr size_t kPartitions = size_t{1} << kPartitionBits;
+  auto partitionOf = [](const IndexKey& key) {
+    return static_cast<size_t>(FlatIndex<>::HashOf(key) >> (64 - kPartitionBits));
+  };
+
+  std::vector<std::vector<HoursLine>> hoursLines(kPartitions);
   {
     std::vector<std::string> lines = CargarLineas(path);
-    index = FlatIndex<ShortText>(lines.size());
-    IndexKey keys[kLookAhead];
-    ShortText texts[kLookAhead];
-    for (size_t begin = 0; begin < lines.size(); begin += kLookAhead) {
-      size_t count = 0;
-      for (size_t i = begin; i < std::min(lines.size(), begin + kLookAhead); ++i) {
-        const std::string& line = lines[i];
-        if (!EsLineaDeDatosRapida(line, "SICE_ASIGNATCURSO.TXT")) continue;
-        IndexKey key;
-        if (!HoursKey(CortarCampo(line, 24, 4), CortarCampo(line, 2, 3), CortarCampo(line, 8, 3),
-                      key)) {
-          continue;
-        }
-        index.Prefetch(key);
-        keys[count] = key;
-        texts[count++] = ShortText(CortarCampo(line, 28, 6));
+    for (auto& part : hoursLines) part.reserve(lines.size() / kPartitions * 5 / 4 + 4);
+    for (const std::string& line : lines) {
+      if (!EsLineaDeDatosRapida(line, "SICE_ASIGNATCURSO.TXT")) continue;
+      IndexKey key;
+      if (!HoursKey(CortarCampo(line, 24, 4), CortarCampo(line, 2, 3), CortarCampo(line, 8, 3),
+                    key)) {
+        continue;
       }
-      // In file order: the first line of a key keeps its hours.
-      for (size_t i = 0; i < count; ++i) index.Add(keys[i], texts[i]);
+      hoursLines[partitionOf(key)].push_back({key, ShortText(CortarCampo(line, 28, 6))});
     }
   }
 
-  LookUpInOrder(
-      asignaciones.size(), index,
-      [&](size_t i, IndexKey& key) {
-        const Asignacion& a = asignaciones[i];
-        std::string_view nivel, curso;
-        if (a.group != kNoGroup) {
-          nivel = grupos[a.group].nivel.View();
-          curso = grupos[a.group].curso.View();
+  std::vector<std::vector<Lookup>> lookups(kPartitions);
+  for (auto& part : lookups) part.reserve(asignaciones.size() / kPartitions * 5 / 4 + 4);
+  for (size_t i = 0; i < asignaciones.size(); ++i) {
+    const Asignacion& a = asignaciones[i];
+    std::string_view nivel, curso;
+    if (a.group != kNoGroup) {
+      nivel = grupos[a.group].nivel.View();
+      curso = grupos[a.group].curso.View();
+    }
+    IndexKey key;
+    if (!HoursKey(a.casig.View(), nivel, curso, key)) continue;
+    lookups[partitionOf(key)].push_back({key, static_cast<uint32_t>(i)});
+  }
+
+  size_t firstFailure = asignaciones.size();
+  std::exception_ptr failure;
+  for (size_t p = 0; p < kPartitions; ++p) {
+    FlatIndex<ShortText> index(hoursLines[p].size());
+    for (const HoursLine& line : hoursLines[p]) index.Add(line.key, line.hours);
+    std::vector<HoursLine>().swap(hoursLines[p]);
+    for (const Lookup& lookup : lookups[p]) {
+      const ShortText* hours = index.Find(lookup.key);
+      if (!hours) continue;
+      try {
+        asignaciones[lookup.record].horas = HorasDeTexto(hours->View());
+      } catch (const Error&) {
+        if (lookup.record < firstFailure) {
+          firstFailure = lookup.record;
+          failure = std::current_exception();
         }
-        return HoursKey(a.casig.View(), nivel, curso, key);
-      },
-      [&](size_t i, const IndexKey& key) {
-        if (const ShortText* hours = index.Find(key)) {
-          asignaciones[i].horas = HorasDeTexto(hours->View());
-        }
-      });
+      }
+    }
+    std::vector<Lookup>().swap(lookups[p]);
+  }
+  if (failure) {
+    for (size_t i = firstFailure; i < asignaciones.size(); ++i) asignaciones[i].horas = 0;
+    std::rethrow_exception(failure);
+  }
 }
 
 }  // namespace

@@ -150,6 +150,32 @@ INSTANTIATE_TEST_SUITE_P(
         BadHours{"Accented", "2\xBD", "'2\xC2\xBD' no es un valor punto flotante válido"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Many bad hours texts: whatever order they are met in, the first record in
+// table order is the one named, and only the records before it keep hours.
+TEST_F(AssignmentsImport, FirstBadRecordInTableOrderIsTheOneReported) {
+  WriteGroups({Group("1ESO A", "1A", "ESO", "1", "M")});
+  std::vector<std::string> assignments = {Assignment("1A", "OK")};
+  std::vector<std::string> hours = {Hours("ESO", "1", "OK", "3")};
+  for (int i = 0; i < 60; ++i) {
+    std::string subject = "B" + std::to_string(i);
+    assignments.push_back(Assignment("1A", subject));
+    hours.insert(hours.begin(), Hours("ESO", "1", subject, std::to_string(i) + "x"));
+  }
+  assignments.push_back(Assignment("1A", "OK"));
+  WriteSice("sice_asignatgrupo.txt", CrLf(assignments));
+  WriteSice("sice_asignatcurso.txt", CrLf(hours));
+  try {
+    TransformarAsignaturasGrupos(context);
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), "'0x' no es un valor punto flotante válido");
+  }
+  Rows rows = Read("ASIGT");
+  ASSERT_EQ(rows.size(), 62u);
+  EXPECT_EQ(rows[0][8], "3");
+  for (size_t i = 1; i < rows.size(); ++i) EXPECT_EQ(rows[i][8], "") << i;
+}
+
 TEST_F(AssignmentsImport, WithoutTheHoursFileKeepsGroupsAndLeavesHoursEmpty) {
   WriteGroups({Group("1ESO A", "1A", "ESO", "1", "M")});
   WriteSice("sice_asignatgrupo.txt", CrLf({Assignment("1A", "MAT"), Assignment("9Z", "LCL")}));
