@@ -110,7 +110,7 @@ class ExportFixture {
 
   void MakeSoluc(const std::vector<Lesson>& lessons, FieldKind diaKind = FieldKind::kWhole,
                  FieldKind horaKind = FieldKind::kWhole) {
-    std::vector<FieldDef> fields = {{"DIA", diaKind, 2},  {"HORA", horaKind, 2},
+    std::vector<FieldDef> fields = {{"DIA", diaKind, 2},  {"HORA", horaKind, 20},
                                     {"PROF", FieldKind::kText, 10},
                                     {"CODGRUPO", FieldKind::kText, 10},
                                     {"ASIG", FieldKind::kText, 10},

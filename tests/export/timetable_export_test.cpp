@@ -277,5 +277,64 @@ TEST(Export, FieldsAreOnlyNeededWhereTheyAreRead) {
   }
 }
 
+
+// The slot lookup against a walk of DIASHORAST from its first record, over
+// enough slots to grow the index several times: short and long keys (some
+// too long to keep inside an index slot), keys that differ only in where the
+// day ends, duplicates, and lessons that match nothing.
+TEST(Export, SlotLookupAgreesWithAWalkFromTheFirstSlot) {
+  ExportFixture f;
+  f.MakeValidInputs();
+  f.WriteSesionesWithDay('1');  // numeric form: the day text is the key as it stands
+  // The first five read as whole numbers and can be a lesson's day.
+  const std::vector<std::string> kDays = {"1", "12", "7", " 7", "+1", "", "DIA-MUY-LARGO-1234"};
+  // Within the widths of DIASHORAST: HORA 8, CODDIHO 10.
+  const std::vector<std::string> kPeriods = {"2", "02", "21", "1", "", "PER-"};
+  std::vector<Slot> slots;
+  uint32_t seed = 7;
+  auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 8; };
+  for (int i = 0; i < 3000; ++i) {
+    std::string day = kDays[next() % kDays.size()];
+    std::string period = kPeriods[next() % kPeriods.size()] + std::to_string(next() % 400);
+    std::string code = (i % 7 == 0 ? "LARGO" : "C") + std::to_string(i);
+    slots.push_back({day, period, code});
+  }
+  std::vector<Lesson> lessons;
+  std::vector<std::string> expected;
+  for (int i = 0; i < 4000; ++i) {
+    const Slot& pick = slots[next() % slots.size()];
+    // Every fifth lesson shifts the period so that it may match nothing.
+    std::string period = i % 5 == 0 ? pick.hora + "9" : pick.hora;
+    // SOLUC's DIA is text, to carry " 7" and "+1"; it must read as a whole
+    // number, so a slot whose day cannot be a lesson's is asked for with "1".
+    std::string day = pick.dia;
+    if (day.empty() || day.size() > 2) day = "1";
+    std::string code;
+    for (const Slot& s : slots) {
+      if (s.dia == day && s.hora == period) {
+        code = s.code;
+        break;
+      }
+    }
+    lessons.push_back({day, period, "P", "G", "A", "R"});
+    expected.push_back(code);
+  }
+  f.MakeTramos(slots);
+  f.MakeSoluc(lessons, FieldKind::kText, FieldKind::kText);
+  f.Run();
+  std::vector<std::string> lines = f.OutputLines();
+  ASSERT_EQ(lines.size(), lessons.size() + 2);
+  size_t matched = 0;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    std::string code = expected[i].size() < 4 ? expected[i] + std::string(4 - expected[i].size(), ' ')
+                                               : expected[i];
+    ASSERT_EQ(lines[i + 1].substr(1, code.size()), code) << "lesson " << i;
+    ASSERT_EQ(lines[i + 1].substr(1 + code.size(), lessons[i].dia->size()), *lessons[i].dia)
+        << "lesson " << i;
+    if (!expected[i].empty()) ++matched;
+  }
+  EXPECT_GT(matched, expected.size() / 2);
+}
+
 }  // namespace
 }  // namespace tos::test
