@@ -175,6 +175,8 @@ struct FloatCase {
   int32_t whole;
 };
 
+void PrintTo(const FloatCase& c, std::ostream* os) { *os << c.text; }
+
 class FloatFieldTest : public TableTest, public ::testing::WithParamInterface<FloatCase> {};
 
 TEST_P(FloatFieldTest, StoredValueReadsBackExactly) {
