@@ -11,12 +11,6 @@
 #include <string_view>
 #include <vector>
 
-#if defined(__GNUC__) || defined(__clang__)
-#define TOS_PREFETCH(address) __builtin_prefetch(address)
-#else
-#define TOS_PREFETCH(address) ((void)(address))
-#endif
-
 namespace tos {
 
 // Up to 16 bytes of length-prefixed texts; equal keys mean equal texts.
@@ -68,11 +62,6 @@ class FlatIndex {
   const Payload* Find(const IndexKey& key) const {
     const Slot& slot = slots_[Find(key.Bytes())];
     return slot.value == kNone ? nullptr : &slot.payload;
-  }
-  // Starts loading the key's slot from memory, for a lookup a little later:
-  // with a million keys almost every lookup would otherwise wait for memory.
-  void Prefetch(const IndexKey& key) const {
-    TOS_PREFETCH(&slots_[Hash(key.Bytes()) & (slots_.size() - 1)]);
   }
   size_t Size() const { return size_; }
   // The hash the index places a key by (its low bits); callers that split
@@ -128,31 +117,58 @@ class FlatIndex {
   size_t size_ = 0;
 };
 
-// Lookups run this far ahead of their use, so that the memory of a large
-// index is being fetched while earlier items are handled.
-constexpr size_t kLookAhead = 16;
-
-// For every item i in [0, n) whose key keyOf(i, key) gives, use(i, key),
-// in order, each key's slot prefetched kLookAhead items before.
-template <typename Index, typename KeyOf, typename Use>
-void LookUpInOrder(size_t n, const Index& index, KeyOf keyOf, Use use) {
-  IndexKey ring[kLookAhead];
-  bool usable[kLookAhead];
-  for (size_t i = 0; i < n && i < kLookAhead; ++i) {
-    usable[i] = keyOf(i, ring[i]);
-    if (usable[i]) index.Prefetch(ring[i]);
+// The join of two lists of keys, each in its own order: for every lookup
+// (key, record), the payload of the first entry added with that key. With a
+// million keys one index fits no cache and every lookup waits for memory, so
+// both sides are split by the high bits of the key's hash into partitions
+// whose indexes stay in the cache; equal keys always meet in one partition,
+// and each partition keeps the order entries were added in.
+template <typename Payload>
+class PartitionedJoin {
+ public:
+  PartitionedJoin(size_t entriesHint, size_t lookupsHint)
+      : entries_(kPartitions), lookups_(kPartitions) {
+    for (auto& part : entries_) part.reserve(entriesHint / kPartitions * 5 / 4 + 4);
+    for (auto& part : lookups_) part.reserve(lookupsHint / kPartitions * 5 / 4 + 4);
   }
-  for (size_t i = 0; i < n; ++i) {
-    size_t r = i % kLookAhead;
-    IndexKey key = ring[r];
-    bool keyUsable = usable[r];
-    if (i + kLookAhead < n) {
-      ring[r] = IndexKey();
-      usable[r] = keyOf(i + kLookAhead, ring[r]);
-      if (usable[r]) index.Prefetch(ring[r]);
+  void AddEntry(const IndexKey& key, const Payload& payload) {
+    entries_[PartitionOf(key)].push_back({key, payload});
+  }
+  void AddLookup(const IndexKey& key, uint32_t record) {
+    lookups_[PartitionOf(key)].push_back({key, record});
+  }
+  // found(record, payload) for each lookup that has an entry, partition by
+  // partition (so not in record order); everything is freed as it goes.
+  template <typename Found>
+  void Run(Found found) {
+    for (size_t p = 0; p < kPartitions; ++p) {
+      FlatIndex<Payload> index(entries_[p].size());
+      for (const Entry& entry : entries_[p]) index.Add(entry.key, entry.payload);
+      std::vector<Entry>().swap(entries_[p]);
+      for (const Lookup& lookup : lookups_[p]) {
+        if (const Payload* payload = index.Find(lookup.key)) found(lookup.record, *payload);
+      }
+      std::vector<Lookup>().swap(lookups_[p]);
     }
-    if (keyUsable) use(i, key);
   }
-}
+
+ private:
+  static constexpr int kPartitionBits = 8;
+  static constexpr size_t kPartitions = size_t{1} << kPartitionBits;
+  struct Entry {
+    IndexKey key;
+    Payload payload;
+  };
+  struct Lookup {
+    IndexKey key;
+    uint32_t record;
+  };
+  static size_t PartitionOf(const IndexKey& key) {
+    return static_cast<size_t>(FlatIndex<>::HashOf(key) >> (64 - kPartitionBits));
+  }
+
+  std::vector<std::vector<Entry>> entries_;
+  std::vector<std::vector<Lookup>> lookups_;
+};
 
 }  // namespace tos

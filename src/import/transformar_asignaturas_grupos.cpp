@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <optional>
 
 #include "data/error.h"
 #include "data/sice_text.h"
@@ -149,13 +150,13 @@ void GroupsPass(const std::string& otemp, std::vector<Asignacion>& asignaciones,
     columns[i] = grupost.FindField(kCopied[i]);
     if (columns[i] < 0 && !missing) missing = kCopied[i];
   }
-  FlatIndex<> index(grupost.RecordCount());
+  PartitionedJoin<uint32_t> join(grupost.RecordCount(), asignaciones.size());
   std::string text;
   for (; !grupost.Eof(); grupost.Next()) {
     text = abrev.AsString();
     // Longer codes never equal a CGRUP, which ASIGT holds in 4 characters.
     if (text.size() > 4) continue;
-    if (index.Add(GroupKey(text)) != grupos.size()) continue;
+    join.AddEntry(GroupKey(text), static_cast<uint32_t>(grupos.size()));
     GrupoAsignado g;
     if (!missing) {
       g = {ShortText(Stored(grupost.FieldAt(columns[0]).AsString(), 1)),
@@ -165,15 +166,19 @@ void GroupsPass(const std::string& otemp, std::vector<Asignacion>& asignaciones,
     }
     grupos.push_back(g);
   }
-  LookUpInOrder(
-      asignaciones.size(), index,
-      [&](size_t i, IndexKey& key) { return key.Add(asignaciones[i].cgrup.View()); },
-      [&](size_t i, const IndexKey& key) {
-        uint32_t at = index.Get(key);
-        if (at == FlatIndex<>::kNone) return;
-        if (missing) grupost.FieldByName(missing);  // raises the field's error
-        asignaciones[i].group = at;
-      });
+  for (size_t i = 0; i < asignaciones.size(); ++i) {
+    join.AddLookup(GroupKey(asignaciones[i].cgrup.View()), static_cast<uint32_t>(i));
+  }
+  bool used = false;
+  join.Run([&](uint32_t record, uint32_t group) {
+    asignaciones[record].group = group;
+    used = true;
+  });
+  // Nothing else has changed yet, so failing after the join is the same.
+  if (used && missing) {
+    for (Asignacion& a : asignaciones) a.group = kNoGroup;
+    grupost.FieldByName(missing);  // raises the field's error
+  }
   grupost.Close();
 }
 
@@ -181,32 +186,14 @@ void GroupsPass(const std::string& otemp, std::vector<Asignacion>& asignaciones,
 // and course. A failing hours text stops the pass at the first record (in
 // table order) that uses it: the records before keep their hours, it and
 // the ones after get none.
-//
-// With a million hours lines one index does not fit any cache, and every
-// lookup would wait for memory. So lines and assignments are first split by
-// the high bits of their key's hash into partitions, each with an index small
-// enough to stay in the cache; equal keys always meet in one partition, and
-// a partition keeps file order, so the first line of a key still wins.
+// Lookups are met partition by partition, so the first failure in table
+// order is found after all of them.
 void HoursPass(const std::string& path, std::vector<Asignacion>& asignaciones,
                const std::vector<GrupoAsignado>& grupos) {
-  struct HoursLine {
-    IndexKey key;
-    ShortText hours;
-  };
-  struct Lookup {
-    IndexKey key;
-    uint32_t record;
-  };
-  constexpr int kPartitionBits = 8;
-  constexpr size_t kPartitions = size_t{1} << kPartitionBits;
-  auto partitionOf = [](const IndexKey& key) {
-    return static_cast<size_t>(FlatIndex<>::HashOf(key) >> (64 - kPartitionBits));
-  };
-
-  std::vector<std::vector<HoursLine>> hoursLines(kPartitions);
+  std::optional<PartitionedJoin<ShortText>> join;
   {
     std::vector<std::string> lines = CargarLineas(path);
-    for (auto& part : hoursLines) part.reserve(lines.size() / kPartitions * 5 / 4 + 4);
+    join.emplace(lines.size(), asignaciones.size());
     for (const std::string& line : lines) {
       if (!EsLineaDeDatosRapida(line, "SICE_ASIGNATCURSO.TXT")) continue;
       IndexKey key;
@@ -214,12 +201,9 @@ void HoursPass(const std::string& path, std::vector<Asignacion>& asignaciones,
                     key)) {
         continue;
       }
-      hoursLines[partitionOf(key)].push_back({key, ShortText(CortarCampo(line, 28, 6))});
+      join->AddEntry(key, ShortText(CortarCampo(line, 28, 6)));
     }
   }
-
-  std::vector<std::vector<Lookup>> lookups(kPartitions);
-  for (auto& part : lookups) part.reserve(asignaciones.size() / kPartitions * 5 / 4 + 4);
   for (size_t i = 0; i < asignaciones.size(); ++i) {
     const Asignacion& a = asignaciones[i];
     std::string_view nivel, curso;
@@ -228,30 +212,21 @@ void HoursPass(const std::string& path, std::vector<Asignacion>& asignaciones,
       curso = grupos[a.group].curso.View();
     }
     IndexKey key;
-    if (!HoursKey(a.casig.View(), nivel, curso, key)) continue;
-    lookups[partitionOf(key)].push_back({key, static_cast<uint32_t>(i)});
+    if (HoursKey(a.casig.View(), nivel, curso, key)) join->AddLookup(key, static_cast<uint32_t>(i));
   }
 
   size_t firstFailure = asignaciones.size();
   std::exception_ptr failure;
-  for (size_t p = 0; p < kPartitions; ++p) {
-    FlatIndex<ShortText> index(hoursLines[p].size());
-    for (const HoursLine& line : hoursLines[p]) index.Add(line.key, line.hours);
-    std::vector<HoursLine>().swap(hoursLines[p]);
-    for (const Lookup& lookup : lookups[p]) {
-      const ShortText* hours = index.Find(lookup.key);
-      if (!hours) continue;
-      try {
-        asignaciones[lookup.record].horas = HorasDeTexto(hours->View());
-      } catch (const Error&) {
-        if (lookup.record < firstFailure) {
-          firstFailure = lookup.record;
-          failure = std::current_exception();
-        }
+  join->Run([&](uint32_t record, const ShortText& hours) {
+    try {
+      asignaciones[record].horas = HorasDeTexto(hours.View());
+    } catch (const Error&) {
+      if (record < firstFailure) {
+        firstFailure = record;
+        failure = std::current_exception();
       }
     }
-    std::vector<Lookup>().swap(lookups[p]);
-  }
+  });
   if (failure) {
     for (size_t i = firstFailure; i < asignaciones.size(); ++i) asignaciones[i].horas = 0;
     std::rethrow_exception(failure);
