@@ -246,14 +246,15 @@ bool FormatStoredNumber(double value, int width, int decimals, char* out) {
   if (value == 0) value = 0;  // no "-0"
   char digits[32];
   size_t size = 0;
-  // The common case, at once: value * 10^decimals is a whole number and the
-  // product is exact, so the fixed form with the column's decimals is value
-  // itself and reads back as it.
+  // The common case, at once: value * 10^decimals rounds to a whole number
+  // that, divided back, gives value; its fixed form reads back as value.
   if (decimals <= 15) {
     double scale = kPowersOfTen[decimals];
     double scaled = value * scale;
+    // scaled and 10^decimals are exact doubles, so their quotient is the
+    // double nearest to the decimal text below: the value the text reads as.
     if (std::fabs(scaled) < 9007199254740992.0 && scaled == std::floor(scaled) &&
-        std::fma(value, scale, -scaled) == 0) {
+        scaled / scale == value) {
       int64_t whole = static_cast<int64_t>(scaled);
       bool negative = whole < 0;
       uint64_t magnitude = negative ? static_cast<uint64_t>(-whole) : static_cast<uint64_t>(whole);

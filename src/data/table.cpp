@@ -398,16 +398,18 @@ struct Table::Impl {
   // The field a Field object stands for, after checking that it may be read
   // (or written): the table open, the field still one of its own.
   const FieldInfo& Checked(int index, bool writing) const {
-    if (!file || static_cast<size_t>(index) >= header.fields.size()) [[unlikely]]
-      FailField(index);
-    const FieldInfo& f = header.fields[static_cast<size_t>(index)];
-    if (writing && state != TableState::kAppending && state != TableState::kEditing) [[unlikely]]
-      RequireChanging(f);
-    return f;
+    bool usable = file && static_cast<size_t>(index) < header.fields.size() &&
+                  (!writing || state == TableState::kAppending || state == TableState::kEditing);
+    if (!usable) [[unlikely]]
+      Refuse(index);
+    return header.fields[static_cast<size_t>(index)];
   }
-  [[noreturn]] void FailField(int index) const {
+  [[noreturn]] void Refuse(int index) const {
     RequireOpen();
-    throw Error("La tabla " + path + " no tiene el campo número " + std::to_string(index + 1));
+    if (static_cast<size_t>(index) >= header.fields.size())
+      throw Error("La tabla " + path + " no tiene el campo número " + std::to_string(index + 1));
+    RequireChanging(header.fields[static_cast<size_t>(index)]);  // throws: not appending or editing
+    throw Error("La tabla " + path + " no admite cambios ahora");
   }
 
   std::string_view Raw(int index) const {
