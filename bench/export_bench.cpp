@@ -146,9 +146,8 @@ int main(int argc, char** argv) {
   const uint32_t periods = (slots + kDays - 1) / kDays;
 
   stdfs::path root = stdfs::temp_directory_path() /
-                     ("tos-export-bench-" + std::to_string(std::chrono::steady_clock::now()
-                                                                .time_since_epoch()
-                                                                .count()));
+                     ("tos-export-bench-" +
+                      std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
   stdfs::path sice = root / "sice";
   stdfs::path otemp = root / "otemp";
   stdfs::create_directories(sice);
@@ -211,8 +210,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> lines = tos::CargarLineas(output);
   std::printf("export: %u lessons, %u slots, %zu lines written\n", lessons, slots, lines.size());
   std::printf("                 wall      processor   lessons/s (processor)\n");
-  std::printf("  export       %7.3f s  %7.3f s  %12.0f\n", best.wall, best.cpu,
-              lessons / best.cpu);
+  std::printf("  export       %7.3f s  %7.3f s  %12.0f\n", best.wall, best.cpu, lessons / best.cpu);
   std::printf("  raw I/O      %7.3f s  %7.3f s  (read SOLUC.DBF, write as many bytes)\n",
               baseline.wall, baseline.cpu);
   std::printf("  ratio        %7.2f x  %7.2f x\n", best.wall / baseline.wall,

@@ -74,8 +74,8 @@ void AppendValue(std::string& line, std::string_view value, size_t width) {
 // closes whatever is still open, so a failure never leaves one locked.
 struct ExportTables {
   explicit ExportTables(const std::string& otemp) {
-    static constexpr const char* kNames[] = {"SOLUC",   "GRUPOST",  "PROFT",
-                                             "AULAT",   "ASIGNOMT", "DIASHORAST"};
+    static constexpr const char* kNames[] = {"SOLUC", "GRUPOST",  "PROFT",
+                                             "AULAT", "ASIGNOMT", "DIASHORAST"};
     std::vector<Table*> tables = InOrder();
     for (size_t i = 0; i < tables.size(); ++i) {
       tables[i]->SetFolder(otemp);

@@ -188,13 +188,20 @@ TEST(CliImportar, ExitStatuses) {
        2, ""},
       {"no folder", [](Folders&) { return std::vector<std::string>{"importar"}; }, 64, ""},
       {"two folders",
-       [](Folders& f) { return std::vector<std::string>{"importar", f.sice, f.sice}; }, 64, ""},
+       [](Folders& f) {
+         return std::vector<std::string>{"importar", f.sice, f.sice};
+       },
+       64, ""},
       {"unknown option",
-       [](Folders& f) { return std::vector<std::string>{"importar", f.sice, "--rapido"}; }, 64,
-       ""},
+       [](Folders& f) {
+         return std::vector<std::string>{"importar", f.sice, "--rapido"};
+       },
+       64, ""},
       {"--otemp without its folder",
-       [](Folders& f) { return std::vector<std::string>{"importar", f.sice, "--otemp"}; }, 64,
-       ""},
+       [](Folders& f) {
+         return std::vector<std::string>{"importar", f.sice, "--otemp"};
+       },
+       64, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -213,7 +220,6 @@ TEST(CliImportar, ExitStatuses) {
   }
 }
 
-
 // Text read from one field of every record of otemp/name.
 std::vector<std::string> Column(const std::string& otemp, const std::string& name,
                                 const std::string& field) {
@@ -223,7 +229,8 @@ std::vector<std::string> Column(const std::string& otemp, const std::string& nam
   table.SetReadOnly(true);
   table.Open();
   std::vector<std::string> values;
-  for (table.First(); !table.Eof(); table.Next()) values.push_back(table.FieldByName(field).AsString());
+  for (table.First(); !table.Eof(); table.Next())
+    values.push_back(table.FieldByName(field).AsString());
   return values;
 }
 
@@ -263,7 +270,7 @@ TEST(CliImportar, SampleFolderThereAndBack) {
   for (size_t i = 0; i < days.size(); ++i) {
     size_t day = kLetters.find(days[i]);
     ASSERT_NE(day, std::string::npos) << days[i];
-    std::vector<std::string> lesson = {std::to_string(day + 1), periods[i],
+    std::vector<std::string> lesson = {std::to_string(day + 1),       periods[i],
                                        teachers[i % teachers.size()], groups[i % groups.size()],
                                        subjects[i % subjects.size()], rooms[i % rooms.size()]};
     // The slot code is that of the first slot of that day and period.
@@ -275,8 +282,7 @@ TEST(CliImportar, SampleFolderThereAndBack) {
       }
     }
     expected.push_back("1" + Padded(code, 4) + days[i] + Padded(lesson[2], 4) +
-                       Padded(lesson[3], 4) + "LEC " + Padded(lesson[4], 4) +
-                       Padded(lesson[5], 4));
+                       Padded(lesson[3], 4) + "LEC " + Padded(lesson[4], 4) + Padded(lesson[5], 4));
     lessons.push_back(lesson);
     if (i == 0) lessons.push_back({"0", periods[i], "X", "X", "X", "X"});  // placed nowhere
   }

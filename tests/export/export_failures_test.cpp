@@ -5,9 +5,9 @@
 #include <functional>
 #include <set>
 
-#include "export/export_fixture.h"
 #include "data/error.h"
 #include "data/text.h"
+#include "export/export_fixture.h"
 #include "support/faulty_fs.h"
 
 namespace tos::test {
@@ -22,7 +22,9 @@ struct FailureCase {
   bool wholeMessage = true;
 };
 
-void Remove(const std::string& path) { std::filesystem::remove(path); }
+void Remove(const std::string& path) {
+  std::filesystem::remove(path);
+}
 
 std::unique_ptr<Table> HoldExclusively(const std::string& otemp, const std::string& name) {
   auto table = std::make_unique<Table>();
@@ -74,11 +76,9 @@ Row LessonRowWithout(const std::string& missing) {
 
 std::vector<FailureCase> Cases() {
   std::vector<FailureCase> cases = {
-      {"AsignatMissing",
-       [](ExportFixture& f, auto&) { Remove(f.SiceFile("sice_asignat.txt")); },
+      {"AsignatMissing", [](ExportFixture& f, auto&) { Remove(f.SiceFile("sice_asignat.txt")); },
        CannotOpen("sice_asignat.txt"), false},
-      {"SesionesMissing",
-       [](ExportFixture& f, auto&) { Remove(f.SiceFile("sice_sesiones.txt")); },
+      {"SesionesMissing", [](ExportFixture& f, auto&) { Remove(f.SiceFile("sice_sesiones.txt")); },
        CannotOpen("sice_sesiones.txt"), false},
       {"AsignatUnreadable",
        [](ExportFixture&, FaultyFileSystem& faults) {
@@ -122,8 +122,7 @@ std::vector<FailureCase> Cases() {
       {"TramosCodeMissing",
        [](ExportFixture& f, auto&) {
          MakeTable(f.otemp, "DIASHORAST.DBF",
-                   {{"DIA", FieldKind::kText, 20}, {"HORA", FieldKind::kText, 8}},
-                   {{"L", "1"}});
+                   {{"DIA", FieldKind::kText, 20}, {"HORA", FieldKind::kText, 8}}, {{"L", "1"}});
        },
        Exactly("wwTableTramos: No se encuentra el campo 'CODDIHO'")},
       {"DiaTextLetter",
@@ -216,8 +215,8 @@ INSTANTIATE_TEST_SUITE_P(Export, FailureTest, ::testing::ValuesIn(Cases()),
 // engine's message, which names the table; the tables opened before it are
 // released again.
 TEST(ExportTables, MissingOrHeldTableFailsAndReleasesTheOthers) {
-  const std::vector<std::string> kTables = {"SOLUC",   "GRUPOST",  "PROFT",
-                                            "AULAT",   "ASIGNOMT", "DIASHORAST"};
+  const std::vector<std::string> kTables = {"SOLUC", "GRUPOST",  "PROFT",
+                                            "AULAT", "ASIGNOMT", "DIASHORAST"};
   for (const std::string& name : kTables) {
     for (bool held : {false, true}) {
       SCOPED_TRACE(name + (held ? " held" : " missing"));

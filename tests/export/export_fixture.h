@@ -110,13 +110,15 @@ class ExportFixture {
 
   void MakeSoluc(const std::vector<Lesson>& lessons, FieldKind diaKind = FieldKind::kWhole,
                  FieldKind horaKind = FieldKind::kWhole) {
-    std::vector<FieldDef> fields = {{"DIA", diaKind, 2},  {"HORA", horaKind, 20},
+    std::vector<FieldDef> fields = {{"DIA", diaKind, 2},
+                                    {"HORA", horaKind, 20},
                                     {"PROF", FieldKind::kText, 10},
                                     {"CODGRUPO", FieldKind::kText, 10},
                                     {"ASIG", FieldKind::kText, 10},
                                     {"AULA", FieldKind::kText, 10}};
     std::vector<Row> rows;
-    for (const Lesson& l : lessons) rows.push_back({l.dia, l.hora, l.prof, l.grupo, l.asig, l.aula});
+    for (const Lesson& l : lessons)
+      rows.push_back({l.dia, l.hora, l.prof, l.grupo, l.asig, l.aula});
     MakeTable(otemp, "SOLUC.DBF", fields, rows);
   }
 

@@ -3,16 +3,16 @@
 #include <filesystem>
 #include <functional>
 
-#include "export/export_fixture.h"
 #include "data/text.h"
+#include "export/export_fixture.h"
 #include "support/faulty_fs.h"
 
 namespace tos::test {
 namespace {
 
 std::string Golden(const std::string& name) {
-  return ReadFile(fs::Join(fs::Join(fs::Join(SourceDir(), "tests"), "export"),
-                           fs::Join("golden", name)));
+  return ReadFile(
+      fs::Join(fs::Join(fs::Join(SourceDir(), "tests"), "export"), fs::Join("golden", name)));
 }
 
 struct GoldenCase {
@@ -152,15 +152,16 @@ const std::string kPad = std::string(50, ' ');
 
 INSTANTIATE_TEST_SUITE_P(
     Export, HeaderCodeTest,
-    ::testing::Values(HeaderCodeCase{"CutToEight", {"0" + kPad + "12345678ABC"}, "12345678"},
-                      HeaderCodeCase{"NoHeaderLine", {"1   MAT", "9" + kPad + "TRAILER1"}, "        "},
-                      HeaderCodeCase{"EmptyFile", {}, "        "},
-                      HeaderCodeCase{"ShortHeaderLine", {"0" + kPad + "1234"}, "1234    "},
-                      HeaderCodeCase{"HeaderWithoutCode", {"0"}, "        "},
-                      HeaderCodeCase{"FirstHeaderWins", {" 0" + kPad + "NOTME123", "0" + kPad + "FIRST123",
-                                      "0" + kPad + "SECOND12"},
-                                     "FIRST123"},
-                      HeaderCodeCase{"TakenAsItStands", {"0" + kPad + " AB  CD "}, " AB  CD "}),
+    ::testing::Values(
+        HeaderCodeCase{"CutToEight", {"0" + kPad + "12345678ABC"}, "12345678"},
+        HeaderCodeCase{"NoHeaderLine", {"1   MAT", "9" + kPad + "TRAILER1"}, "        "},
+        HeaderCodeCase{"EmptyFile", {}, "        "},
+        HeaderCodeCase{"ShortHeaderLine", {"0" + kPad + "1234"}, "1234    "},
+        HeaderCodeCase{"HeaderWithoutCode", {"0"}, "        "},
+        HeaderCodeCase{"FirstHeaderWins",
+                       {" 0" + kPad + "NOTME123", "0" + kPad + "FIRST123", "0" + kPad + "SECOND12"},
+                       "FIRST123"},
+        HeaderCodeCase{"TakenAsItStands", {"0" + kPad + " AB  CD "}, " AB  CD "}),
     [](const auto& info) { return info.param.name; });
 
 TEST(Export, CountsTwoHundredFiftyLessonsFromColumn72) {
@@ -260,8 +261,8 @@ TEST(Export, FieldsAreOnlyNeededWhereTheyAreRead) {
   {
     ExportFixture f;
     f.MakeValidInputs();
-    MakeTable(f.otemp, "DIASHORAST.DBF", {{"DIA", FieldKind::kText, 20}, {"HORA", FieldKind::kText, 8}},
-              {{"M", "1"}});
+    MakeTable(f.otemp, "DIASHORAST.DBF",
+              {{"DIA", FieldKind::kText, 20}, {"HORA", FieldKind::kText, 8}}, {{"M", "1"}});
     f.Run();
     std::vector<std::string> lines = f.OutputLines();
     ASSERT_EQ(lines.size(), 3u);
@@ -276,7 +277,6 @@ TEST(Export, FieldsAreOnlyNeededWhereTheyAreRead) {
     EXPECT_EQ(f.OutputLines()[1], "1    LP001G1A LEC MAT A01 ");
   }
 }
-
 
 // The slot lookup against a walk of DIASHORAST from its first record, over
 // enough slots to grow the index several times: short and long keys (some
@@ -326,8 +326,9 @@ TEST(Export, SlotLookupAgreesWithAWalkFromTheFirstSlot) {
   ASSERT_EQ(lines.size(), lessons.size() + 2);
   size_t matched = 0;
   for (size_t i = 0; i < expected.size(); ++i) {
-    std::string code = expected[i].size() < 4 ? expected[i] + std::string(4 - expected[i].size(), ' ')
-                                               : expected[i];
+    std::string code = expected[i].size() < 4
+                           ? expected[i] + std::string(4 - expected[i].size(), ' ')
+                           : expected[i];
     ASSERT_EQ(lines[i + 1].substr(1, code.size()), code) << "lesson " << i;
     ASSERT_EQ(lines[i + 1].substr(1 + code.size(), lessons[i].dia->size()), *lessons[i].dia)
         << "lesson " << i;
