@@ -43,7 +43,7 @@ const Kind kKinds[] = {
 std::vector<int> Positions(int count) {
   std::vector<int> out;
   for (int n = 1; n <= count; ++n) {
-    if (n <= 8 || n > count - 3 || n % std::max(1, count / 10) == 0) out.push_back(n);
+    if (n <= 6 || n > count - 2 || n % std::max(1, count / 8) == 0) out.push_back(n);
   }
   return out;
 }
@@ -74,6 +74,8 @@ TEST(ExportFault, EveryOperationFailedInTurn) {
 
     int failures = 0;
     for (const Kind& k : kKinds) {
+      // Without a previous file only the output's own writing differs.
+      if (!previous && (k.op == FsOp::kOpen || k.op == FsOp::kRead)) continue;
       int count = counter.Count(k.op);
       for (int nth : Positions(count)) {
         SCOPED_TRACE(std::string(k.name) + " " + std::to_string(nth) + " of " +
