@@ -458,7 +458,7 @@ bool RunCase(const Case& c, const std::string& base, bool keep) {
   double peak = PeakMegabytes();
   char memory[32] = "n/a";
   if (peak >= 0) std::snprintf(memory, sizeof memory, "%.0f MB", peak);
-  std::printf("%-12s %8.1f s %10s  %-4s %s\n", c.name, seconds, memory, outcome.ok ? "ok" : "FAIL",
+  std::printf("%-16s %8.1f s %10s  %-4s %s\n", c.name, seconds, memory, outcome.ok ? "ok" : "FAIL",
               outcome.detail.c_str());
   std::fflush(stdout);
   return outcome.ok;
@@ -478,7 +478,7 @@ int main(int argc, char** argv) {
     } else if (a == "--keep") {
       keep = true;
     } else if (a == "--list") {
-      for (const Case& c : Cases()) std::printf("%-12s %s\n", c.name, c.what);
+      for (const Case& c : Cases()) std::printf("%-16s %s\n", c.name, c.what);
       return 0;
     } else {
       std::fprintf(stderr, "usage: load_bench [--only CASE] [--dir FOLDER] [--keep] [--list]\n");
@@ -487,7 +487,7 @@ int main(int argc, char** argv) {
   }
   if (base.empty()) base = (stdfs::temp_directory_path() / "tos-load").string();
   stdfs::create_directories(base);
-  std::printf("%-12s %10s %10s  %s\n", "case", "time", "peak", "result");
+  std::printf("%-16s %10s %10s  %s\n", "case", "time", "peak", "result");
   bool all = true;
   for (const Case& c : Cases()) {
     if (!only.empty() && only != c.name) continue;
