@@ -127,40 +127,57 @@ void LectorLineas::ReadLine(std::string& line) {
   }
 }
 
-std::vector<std::string> CargarLineas(const std::string& path) {
+LineBlock LoadLineBlock(const std::string& path) {
   std::string real = fs::Current().FindFile(path).value_or(path);
-  std::string data;
+  LineBlock block;
+  size_t n = 0;
   try {
     auto file = fs::Current().OpenRead(real);
-    uint64_t size = file->Size();
-    data.resize(static_cast<size_t>(size));
-    size_t got = 0;
-    while (got < data.size()) {
-      size_t n = file->Read(data.data() + got, data.size() - got);
-      if (n == 0) break;
-      got += n;
+    size_t capacity = static_cast<size_t>(file->Size());
+    block.bytes.reset(new char[capacity + 1]);
+    for (;;) {
+      if (n == capacity) {
+        // The file has grown since its size was taken.
+        capacity = capacity * 2 + 4096;
+        std::unique_ptr<char[]> bigger(new char[capacity + 1]);
+        std::memcpy(bigger.get(), block.bytes.get(), n);
+        block.bytes = std::move(bigger);
+      }
+      size_t got = file->Read(block.bytes.get() + n, capacity - n);
+      if (got == 0) break;
+      n += got;
     }
-    data.resize(got);
-    // The file may have grown since its size was taken.
-    char more[4096];
-    while (size_t n = file->Read(more, sizeof more)) data.append(more, n);
   } catch (const Error& e) {
     throw Error(Format("Cannot open file \"%s\". %s", path, e.what()), e.Code());
   }
-  size_t n = data.size();
-  while (n > 0 && data[n - 1] == '\0') --n;
-  if (n > 0 && data[n - 1] == kCtrlZ) --n;
+  const char* p = block.bytes.get();
+  while (n > 0 && p[n - 1] == '\0') --n;
+  if (n > 0 && p[n - 1] == kCtrlZ) --n;
 
-  std::vector<std::string> lines;
+  // Lines end at CR LF, LF or CR. The next LF and the next CR are each looked
+  // for once and remembered, so a file of CR-only line ends stays linear.
+  block.lines.reserve(n / 48);
+  auto find = [&](char c, size_t from) {
+    const void* at = from < n ? std::memchr(p + from, c, n - from) : nullptr;
+    return at ? static_cast<size_t>(static_cast<const char*>(at) - p) : n;
+  };
+  size_t nextLf = find('\n', 0);
+  size_t nextCr = find('\r', 0);
   size_t i = 0;
   while (i < n) {
-    size_t j = i;
-    while (j < n && data[j] != '\r' && data[j] != '\n') ++j;
-    lines.emplace_back(data, i, j - i);
-    if (j < n && data[j] == '\r' && j + 1 < n && data[j + 1] == '\n') ++j;
-    i = j + 1;
+    if (nextLf < i) nextLf = find('\n', i);
+    if (nextCr < i) nextCr = find('\r', i);
+    size_t end = std::min(nextLf, nextCr);
+    block.lines.emplace_back(p + i, end - i);
+    i = end + 1;
+    if (end == nextCr && i < n && p[i] == '\n') ++i;
   }
-  return lines;
+  return block;
+}
+
+std::vector<std::string> CargarLineas(const std::string& path) {
+  LineBlock block = LoadLineBlock(path);
+  return std::vector<std::string>(block.lines.begin(), block.lines.end());
 }
 
 void GuardarLineas(const std::vector<std::string>& lines, const std::string& path) {

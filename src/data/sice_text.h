@@ -53,6 +53,16 @@ class LectorLineas {
   bool stopped_ = false;  // a Ctrl-Z was met
 };
 
+// A whole file's bytes in one block and its lines as views into it: no
+// allocation per line, for the files that are read whole and then indexed.
+struct LineBlock {
+  std::unique_ptr<char[]> bytes;
+  std::vector<std::string_view> lines;
+};
+
+// Reads the whole file into its lines, as CargarLineas does, into one block.
+LineBlock LoadLineBlock(const std::string& path);
+
 // Reads the whole file into its lines: CR LF, LF or CR end a line. NUL bytes
 // at the very end of the file are padding and are dropped, then a final
 // Ctrl-Z (the DOS end mark); every other byte is part of the text.

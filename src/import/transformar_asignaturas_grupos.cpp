@@ -192,9 +192,9 @@ void HoursPass(const std::string& path, std::vector<Asignacion>& asignaciones,
                const std::vector<GrupoAsignado>& grupos) {
   std::optional<PartitionedJoin<ShortText>> join;
   {
-    std::vector<std::string> lines = CargarLineas(path);
-    join.emplace(lines.size(), asignaciones.size());
-    for (const std::string& line : lines) {
+    LineBlock block = LoadLineBlock(path);
+    join.emplace(block.lines.size(), asignaciones.size());
+    for (std::string_view line : block.lines) {
       if (!EsLineaDeDatosRapida(line, "SICE_ASIGNATCURSO.TXT")) continue;
       IndexKey key;
       if (!HoursKey(CortarCampo(line, 24, 4), CortarCampo(line, 2, 3), CortarCampo(line, 8, 3),

@@ -45,8 +45,8 @@ void TransformarSesiones(ImportContext& context) {
   }
   std::vector<Tramo> tramos;
   {
-    std::vector<std::string> lines = CargarLineas(path);
-    tramos.reserve(lines.size());
+    LineBlock block = LoadLineBlock(path);
+    tramos.reserve(block.lines.size());
     std::unique_ptr<Table> table = RecrearTabla(context.otemp, "DIASHORAST",
                                                 {{"DIHO", FieldKind::kText, 10},
                                                  {"CODDIHO", FieldKind::kText, 10},
@@ -83,7 +83,7 @@ void TransformarSesiones(ImportContext& context) {
     };
 
     try {
-      for (const std::string& line : lines) {
+      for (std::string_view line : block.lines) {
         if (!EsLineaDeDatosRapida(line, "SICE_SESIONES.TXT")) continue;
         Tramo t;
         t.codigo = CortarCampo(line, 5, 4);
@@ -103,7 +103,7 @@ void TransformarSesiones(ImportContext& context) {
       }
       throw;
     }
-    lines = {};
+    block = {};
 
     // Start times are equal and ordered as text with letter case ignored
     // (so "1000" comes before "900"); every one converted, so only signs
