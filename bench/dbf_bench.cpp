@@ -15,30 +15,14 @@
 #include <vector>
 
 #include "data/table.h"
+#include "stopwatch.h"
 
 namespace {
 
 namespace stdfs = std::filesystem;
-using Seconds = std::chrono::duration<double>;
 
-struct Timing {
-  double wall = 1e30;
-  double cpu = 1e30;
-};
-
-// Wall and processor time of one stretch; the best of the rounds is kept.
-class Stopwatch {
- public:
-  Stopwatch() : wall_(std::chrono::steady_clock::now()), cpu_(std::clock()) {}
-  void KeepBest(Timing& best) const {
-    best.wall = std::min(best.wall, Seconds(std::chrono::steady_clock::now() - wall_).count());
-    best.cpu = std::min(best.cpu, static_cast<double>(std::clock() - cpu_) / CLOCKS_PER_SEC);
-  }
-
- private:
-  std::chrono::steady_clock::time_point wall_;
-  std::clock_t cpu_;
-};
+using tos::bench::Stopwatch;
+using tos::bench::Timing;
 
 const std::vector<tos::FieldDef> kFields = {
     {"CASIG", tos::FieldKind::kText, 4},  {"CPROF", tos::FieldKind::kText, 4},

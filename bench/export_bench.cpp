@@ -15,6 +15,7 @@
 #include "app/program_state.h"
 #include "app/window_services.h"
 #include "data/clock.h"
+#include "stopwatch.h"
 #include "data/sice_text.h"
 #include "data/table.h"
 #include "export/timetable_export.h"
@@ -22,27 +23,9 @@
 namespace {
 
 namespace stdfs = std::filesystem;
-using Seconds = std::chrono::duration<double>;
 
-// Wall time and processor time of one measured stretch: on a busy machine
-// the processor time is the steadier figure.
-struct Timing {
-  double wall = 1e30;
-  double cpu = 1e30;
-};
-
-class Stopwatch {
- public:
-  Stopwatch() : wall_(std::chrono::steady_clock::now()), cpu_(std::clock()) {}
-  void KeepBest(Timing& best) const {
-    best.wall = std::min(best.wall, Seconds(std::chrono::steady_clock::now() - wall_).count());
-    best.cpu = std::min(best.cpu, static_cast<double>(std::clock() - cpu_) / CLOCKS_PER_SEC);
-  }
-
- private:
-  std::chrono::steady_clock::time_point wall_;
-  std::clock_t cpu_;
-};
+using tos::bench::Stopwatch;
+using tos::bench::Timing;
 
 struct Column {
   const char* name;

@@ -14,29 +14,14 @@
 #include <vector>
 
 #include "data/sice_text.h"
+#include "stopwatch.h"
 
 namespace {
 
 namespace stdfs = std::filesystem;
-using Seconds = std::chrono::duration<double>;
 
-struct Timing {
-  double wall = 1e30;
-  double cpu = 1e30;
-};
-
-class Stopwatch {
- public:
-  Stopwatch() : wall_(std::chrono::steady_clock::now()), cpu_(std::clock()) {}
-  void KeepBest(Timing& best) const {
-    best.wall = std::min(best.wall, Seconds(std::chrono::steady_clock::now() - wall_).count());
-    best.cpu = std::min(best.cpu, static_cast<double>(std::clock() - cpu_) / CLOCKS_PER_SEC);
-  }
-
- private:
-  std::chrono::steady_clock::time_point wall_;
-  std::clock_t cpu_;
-};
+using tos::bench::Stopwatch;
+using tos::bench::Timing;
 
 // Lines like those of SICE_ASIGNATGRUPO.TXT: a header, fixed-width data
 // lines of varying content with CR LF, Windows-1252 text, and a trailer.
