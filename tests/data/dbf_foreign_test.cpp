@@ -64,9 +64,9 @@ std::string Build(const DbfSpec& s) {
 
 class ForeignTableTest : public ::testing::Test {
  protected:
-  std::string Put(const DbfSpec& spec, const std::string& name = "FUERA.DBF") {
+  std::string Put(const DbfSpec& layout, const std::string& name = "FUERA.DBF") {
     std::string path = dir_.File(name);
-    test::WriteFile(path, Build(spec));
+    test::WriteFile(path, Build(layout));
     return path;
   }
   std::unique_ptr<Table> Open(const std::string& name = "FUERA", bool readOnly = true) {

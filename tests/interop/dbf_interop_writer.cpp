@@ -60,8 +60,8 @@ std::unique_ptr<tos::Table> OpenTable(const std::string& folder, const std::stri
 int Run(const std::vector<std::string>& a) {
   if (a.size() == 5 && a[0] == "create") {
     std::vector<tos::FieldDef> fields;
-    for (const std::string& spec : Split(a[3], ',')) {
-      std::vector<std::string> p = Split(spec, ':');
+    for (const std::string& column : Split(a[3], ',')) {
+      std::vector<std::string> p = Split(column, ':');
       tos::FieldDef d;
       d.name = p.at(0);
       char kind = p.at(1).at(0);

@@ -33,8 +33,8 @@ def write_lines(path, lines):
             f.write(line.encode("cp1252") + b"\r\n")
 
 
-def make_dbf(path, spec, rows, codepage="cp1252"):
-    table = dbf.Table(path, spec, codepage=codepage)
+def make_dbf(path, fields, rows, codepage="cp1252"):
+    table = dbf.Table(path, fields, codepage=codepage)
     table.open(dbf.READ_WRITE)
     for row in rows:
         table.append(row)
