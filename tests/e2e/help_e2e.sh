@@ -6,17 +6,8 @@
 # then reads the HTML Help engine's trace for the calls behind them.
 # Skips (77) without a display or where the program's architecture cannot run.
 set -u
-if [ -z "${DISPLAY:-}" ]; then
-  echo "no DISPLAY: skipped (tests/e2e/with-display.sh gives one)"
-  exit 77
-fi
-. "$TOS_SOURCE_DIR/scripts/lib/wine.sh"
-tos_wine_env "$TOS_BUILD_DIR"
-if [ "$TOS_E2E_BITS" = 32 ] && [ "$TOS_WINE32" != 1 ]; then
-  echo "32-bit programs cannot run on this machine: skipped (the windows64 build runs these)"
-  exit 77
-fi
-tos_wine_prefix "$TOS_BUILD_DIR"
+. "$TOS_SOURCE_DIR/tests/e2e/lib.sh"
+e2e_prepare
 
 work="$TOS_E2E_WORK/help"
 rm -rf "$work"
@@ -30,33 +21,12 @@ if [ ! -e "$torvel/SICE.chm" ]; then
   cp "$TOS_HELP_CHM" "$torvel/SICE.chm"
   placed=1
 fi
-winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 program="$(winpath "$work/programa")\\TransOrvalentSICE.exe"
 
 # The engine's own trace of every call, from the program (which inherits it).
 WINEDEBUG=-all,trace+htmlhelp "$TOS_WINE" "$TOS_HELP_E2E_DRIVER" "$program" "$(winpath "$work")" \
   'C:\tos_help_e2e' </dev/null >"$work/driver.log" 2>&1 &
-driver=$!
-while kill -0 "$driver" 2>/dev/null; do
-  if [ -f "$work/request.txt" ]; then
-    request=$(cat "$work/request.txt")
-    rm -f "$work/request.txt"
-    answer=ok
-    case "$request" in
-      "key "*)
-        xdotool key ${request#key } 2>>"$work/x.log" || answer=failed ;;
-      "click "*)
-        # shellcheck disable=SC2086
-        set -- ${request#click }
-        xdotool mousemove --sync "$1" "$2" click 1 2>>"$work/x.log" || answer=failed ;;
-      *) answer=unknown ;;
-    esac
-    echo "$answer" >"$work/answer.tmp"
-    mv "$work/answer.tmp" "$work/answer.txt"
-  fi
-  sleep 0.1
-done
-wait "$driver"
+e2e_serve $! "$work"
 rc=$?
 [ -n "$placed" ] && rm -f "$torvel/SICE.chm" && rmdir "$torvel" 2>/dev/null
 rmdir "$start" 2>/dev/null
