@@ -15,56 +15,13 @@
 #include "data/sice_text.h"
 #include "data/table.h"
 #include "data/text.h"
+#include "support/run_cli.h"
 #include "support/temp_dir.h"
-
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
 
 namespace tos::test {
 namespace {
 
 const char* const kTables[] = {"ASIGNOMT", "PROFT", "AULAT", "GRUPOST", "ASIGT", "DIASHORAST"};
-
-std::string Converter() {
-  const char* env = std::getenv("TOS_CLI");
-  std::string path = env ? env : "";
-#ifdef _WIN32
-  // Under Wine the Linux path is reached through drive Z:.
-  if (!path.empty() && path[0] == '/') {
-    for (char& c : path) {
-      if (c == '/') c = '\\';
-    }
-    path = "Z:" + path;
-  }
-#endif
-  return path;
-}
-
-std::string ShellQuote(const std::string& arg) {
-#ifdef _WIN32
-  return "\"" + arg + "\"";
-#else
-  std::string quoted = "'";
-  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-#endif
-}
-
-int RunCommand(std::string command) {
-#ifdef _WIN32
-  // cmd.exe drops the outer pair of quotes of a command that starts with one.
-  return std::system(("\"" + command + "\"").c_str());
-#else
-  int raw = std::system(command.c_str());
-  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-#endif
-}
-
-struct Outcome {
-  int status = -1;
-  std::string messages;  // stderr, CRs dropped
-};
 
 // The converter's own folders: a copy of the sample SICE folder to spoil,
 // and an empty working folder.
@@ -74,23 +31,7 @@ struct Folders {
   }
   std::string In(const std::string& name) const { return fs::Join(sice, name); }
 
-  Outcome Run(const std::vector<std::string>& args) const {
-    Outcome outcome;
-    std::string cli = Converter();
-    if (cli.empty()) {
-      ADD_FAILURE() << "TOS_CLI does not name the converter";
-      return outcome;
-    }
-    std::string err = temp.File("stderr.txt");
-    std::string command = ShellQuote(cli);
-    for (const std::string& arg : args) command += " " + ShellQuote(arg);
-    command += " 2>" + ShellQuote(err) + " >" + ShellQuote(temp.File("stdout.txt"));
-    outcome.status = RunCommand(command);
-    for (char c : ReadFile(err)) {
-      if (c != '\r') outcome.messages += c;
-    }
-    return outcome;
-  }
+  CliRun Run(const std::vector<std::string>& args) const { return RunCli(temp, args); }
 
   TempDir temp;
   std::string sice;
@@ -159,7 +100,7 @@ std::string Expected() {
 
 TEST(CliExportar, SampleFolderBecomesSixTables) {
   Folders f;
-  Outcome r = f.Run({"exportar", f.sice, "--otemp", f.otemp});
+  CliRun r = f.Run({"exportar", f.sice, "--otemp", f.otemp});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.messages, "Proceso finalizado\n");
   EXPECT_EQ(DumpWithOurEngine(f.otemp), Expected());
@@ -175,7 +116,7 @@ TEST(CliExportar, DbfreadReadsTheSameTables) {
   std::string dump = f.temp.File("dump.txt");
   std::string command = "/usr/bin/python3 " + ShellQuote(script) + " " + ShellQuote(f.otemp);
   for (const char* name : kTables) command += std::string(" ") + name;
-  ASSERT_EQ(RunCommand(command + " >" + ShellQuote(dump)), 0) << "dbfread failed";
+  ASSERT_EQ(RunShell(command + " >" + ShellQuote(dump)), 0) << "dbfread failed";
   EXPECT_EQ(ReadFile(dump), Expected());
 }
 
@@ -183,9 +124,9 @@ TEST(CliExportar, WorkingFolderDefaultsToWinesDriveC) {
   Folders f;
   std::string prefix = f.temp.MakeDir("wine");
   std::filesystem::create_directories(fs::Join(prefix, "drive_c/OTEMP"));
-  std::string command = "WINEPREFIX=" + ShellQuote(prefix) + " " + ShellQuote(Converter()) +
+  std::string command = "WINEPREFIX=" + ShellQuote(prefix) + " " + ShellQuote(CliPath()) +
                         " exportar " + ShellQuote(f.sice) + " 2>/dev/null";
-  EXPECT_EQ(RunCommand(command), 0);
+  EXPECT_EQ(RunShell(command), 0);
   EXPECT_TRUE(Exists(fs::Join(prefix, "drive_c/OTEMP/DIASHORAST.DBF")));
 }
 #endif
@@ -247,7 +188,7 @@ TEST(CliExportar, ExitStatusesAndMessages) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Folders f;
-    Outcome r = f.Run(c.prepare(f));
+    CliRun r = f.Run(c.prepare(f));
     EXPECT_EQ(r.status, c.status);
     if (!c.messages.empty()) {
       EXPECT_EQ(r.messages, c.messages);
@@ -265,7 +206,7 @@ TEST(CliExportar, ExitStatusesAndMessages) {
 
 TEST(CliExportar, HelpExplainsTheDirection) {
   Folders f;
-  Outcome r = f.Run({"--help"});
+  CliRun r = f.Run({"--help"});
   EXPECT_EQ(r.status, 0);
   std::string help = ReadFile(f.temp.File("stdout.txt"));
   EXPECT_NE(help.find("exportar CARPETA [--otemp DIR]"), std::string::npos) << help;

@@ -13,78 +13,11 @@
 #include "data/files.h"
 #include "data/sice_text.h"
 #include "data/table.h"
+#include "support/run_cli.h"
 #include "support/temp_dir.h"
-
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
 
 namespace tos::test {
 namespace {
-
-// The converter, from TOS_CLI (set by ctest). Under Wine the Linux path is
-// reached through drive Z:.
-std::string CliPath() {
-  const char* env = std::getenv("TOS_CLI");
-  std::string path = env ? env : "";
-#ifdef _WIN32
-  if (!path.empty() && path[0] == '/') {
-    for (char& c : path) {
-      if (c == '/') c = '\\';
-    }
-    path = "Z:" + path;
-  }
-#endif
-  return path;
-}
-
-struct CliResult {
-  int status = -1;
-  std::string messages;  // stderr, without CRs
-};
-
-std::string Quote(const std::string& arg) {
-#ifdef _WIN32
-  return "\"" + arg + "\"";
-#else
-  std::string quoted = "'";
-  for (char c : arg) {
-    if (c == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += c;
-    }
-  }
-  return quoted + "'";
-#endif
-}
-
-CliResult RunCli(const TempDir& temp, const std::vector<std::string>& args) {
-  CliResult result;
-  std::string cli = CliPath();
-  if (cli.empty()) {
-    ADD_FAILURE() << "TOS_CLI does not name the converter";
-    return result;
-  }
-  std::string err = temp.File("stderr.txt");
-  std::string command = Quote(cli);
-  for (const std::string& arg : args) command += " " + Quote(arg);
-  command += " 2>" + Quote(err) + " >" + Quote(temp.File("stdout.txt"));
-#ifdef _WIN32
-  // cmd.exe drops the outer pair of quotes of a command that starts with one.
-  command = "\"" + command + "\"";
-  result.status = std::system(command.c_str());
-#else
-  int raw = std::system(command.c_str());
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-#endif
-  if (Exists(err)) {
-    for (char c : ReadFile(err)) {
-      if (c != '\r') result.messages += c;
-    }
-  }
-  return result;
-}
 
 std::string Header(const std::string& selfName, const std::string& code) {
   std::string line = "0";
@@ -139,7 +72,7 @@ struct Folders {
 
 TEST(CliImportar, WritesTheTimetableAndSaysSo) {
   Folders f;
-  CliResult r = RunCli(f.temp, {"importar", f.sice, "--otemp", f.otemp});
+  CliRun r = RunCli(f.temp, {"importar", f.sice, "--otemp", f.otemp});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.messages, "Proceso finalizado\n");
   std::vector<std::string> lines = CargarLineas(f.Output());
@@ -207,7 +140,7 @@ TEST(CliImportar, ExitStatuses) {
     SCOPED_TRACE(c.name);
     Folders f;
     std::vector<std::string> args = c.args(f);
-    CliResult r = RunCli(f.temp, args);
+    CliRun r = RunCli(f.temp, args);
     EXPECT_EQ(r.status, c.status);
     if (!c.messages.empty()) {
       EXPECT_EQ(r.messages, c.messages);
@@ -247,7 +180,7 @@ TEST(CliImportar, SampleFolderThereAndBack) {
   std::string otemp = temp.MakeDir("otemp");
   std::filesystem::copy(fs::Join(SourceDir(), fs::Join("samples", "sice")), sice);
 
-  CliResult exported = RunCli(temp, {"exportar", sice, "--otemp", otemp});
+  CliRun exported = RunCli(temp, {"exportar", sice, "--otemp", otemp});
   ASSERT_EQ(exported.status, 0) << exported.messages;
 
   std::vector<std::string> days = Column(otemp, "DIASHORAST", "DIA");
@@ -295,7 +228,7 @@ TEST(CliImportar, SampleFolderThereAndBack) {
              {"AULA", FieldKind::kText, 10}},
             lessons);
 
-  CliResult imported = RunCli(temp, {"importar", sice, "--otemp", otemp});
+  CliRun imported = RunCli(temp, {"importar", sice, "--otemp", otemp});
   ASSERT_EQ(imported.status, 0) << imported.messages;
   EXPECT_EQ(imported.messages, "Proceso finalizado\n");
 

@@ -8,54 +8,15 @@
 
 #include "data/dbf_format.h"
 #include "data/table.h"
+#include "support/run_cli.h"
 #include "support/temp_dir.h"
-
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
 
 namespace tos::test {
 namespace {
 
-std::string Cli() {
-  const char* env = std::getenv("TOS_CLI");
-  std::string path = env ? env : "";
-#ifdef _WIN32
-  if (!path.empty() && path[0] == '/') {
-    for (char& c : path)
-      if (c == '/') c = '\\';
-    path = "Z:" + path;
-  }
-#endif
-  return path;
-}
-
-struct VerRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-VerRun Ver(const TempDir& temp, const std::vector<std::string>& args) {
-  VerRun r;
-  std::string cli = Cli();
-  if (cli.empty()) {
-    ADD_FAILURE() << "TOS_CLI does not name the converter";
-    return r;
-  }
-  std::string out = temp.File("out.txt"), err = temp.File("err.txt");
-  std::string command = "\"" + cli + "\" ver";
-  for (const std::string& a : args) command += " \"" + a + "\"";
-  command += " >\"" + out + "\" 2>\"" + err + "\"";
-#ifdef _WIN32
-  r.status = std::system(("\"" + command + "\"").c_str());
-#else
-  int raw = std::system(command.c_str());
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-#endif
-  if (Exists(out)) r.out = ReadFile(out);
-  if (Exists(err)) r.err = ReadFile(err);
-  return r;
+CliRun Ver(const TempDir& temp, std::vector<std::string> args) {
+  args.insert(args.begin(), "ver");
+  return RunCli(temp, args);
 }
 
 class VerTest : public ::testing::Test {
@@ -90,7 +51,7 @@ class VerTest : public ::testing::Test {
 };
 
 TEST_F(VerTest, PrintsTheTableAsCsv) {
-  VerRun r = Ver(scratch_, {Path()});
+  CliRun r = Ver(scratch_, {Path()});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out,
@@ -101,7 +62,7 @@ TEST_F(VerTest, PrintsTheTableAsCsv) {
 }
 
 TEST_F(VerTest, PrintsTheFieldList) {
-  VerRun r = Ver(scratch_, {"--campos", Path()});
+  CliRun r = Ver(scratch_, {"--campos", Path()});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "NOMBRE,texto,12,0\nHORAS,flotante,20,4\nDNI,entero,11,0\n");
 }
@@ -112,14 +73,14 @@ TEST_F(VerTest, ReadsATableOthersHoldSharedAndLeavesItAsItWas) {
   holder.SetFolder(dir_.Path());
   holder.SetTableName("MUESTRA");
   holder.Open();  // shared, read and write, like the import
-  VerRun r = Ver(scratch_, {Path()});
+  CliRun r = Ver(scratch_, {Path()});
   EXPECT_EQ(r.status, 0) << r.err;
   holder.Close();
   EXPECT_EQ(ReadFile(Path()), before);
 }
 
 TEST_F(VerTest, FailuresGoToStderrWithStatusTwo) {
-  VerRun missing = Ver(scratch_, {dir_.File("NADA.DBF")});
+  CliRun missing = Ver(scratch_, {dir_.File("NADA.DBF")});
   EXPECT_EQ(missing.status, 2);
   EXPECT_EQ(missing.out, "");
   EXPECT_NE(missing.err.find("No se encuentra la tabla"), std::string::npos) << missing.err;
@@ -129,7 +90,7 @@ TEST_F(VerTest, FailuresGoToStderrWithStatusTwo) {
   holder.SetTableName("MUESTRA");
   holder.SetExclusive(true);
   holder.Open();
-  VerRun held = Ver(scratch_, {Path()});
+  CliRun held = Ver(scratch_, {Path()});
   EXPECT_EQ(held.status, 2);
   EXPECT_EQ(held.out, "");
   EXPECT_NE(held.err.find("está en uso por otro programa"), std::string::npos) << held.err;
