@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "app/program_state.h"
-#include "app/window_services.h"
 #include "data/clock.h"
 #include "data/error.h"
 #include "data/table.h"
 #include "export/timetable_export.h"
 #include "memory_fs.h"
+#include "support/recording_window.h"
 
 namespace {
 
@@ -24,16 +24,7 @@ namespace {
   std::abort();
 }
 
-class Window final : public tos::WindowServices {
- public:
-  std::string ChosenFolder() override { return "/sice"; }
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  void SetHourglass(bool on) override { hourglass = on; }
-  void CloseWindow() override { ++closes; }
-  std::vector<std::string> messages;
-  bool hourglass = false;
-  int closes = 0;
-};
+using Window = tos::test::RecordingWindow;
 
 class FixedClock final : public tos::Clock {
  public:
@@ -84,7 +75,7 @@ Result Run(tos::fuzz::MemoryFileSystem& files) {
   tos::ProgramState state;
   state.NumParametros = 2;
   state.EstadoTransformacion = 7;
-  Window window;
+  Window window("/sice");
   FixedClock clock;
   try {
     tos::BImportarClick(state, window, "/otemp", clock);
@@ -95,7 +86,8 @@ Result Run(tos::fuzz::MemoryFileSystem& files) {
   } catch (const tos::Error& e) {
     r.error = e.what();
     if (r.error.empty()) Broken("an error without a message");
-    if (state.EstadoTransformacion != 7 || window.closes != 0) Broken("a failed export changed the status");
+    if (state.EstadoTransformacion != 7 || window.closes != 0)
+      Broken("a failed export changed the status");
   }
   if (window.hourglass) Broken("the hourglass stays after the export");
   if (files.OpenHandles() != 0) Broken("a table stays held after the export", r.error);
@@ -124,7 +116,8 @@ void CheckOutput(const std::string& out) {
   if (trailer.rfind("9SICE_HORARIO.TXT", 0) != 0 || trailer.size() < 72) Broken("trailer", trailer);
   if (trailer.substr(71) != std::to_string(lines.size() - 2)) Broken("trailer count", trailer);
   for (size_t i = 1; i + 1 < lines.size(); ++i) {
-    if (lines[i].empty() || lines[i][0] != '1' || lines[i].size() < 26) Broken("detail line", lines[i]);
+    if (lines[i].empty() || lines[i][0] != '1' || lines[i].size() < 26)
+      Broken("detail line", lines[i]);
   }
 }
 

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "app/program_state.h"
-#include "app/window_services.h"
 #include "data/error.h"
 #include "data/table.h"
 #include "import/import_run.h"
 #include "memory_fs.h"
+#include "support/recording_window.h"
 
 namespace {
 
@@ -25,20 +25,10 @@ namespace {
   std::abort();
 }
 
-class Window final : public tos::WindowServices {
- public:
-  std::string ChosenFolder() override { return "/sice"; }
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  void SetHourglass(bool on) override { hourglass = on; }
-  void CloseWindow() override { ++closes; }
-  std::vector<std::string> messages;
-  bool hourglass = false;
-  int closes = 0;
-};
+using Window = tos::test::RecordingWindow;
 
-const char* const kFiles[] = {"sice_asignat.txt",      "sice_prof.txt",
-                              "sice_aulas.txt",        "sice_grupo.txt",
-                              "sice_asignatgrupo.txt", "sice_asignatcurso.txt",
+const char* const kFiles[] = {"sice_asignat.txt", "sice_prof.txt",         "sice_aulas.txt",
+                              "sice_grupo.txt",   "sice_asignatgrupo.txt", "sice_asignatcurso.txt",
                               "sice_sesiones.txt"};
 const char* const kTables[] = {"ASIGNOMT", "PROFT", "AULAT", "GRUPOST", "ASIGT", "DIASHORAST"};
 
@@ -53,7 +43,7 @@ Result Run(tos::fuzz::MemoryFileSystem& files) {
   Result r;
   tos::ProgramState state;
   state.NumParametros = 2;
-  Window window;
+  Window window("/sice");
   try {
     tos::BExportarClick(state, window, "/otemp");
     if (window.messages.empty() || window.messages.back() != "Proceso finalizado") {
@@ -131,7 +121,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (second.tables != first.tables) {
     for (const auto& [name, bytes] : first.tables) {
       auto it = second.tables.find(name);
-      if (it == second.tables.end() || it->second != bytes) Broken("the second run rebuilt otherwise", name);
+      if (it == second.tables.end() || it->second != bytes)
+        Broken("the second run rebuilt otherwise", name);
     }
     Broken("the second run left other tables");
   }
