@@ -254,6 +254,12 @@ HWND MakeParent() {
   return parent;
 }
 
+// The command line Orvalent gives the program it embeds: the direction
+// word and its window's handle in hexadecimal.
+std::wstring EmbeddedArguments(const std::wstring& word, HWND parent) {
+  return word + L" " + Wide(Hex(reinterpret_cast<uintptr_t>(parent)));
+}
+
 HWND FindEmbedded(HWND parent) {
   HWND form = nullptr;
   WaitFor([&] { return (form = FindWindowExW(parent, nullptr, L"TMForm", nullptr)) != nullptr; },
@@ -459,7 +465,7 @@ void EmbeddedImportar() {
   WriteAll(IniPath(), kIniBefore);
   std::wstring sice = SiceCopy(L"sice");
   HWND parent = MakeParent();
-  Program program(paths, L"IMPORTAR " + Wide(Hex(reinterpret_cast<uintptr_t>(parent))), sice);
+  Program program(paths, EmbeddedArguments(L"IMPORTAR", parent), sice);
   HWND form = FindEmbedded(parent);
   if (!form) return Check(false, "the window appears inside the parent");
   Window w = Locate(form);
@@ -482,8 +488,7 @@ void EmbeddedSalir(const wchar_t* word, Panels panels) {
   DeleteFileW(IniPath().c_str());
   std::wstring sice = SiceCopy(L"sice");
   HWND parent = MakeParent();
-  Program program(paths, std::wstring(word) + L" " + Wide(Hex(reinterpret_cast<uintptr_t>(parent))),
-                  sice);
+  Program program(paths, EmbeddedArguments(word, parent), sice);
   HWND form = FindEmbedded(parent);
   if (!form) return Check(false, "the window appears inside the parent");
   Window w = Locate(form);
@@ -507,7 +512,7 @@ void EmbeddedError() {
   }
   WriteAll(Join(sice, L"sice_asignatcurso.txt"), broken);
   HWND parent = MakeParent();
-  Program program(paths, L"exportar " + Wide(Hex(reinterpret_cast<uintptr_t>(parent))), sice);
+  Program program(paths, EmbeddedArguments(L"exportar", parent), sice);
   HWND form = FindEmbedded(parent);
   if (!form) return Check(false, "the window appears inside the parent");
   Window w = Locate(form);
@@ -531,7 +536,7 @@ void NoSuchWindow() {
   std::wstring sice = SiceCopy(L"sice");
   HWND gone = MakeParent();
   DestroyWindow(gone);
-  Program program(paths, L"importar " + Wide(Hex(reinterpret_cast<uintptr_t>(gone))), sice);
+  Program program(paths, EmbeddedArguments(L"importar", gone), sice);
   HWND form = FindTop(program.Pid(), L"TMForm", 30000);
   if (!form) return Check(false, "a framed window opens");
   Window w = Locate(form);
@@ -566,7 +571,7 @@ void ReadOnlyIni() {
   SetFileAttributesW(IniPath().c_str(), FILE_ATTRIBUTE_READONLY);
   std::wstring sice = SiceCopy(L"sice");
   HWND parent = MakeParent();
-  Program program(paths, L"exportar " + Wide(Hex(reinterpret_cast<uintptr_t>(parent))), sice);
+  Program program(paths, EmbeddedArguments(L"exportar", parent), sice);
   HWND form = FindEmbedded(parent);
   if (!form) return Check(false, "the window appears inside the parent");
   Window w = Locate(form);
@@ -587,7 +592,7 @@ void ParentGoneIdle() {
   DeleteFileW(IniPath().c_str());
   std::wstring sice = SiceCopy(L"sice");
   HWND parent = MakeParent();
-  Program program(paths, L"importar " + Wide(Hex(reinterpret_cast<uintptr_t>(parent))), sice);
+  Program program(paths, EmbeddedArguments(L"importar", parent), sice);
   HWND form = FindEmbedded(parent);
   if (!form) return Check(false, "the window appears inside the parent");
   DestroyWindow(parent);
@@ -600,7 +605,7 @@ void ParentGoneUnwritable() {
   SetFileAttributesW(IniPath().c_str(), FILE_ATTRIBUTE_READONLY);
   std::wstring sice = SiceCopy(L"sice");
   HWND parent = MakeParent();
-  Program program(paths, L"importar " + Wide(Hex(reinterpret_cast<uintptr_t>(parent))), sice);
+  Program program(paths, EmbeddedArguments(L"importar", parent), sice);
   HWND form = FindEmbedded(parent);
   if (!form) return Check(false, "the window appears inside the parent");
   DestroyWindow(parent);
@@ -616,7 +621,7 @@ void ParentGoneDuringRun() {
   std::wstring empty = WorkFile(L"vacia");
   CreateDirectoryW(empty.c_str(), nullptr);
   HWND parent = MakeParent();
-  Program program(paths, L"exportar " + Wide(Hex(reinterpret_cast<uintptr_t>(parent))), empty);
+  Program program(paths, EmbeddedArguments(L"exportar", parent), empty);
   HWND form = FindEmbedded(parent);
   if (!form) return Check(false, "the window appears inside the parent");
   Window w = Locate(form);
