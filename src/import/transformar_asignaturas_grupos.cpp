@@ -165,26 +165,38 @@ class Asigt {
         sesiones_(table.FieldByName("SESIONES")) {}
 
   // horas: each record's 1 + place in hours, 0 for none (or no list at all).
+  // The writer keeps its record from one to the next, so the group's and
+  // the hours' fields are laid out again only when they change.
   void Write(const std::vector<Asignacion>& asignaciones, const std::vector<GrupoAsignado>& grupos,
              const HoursValues& hours, const std::vector<uint32_t>& horas) {
+    RecordWriter writer(table_);
+    uint32_t group = kNoGroup;  // what the writer's record holds: blanks
+    uint32_t hoursOf = 0;
     for (size_t i = 0; i < asignaciones.size(); ++i) {
       const Asignacion& a = asignaciones[i];
+      writer.SetAsString(casig_, a.casig.View());
+      writer.SetAsString(cgrup_, a.cgrup.View());
+      if (a.group != group) {
+        group = a.group;
+        GrupoAsignado g;  // blanks for no group
+        if (group != kNoGroup) g = grupos[group];
+        writer.SetAsString(turno_, g.turno.View());
+        writer.SetAsString(nivel_, g.nivel.View());
+        writer.SetAsString(curso_, g.curso.View());
+        writer.SetAsString(grupo_, g.grupo.View());
+      }
       uint32_t h = i < horas.size() ? horas[i] : 0;
-      table_.Append();
-      casig_.SetAsString(a.casig.View());
-      cgrup_.SetAsString(a.cgrup.View());
-      if (a.group != kNoGroup) {
-        const GrupoAsignado& g = grupos[a.group];
-        turno_.SetAsString(g.turno.View());
-        nivel_.SetAsString(g.nivel.View());
-        curso_.SetAsString(g.curso.View());
-        grupo_.SetAsString(g.grupo.View());
+      if (h != hoursOf) {
+        hoursOf = h;
+        if (h == 0) {
+          writer.SetAsString(horas_, "");
+          writer.SetAsString(sesiones_, "");
+        } else {
+          writer.SetAsFloat(horas_, hours.values[h - 1]);
+          writer.SetAsString(sesiones_, hours.sesiones[h - 1]);
+        }
       }
-      if (h != 0) {
-        horas_.SetAsFloat(hours.values[h - 1]);
-        sesiones_.SetAsString(hours.sesiones[h - 1]);
-      }
-      table_.Post();
+      writer.Post();
     }
   }
 
