@@ -143,8 +143,10 @@ std::string_view LectorLineas::ReadLineView() {
   const char* z = static_cast<const char*>(std::memchr(start, kCtrlZ, take));
   size_t keep = z ? static_cast<size_t>(z - start) : take;
   std::string_view line(start, keep);
-  // Every CR is either part of a CR LF or left out of the text.
-  if (std::memchr(start, '\r', keep)) {
+  // Every CR is either part of a CR LF or left out of the text; a CR at the
+  // end (that of a CR LF, mostly) is simply not taken.
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  if (std::memchr(line.data(), '\r', line.size())) {
     withoutCr_.clear();
     std::copy_if(start, start + keep, std::back_inserter(withoutCr_),
                  [](char c) { return c != '\r'; });

@@ -308,7 +308,7 @@ uint64_t HashOf(const Packed<10>& key) {
   uint16_t hi = 0;
   std::memcpy(&lo, key.bytes, 8);
   std::memcpy(&hi, key.bytes + 8, 2);
-  return Mix(lo ^ Mix(hi + 0x9E3779B97F4A7C15ULL));
+  return Mix(lo ^ (hi * 0x9E3779B97F4A7C15ULL));
 }
 
 size_t PartitionOf(uint64_t hash) {
