@@ -14,7 +14,9 @@
 // through a reused buffer, and each distinct hours text is read once.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "data/error.h"
@@ -63,16 +65,17 @@ uint64_t Mix(uint64_t h) {
   return h ^ (h >> 33);
 }
 
-// An open-addressing map from 64-bit keys to numbers, the first value set
-// for a key kept.
-class FlatMap64 {
- public:
-  static constexpr uint32_t kNone = UINT32_MAX;
+constexpr uint32_t kNone = UINT32_MAX;
 
-  explicit FlatMap64(size_t expected = 16) { Rehash(CapacityFor(expected)); }
+// An open-addressing map from whole-number keys to numbers, the first value
+// set for a key kept.
+template <class Key>
+class FlatMap {
+ public:
+  explicit FlatMap(size_t expected = 16) { Rehash(CapacityFor(expected)); }
 
   // The key's value, setting it to value when the key is new.
-  uint32_t Insert(uint64_t key, uint32_t value) {
+  uint32_t Insert(Key key, uint32_t value) {
     if ((size_ + 1) * 2 > slots_.size()) Rehash(slots_.size() * 2);
     Slot& slot = slots_[Find(key)];
     if (slot.value == kNone) {
@@ -81,12 +84,11 @@ class FlatMap64 {
     }
     return slot.value;
   }
-  uint32_t Get(uint64_t key) const { return slots_[Find(key)].value; }
-  void Set(uint64_t key, uint32_t value) { slots_[Find(key)].value = value; }
+  uint32_t Get(Key key) const { return slots_[Find(key)].value; }
 
  private:
   struct Slot {
-    uint64_t key;
+    Key key;
     uint32_t value;
   };
   static size_t CapacityFor(size_t expected) {
@@ -94,7 +96,7 @@ class FlatMap64 {
     while (capacity < expected * 2) capacity *= 2;
     return capacity;
   }
-  size_t Find(uint64_t key) const {
+  size_t Find(Key key) const {
     size_t mask = slots_.size() - 1;
     for (size_t at = Mix(key) & mask;; at = (at + 1) & mask) {
       const Slot& slot = slots_[at];
@@ -116,15 +118,16 @@ class FlatMap64 {
   size_t size_ = 0;
 };
 
-template <size_t N>
-uint64_t Key64(const Packed<N>& p) {
-  static_assert(N <= 8);
-  uint64_t key = 0;
+// A packed text as a whole number.
+template <class Key, size_t N>
+Key KeyOf(const Packed<N>& p) {
+  static_assert(N <= sizeof(Key));
+  Key key = 0;
   std::memcpy(&key, p.bytes, N);
   return key;
 }
 
-constexpr uint32_t kNoGroup = UINT32_MAX;
+constexpr uint32_t kNoGroup = kNone;
 
 struct Asignacion {
   Packed<4> casig;  // as ASIGT holds them
@@ -250,13 +253,13 @@ void GroupsPass(const std::string& otemp, std::vector<Asignacion>& asignaciones,
     if (columns[i] < 0 && !missing) missing = kCopied[i];
   }
   // Keyed by the packed code: a read field holds no NUL.
-  FlatMap64 byCode(std::min<size_t>(grupost.RecordCount(), 1u << 22));
+  FlatMap<uint32_t> byCode(std::min<size_t>(grupost.RecordCount(), 1u << 22));
   std::string text;
   for (; !grupost.Eof(); grupost.Next()) {
     text = abrev.AsString();
     // Longer codes never equal a CGRUP, which ASIGT holds in 4 characters.
     if (text.size() > 4) continue;
-    byCode.Insert(Key64(Packed<4>::Of(text)), static_cast<uint32_t>(grupos.size()));
+    byCode.Insert(KeyOf<uint32_t>(Packed<4>::Of(text)), static_cast<uint32_t>(grupos.size()));
     GrupoAsignado g;
     if (!missing) {
       g = {Packed<1>::Of(Stored(grupost.FieldAt(columns[0]).AsString(), 1)),
@@ -268,7 +271,7 @@ void GroupsPass(const std::string& otemp, std::vector<Asignacion>& asignaciones,
   }
   bool used = false;
   for (Asignacion& a : asignaciones) {
-    a.group = byCode.Get(Key64(a.cgrup));
+    a.group = byCode.Get(KeyOf<uint32_t>(a.cgrup));
     if (a.group != kNoGroup) used = true;
   }
   // Nothing else has changed yet, so failing after the lookups is the same.
@@ -375,10 +378,12 @@ void HoursPass(const std::string& path, const std::vector<Asignacion>& asignacio
   // The lookups of each partition, in table order (a counting sort). A
   // lookup's key follows from its subject and group, so it holds those.
   struct Lookup {
-    Packed<4> casig;
+    char casig[4];  // as Asignacion packs it
     uint32_t group;
     uint32_t record;
   };
+  // Filled below: no need to clear it first.
+  static_assert(std::is_trivially_default_constructible_v<Lookup>);
   const size_t n = asignaciones.size();
   // Each group's level and course as the key holds them; none for a group
   // whose level or course is too long ever to equal an hours line's.
@@ -394,8 +399,8 @@ void HoursPass(const std::string& path, const std::vector<Asignacion>& asignacio
     if (levelCourses[g].usable)
       std::memcpy(levelCourses[g].bytes, HoursKey({}, nivel, curso).bytes + 4, 6);
   }
-  auto keyOf = [&](const Packed<4>& casig, uint32_t group, Packed<10>& key) {
-    std::memcpy(key.bytes, casig.bytes, 4);
+  auto keyOf = [&](const char(&casig)[4], uint32_t group, Packed<10>& key) {
+    std::memcpy(key.bytes, casig, 4);
     if (group == kNoGroup) {
       std::memset(key.bytes + 4, 0, 6);
       return true;
@@ -407,23 +412,26 @@ void HoursPass(const std::string& path, const std::vector<Asignacion>& asignacio
   std::vector<uint32_t> starts(kPartitions + 1, 0);
   for (const Asignacion& a : asignaciones) {
     Packed<10> key;
-    if (keyOf(a.casig, a.group, key)) ++starts[PartitionOf(HashOf(key)) + 1];
+    if (keyOf(a.casig.bytes, a.group, key)) ++starts[PartitionOf(HashOf(key)) + 1];
   }
   for (size_t p = 0; p < kPartitions; ++p) starts[p + 1] += starts[p];
-  std::vector<Lookup> lookups(starts[kPartitions]);
+  std::unique_ptr<Lookup[]> lookups(new Lookup[starts[kPartitions]]);
   {
     std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
     for (size_t i = 0; i < n; ++i) {
       const Asignacion& a = asignaciones[i];
       Packed<10> key;
-      if (keyOf(a.casig, a.group, key))
-        lookups[next[PartitionOf(HashOf(key))]++] = {a.casig, a.group, static_cast<uint32_t>(i)};
+      if (!keyOf(a.casig.bytes, a.group, key)) continue;
+      Lookup& lookup = lookups[next[PartitionOf(HashOf(key))]++];
+      std::memcpy(lookup.casig, a.casig.bytes, 4);
+      lookup.group = a.group;
+      lookup.record = static_cast<uint32_t>(i);
     }
   }
 
   // Each distinct hours text is read once: its HORAS, or kFails.
   constexpr uint32_t kFails = UINT32_MAX - 1;
-  FlatMap64 byText;
+  FlatMap<uint64_t> byText;
   size_t firstFailure = n;
   Packed<6> failingText;
   PartitionIndex index;
@@ -436,9 +444,9 @@ void HoursPass(const std::string& path, const std::vector<Asignacion>& asignacio
       keyOf(lookup.casig, lookup.group, key);
       const HoursEntry* entry = index.Get(key, HashOf(key));
       if (!entry) continue;
-      uint64_t textKey = Key64(entry->hours);
+      uint64_t textKey = KeyOf<uint64_t>(entry->hours);
       uint32_t id = byText.Get(textKey);
-      if (id == FlatMap64::kNone) {
+      if (id == kNone) {
         try {
           id = hours.Add(HorasDeTexto(entry->hours.View()));
         } catch (const Error&) {
