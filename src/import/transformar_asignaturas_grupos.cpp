@@ -259,6 +259,9 @@ void GroupsPass(const std::string& otemp, std::vector<Asignacion>& asignaciones,
     text = abrev.AsString();
     // Longer codes never equal a CGRUP, which ASIGT holds in 4 characters.
     if (text.size() > 4) continue;
+    // Groups are numbered in 32 bits, kNone apart (never reached: a table
+    // that large does not fit memory).
+    if (grupos.size() >= kNone - 1) break;
     byCode.Insert(KeyOf<uint32_t>(Packed<4>::Of(text)), static_cast<uint32_t>(grupos.size()));
     GrupoAsignado g;
     if (!missing) {
@@ -329,7 +332,9 @@ class PartitionIndex {
     while (capacity < entries.size() * 2) capacity *= 2;
     slots_.assign(capacity, 0);
     mask_ = capacity - 1;
-    for (size_t i = 0; i < entries.size(); ++i) {
+    // Slots number entries in 32 bits (never reached: memory runs out first).
+    size_t count = std::min<size_t>(entries.size(), kNone - 1);
+    for (size_t i = 0; i < count; ++i) {
       size_t at = Find(entries[i].key, HashOf(entries[i].key));
       if (slots_[at] == 0) slots_[at] = static_cast<uint32_t>(i + 1);
     }
@@ -384,7 +389,9 @@ void HoursPass(const std::string& path, const std::vector<Asignacion>& asignacio
   };
   // Filled below: no need to clear it first.
   static_assert(std::is_trivially_default_constructible_v<Lookup>);
-  const size_t n = asignaciones.size();
+  // Records are numbered in 32 bits; a table never holds more than that,
+  // so records past it would never be written anyway.
+  const size_t n = std::min<size_t>(asignaciones.size(), kNone - 1);
   // Each group's level and course as the key holds them; none for a group
   // whose level or course is too long ever to equal an hours line's.
   struct LevelCourse {
@@ -410,7 +417,8 @@ void HoursPass(const std::string& path, const std::vector<Asignacion>& asignacio
     return lc.usable;
   };
   std::vector<uint32_t> starts(kPartitions + 1, 0);
-  for (const Asignacion& a : asignaciones) {
+  for (size_t i = 0; i < n; ++i) {
+    const Asignacion& a = asignaciones[i];
     Packed<10> key;
     if (keyOf(a.casig.bytes, a.group, key)) ++starts[PartitionOf(HashOf(key)) + 1];
   }
@@ -466,7 +474,7 @@ void HoursPass(const std::string& path, const std::vector<Asignacion>& asignacio
     std::vector<HoursEntry>().swap(entries[p]);
   }
   if (firstFailure < n) {
-    for (size_t i = firstFailure; i < n; ++i) horas[i] = 0;
+    for (size_t i = firstFailure; i < horas.size(); ++i) horas[i] = 0;
     HorasDeTexto(failingText.View());  // raises the text's error
   }
 }
