@@ -450,7 +450,8 @@ struct Table::Impl {
     size_t width = static_cast<size_t>(f.width);
     char* at = into.data() + header.offsets[static_cast<size_t>(index)];
     size_t n = std::min(bytes.size(), width);
-    std::memcpy(at, bytes.data(), n);
+    // An empty view may have no storage behind it at all.
+    if (n > 0) std::memcpy(at, bytes.data(), n);
     std::memset(at + n, ' ', width - n);
   }
 
