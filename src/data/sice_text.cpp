@@ -12,26 +12,40 @@ namespace {
 constexpr char kCtrlZ = 26;
 constexpr size_t kReadBuffer = 1 << 16;
 
-[[noreturn]] void ThrowIo(int code) { throw Error(IoErrorText(code), code); }
+[[noreturn]] void ThrowIo(int code) {
+  throw Error(IoErrorText(code), code);
+}
 
 // The seam's own error codes are the ones the reader reports.
-[[noreturn]] void RethrowIo(const Error& e) { ThrowIo(e.Code()); }
+[[noreturn]] void RethrowIo(const Error& e) {
+  ThrowIo(e.Code());
+}
 }  // namespace
 
 std::string IoErrorText(int code) {
   switch (code) {
-    case 2: return "No se encuentra el archivo";
-    case 3: return "Nombre de archivo inválido";
-    case 4: return "Demasiados archivos abiertos";
-    case 5: return "Acceso al archivo denegado";
-    case 100: return "Se intenta leer después del fin del archivo";
-    case 101: return "Disco lleno";
-    case 106: return "Valor numérico de entrada inválido";
-    default: return "Error de E/S " + std::to_string(code);
+    case 2:
+      return "No se encuentra el archivo";
+    case 3:
+      return "Nombre de archivo inválido";
+    case 4:
+      return "Demasiados archivos abiertos";
+    case 5:
+      return "Acceso al archivo denegado";
+    case 100:
+      return "Se intenta leer después del fin del archivo";
+    case 101:
+      return "Disco lleno";
+    case 106:
+      return "Valor numérico de entrada inválido";
+    default:
+      return "Error de E/S " + std::to_string(code);
   }
 }
 
-bool ExisteArchivo(const std::string& path) { return fs::Current().FindFile(path).has_value(); }
+bool ExisteArchivo(const std::string& path) {
+  return fs::Current().FindFile(path).has_value();
+}
 
 LectorLineas::LectorLineas() = default;
 LectorLineas::~LectorLineas() = default;
@@ -47,13 +61,22 @@ void LectorLineas::Open(const std::string& path) {
   buffer_.resize(kReadBuffer);
   begin_ = end_ = 0;
   eof_ = stopped_ = false;
+  try {
+    size_ = file_->Size();
+  } catch (const Error& e) {
+    file_.reset();
+    RethrowIo(e);
+  }
 }
 
 void LectorLineas::Close() {
   file_.reset();
   buffer_.clear();
   buffer_.shrink_to_fit();
+  withoutCr_.clear();
+  withoutCr_.shrink_to_fit();
   begin_ = end_ = 0;
+  size_ = 0;
 }
 
 // Moves what is left to the front and reads more; false at the end of file.
@@ -97,34 +120,47 @@ std::string LectorLineas::ReadLine() {
 }
 
 void LectorLineas::ReadLine(std::string& line) {
-  line.clear();
+  line.assign(ReadLineView());
+}
+
+std::string_view LectorLineas::ReadLineView() {
   if (AtEnd()) ThrowIo(100);
+  // The line is kept whole in the buffer (Fill keeps what is left and grows
+  // the buffer when a line fills it); `scanned` bytes are known to hold no LF.
+  size_t scanned = 0;
+  const char* lf = nullptr;
   for (;;) {
     const char* start = buffer_.data() + begin_;
     size_t avail = end_ - begin_;
-    const char* lf = static_cast<const char*>(std::memchr(start, '\n', avail));
-    size_t take = lf ? static_cast<size_t>(lf - start) : avail;
-    // A Ctrl-Z inside the line ends the line and the text.
-    const char* z = static_cast<const char*>(std::memchr(start, kCtrlZ, take));
-    size_t keep = z ? static_cast<size_t>(z - start) : take;
-    // Every CR is either part of a CR LF or left out of the text.
-    if (std::memchr(start, '\r', keep)) {
-      std::copy_if(start, start + keep, std::back_inserter(line), [](char c) { return c != '\r'; });
-    } else {
-      line.append(start, keep);
-    }
-    if (z) {
-      stopped_ = true;
-      begin_ = end_;
-      return;
-    }
-    if (lf) {
-      begin_ += take + 1;
-      return;
-    }
-    begin_ = end_;
-    if (!Fill()) return;  // last line without a line end
+    lf = static_cast<const char*>(std::memchr(start + scanned, '\n', avail - scanned));
+    if (lf) break;
+    scanned = avail;
+    if (!Fill()) break;  // last line without a line end
   }
+  const char* start = buffer_.data() + begin_;
+  size_t take = lf ? static_cast<size_t>(lf - start) : end_ - begin_;
+  // A Ctrl-Z inside the line ends the line and the text.
+  const char* z = static_cast<const char*>(std::memchr(start, kCtrlZ, take));
+  size_t keep = z ? static_cast<size_t>(z - start) : take;
+  std::string_view line(start, keep);
+  // Every CR is either part of a CR LF or left out of the text; a CR at the
+  // end (that of a CR LF, mostly) is simply not taken.
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  if (std::memchr(line.data(), '\r', line.size())) {
+    withoutCr_.clear();
+    std::copy_if(start, start + keep, std::back_inserter(withoutCr_),
+                 [](char c) { return c != '\r'; });
+    line = withoutCr_;
+  }
+  if (z) {
+    stopped_ = true;
+    begin_ = end_;
+  } else if (lf) {
+    begin_ += take + 1;
+  } else {
+    begin_ = end_;
+  }
+  return line;
 }
 
 LineBlock LoadLineBlock(const std::string& path) {
@@ -180,6 +216,77 @@ std::vector<std::string> CargarLineas(const std::string& path) {
   return std::vector<std::string>(block.lines.begin(), block.lines.end());
 }
 
+WholeFileLines::WholeFileLines(const std::string& path, size_t bufferSize) : path_(path) {
+  std::string real = fs::Current().FindFile(path).value_or(path);
+  try {
+    file_ = fs::Current().OpenRead(real);
+    size_ = file_->Size();
+  } catch (const Error& e) {
+    throw Error(Format("Cannot open file \"%s\". %s", path_, e.what()), e.Code());
+  }
+  buffer_.resize(std::max<size_t>(bufferSize, 2));
+}
+
+WholeFileLines::~WholeFileLines() = default;
+
+// Keeps what is left at the front and reads more; false at the end of file.
+bool WholeFileLines::Fill() {
+  if (eof_) return false;
+  if (begin_ > 0) {
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+  size_t got;
+  try {
+    got = file_->Read(buffer_.data() + end_, buffer_.size() - end_);
+  } catch (const Error& e) {
+    throw Error(Format("Cannot open file \"%s\". %s", path_, e.what()), e.Code());
+  }
+  if (got == 0) {
+    eof_ = true;
+    return false;
+  }
+  end_ += got;
+  return true;
+}
+
+bool WholeFileLines::Next(std::string_view& line) {
+  // `scanned` bytes from begin_ are known to hold no line end.
+  size_t scanned = 0;
+  for (;;) {
+    const char* start = buffer_.data() + begin_;
+    size_t avail = end_ - begin_;
+    const char* at = start + scanned;
+    size_t rest = avail - scanned;
+    const char* lf = static_cast<const char*>(std::memchr(at, '\n', rest));
+    size_t upTo = lf ? static_cast<size_t>(lf - at) : rest;
+    const char* cr = static_cast<const char*>(std::memchr(at, '\r', upTo));
+    const char* stop = cr ? cr : lf;
+    // A CR at the end of what has been read may be the first half of a CR LF.
+    if (stop && !(cr && cr + 1 == start + avail && !eof_)) {
+      size_t length = static_cast<size_t>(stop - start);
+      line = std::string_view(start, length);
+      begin_ += length + 1;
+      if (cr && begin_ < end_ && buffer_[begin_] == '\n') ++begin_;
+      return true;
+    }
+    scanned = stop ? static_cast<size_t>(stop - start) : avail;
+    // Once the end is known, a CR waiting for its LF is a line end of its own.
+    if (Fill() || stop) continue;
+    // The end of the file: what follows the last line end, without the NUL
+    // padding and then a final Ctrl-Z, is the last line.
+    std::string_view tail(buffer_.data() + begin_, end_ - begin_);
+    while (!tail.empty() && tail.back() == '\0') tail.remove_suffix(1);
+    if (!tail.empty() && tail.back() == kCtrlZ) tail.remove_suffix(1);
+    begin_ = end_;
+    if (tail.empty()) return false;
+    line = tail;
+    return true;
+  }
+}
+
 void GuardarLineas(const std::vector<std::string>& lines, const std::string& path) {
   fs::FileSystem& files = fs::Current();
   std::string temp = path + ".tmp~";
@@ -206,14 +313,18 @@ bool EsLineaDeDatos(std::string_view line, std::string_view selfName) {
   return text::AsciiUpper(CortarCampo(line, 2, 50)) != selfName;
 }
 
-std::string CortarCampo(std::string_view line, size_t column, size_t length) {
-  if (column == 0 || column > line.size()) return "";
+std::string_view CortarCampoVista(std::string_view line, size_t column, size_t length) {
+  if (column == 0 || column > line.size()) return {};
   std::string_view field = line.substr(column - 1, length);
   size_t b = 0;
   size_t e = field.size();
   while (b < e && static_cast<unsigned char>(field[b]) <= 32) ++b;
   while (e > b && static_cast<unsigned char>(field[e - 1]) <= 32) --e;
-  return std::string(field.substr(b, e - b));
+  return field.substr(b, e - b);
+}
+
+std::string CortarCampo(std::string_view line, size_t column, size_t length) {
+  return std::string(CortarCampoVista(line, column, length));
 }
 
 void AnadirCampo(std::string& line, std::string_view value, size_t width) {

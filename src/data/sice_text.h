@@ -3,6 +3,7 @@
 // lines. File contents are Windows-1252 bytes and pass through unchanged.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,15 +41,22 @@ class LectorLineas {
   // The next line, without its line end. Only valid while !AtEnd().
   std::string ReadLine();
   void ReadLine(std::string& line);
+  // The same line as a view into the reader's own memory, valid until the
+  // next read or Close: no copy for the common line without a CR.
+  std::string_view ReadLineView();
   void Close();
   bool IsOpen() const { return file_ != nullptr; }
+  // The file's size when it was opened (0 when closed): a hint for sizing.
+  uint64_t FileSize() const { return size_; }
 
  private:
   bool Fill();
   std::unique_ptr<fs::ReadStream> file_;
   std::vector<char> buffer_;
+  std::string withoutCr_;  // a line whose CRs had to be left out
   size_t begin_ = 0;
   size_t end_ = 0;
+  uint64_t size_ = 0;
   bool eof_ = false;      // the file has no more bytes
   bool stopped_ = false;  // a Ctrl-Z was met
 };
@@ -62,6 +70,33 @@ struct LineBlock {
 
 // Reads the whole file into its lines, as CargarLineas does, into one block.
 LineBlock LoadLineBlock(const std::string& path);
+
+// The lines CargarLineas gives, one at a time through a buffer that is
+// reused, for a large file that is looked through once: memory grows with
+// the longest line, not with the file. Raises what CargarLineas raises, at
+// the read that fails.
+class WholeFileLines {
+ public:
+  explicit WholeFileLines(const std::string& path, size_t bufferSize = 1 << 20);
+  ~WholeFileLines();
+  WholeFileLines(const WholeFileLines&) = delete;
+  WholeFileLines& operator=(const WholeFileLines&) = delete;
+
+  // The next line, valid until the next call; false after the last one.
+  bool Next(std::string_view& line);
+  // The file's size when it was opened: a hint for sizing.
+  uint64_t FileSize() const { return size_; }
+
+ private:
+  bool Fill();
+  std::string path_;
+  std::unique_ptr<fs::ReadStream> file_;
+  std::vector<char> buffer_;
+  size_t begin_ = 0;
+  size_t end_ = 0;
+  uint64_t size_ = 0;
+  bool eof_ = false;
+};
 
 // Reads the whole file into its lines: CR LF, LF or CR end a line. NUL bytes
 // at the very end of the file are padding and are dropped, then a final
@@ -82,6 +117,8 @@ bool EsLineaDeDatos(std::string_view line, std::string_view selfName);
 // Columns column .. column+length-1 (1-based) of the line, cut at the line's
 // end, trimmed of every leading and trailing byte of code 32 or less.
 std::string CortarCampo(std::string_view line, size_t column, size_t length);
+// The same field as a view into the line.
+std::string_view CortarCampoVista(std::string_view line, size_t column, size_t length);
 
 // Appends value padded with blanks to width; a longer value is appended
 // whole, never cut. At most 95 blanks are added.

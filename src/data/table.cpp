@@ -435,22 +435,67 @@ struct Table::Impl {
   }
 
   void Store(int index, std::string_view bytes) {
-    const FieldInfo& f = Info(index);
-    size_t width = static_cast<size_t>(f.width);
-    char* at = record.data() + header.offsets[static_cast<size_t>(index)];
-    size_t n = std::min(bytes.size(), width);
-    std::memcpy(at, bytes.data(), n);
-    std::memset(at + n, ' ', width - n);
+    StoreInto(record, index, bytes);
     changed = true;
   }
 
   void StoreNumber(int index, double value) {
+    StoreNumberInto(record, index, value);
+    changed = true;
+  }
+
+  // The field writes, into a record of this table's layout.
+  void StoreInto(std::string& into, int index, std::string_view bytes) const {
     const FieldInfo& f = Info(index);
-    char* at = record.data() + header.offsets[static_cast<size_t>(index)];
+    size_t width = static_cast<size_t>(f.width);
+    char* at = into.data() + header.offsets[static_cast<size_t>(index)];
+    size_t n = std::min(bytes.size(), width);
+    // An empty view may have no storage behind it at all.
+    if (n > 0) std::memcpy(at, bytes.data(), n);
+    std::memset(at + n, ' ', width - n);
+  }
+
+  void StoreNumberInto(std::string& into, int index, double value) const {
+    const FieldInfo& f = Info(index);
+    char* at = into.data() + header.offsets[static_cast<size_t>(index)];
     if (!FormatStoredNumber(value, f.width, f.decimals, at))
       throw Error("El valor " + FloatToText(value) + " no cabe en el campo " + f.name + " (" +
                   std::to_string(f.width) + " caracteres) de la tabla " + path);
-    changed = true;
+  }
+
+  void SetTextInto(std::string& into, int index, std::string_view value) const {
+    const FieldInfo& f = Info(index);
+    size_t nul = value.find('\0');
+    if (nul != std::string_view::npos) value = value.substr(0, nul);
+    switch (f.kind) {
+      case FieldKind::kText:
+        if (page->IsIdentity())
+          StoreInto(into, index, value);
+        else
+          StoreInto(into, index, page->Encode(value, static_cast<size_t>(f.width)));
+        return;
+      case FieldKind::kFloat:
+        if (value.empty()) return StoreInto(into, index, "");
+        return StoreNumberInto(into, index, TextToFloat(value, DecimalSeparator()));
+      case FieldKind::kWhole:
+        if (value.empty()) return StoreInto(into, index, "");
+        return StoreNumberInto(into, index, TextToWhole(value));
+    }
+  }
+
+  void SetFloatInto(std::string& into, int index, double value) const {
+    const FieldInfo& f = Info(index);
+    switch (f.kind) {
+      case FieldKind::kText:
+        return SetTextInto(into, index, FloatToText(value, DecimalSeparator()));
+      case FieldKind::kFloat:
+        return StoreNumberInto(into, index, value);
+      case FieldKind::kWhole: {
+        std::optional<int32_t> whole = RoundHalfEven(value);
+        if (!whole) throw Error(Format("'%s' no es un valor entero válido", FloatToText(value)));
+        return StoreNumberInto(into, index, *whole);
+      }
+    }
   }
 };
 
@@ -509,37 +554,16 @@ bool Field::IsNull() const {
 
 void Field::SetAsString(std::string_view value) {
   Table::Impl& t = *table_->impl_;
-  const FieldInfo& f = t.Checked(index_, true);
-  size_t nul = value.find('\0');
-  if (nul != std::string_view::npos) value = value.substr(0, nul);
-  switch (f.kind) {
-    case FieldKind::kText:
-      if (t.page->IsIdentity())
-        t.Store(index_, value);
-      else
-        t.Store(index_, t.page->Encode(value, static_cast<size_t>(f.width)));
-      return;
-    case FieldKind::kFloat:
-      if (value.empty()) return t.Store(index_, "");
-      return t.StoreNumber(index_, TextToFloat(value, DecimalSeparator()));
-    case FieldKind::kWhole:
-      if (value.empty()) return t.Store(index_, "");
-      return t.StoreNumber(index_, TextToWhole(value));
-  }
+  t.Checked(index_, true);
+  t.SetTextInto(t.record, index_, value);
+  t.changed = true;
 }
 
 void Field::SetAsFloat(double value) {
   Table::Impl& t = *table_->impl_;
-  const FieldInfo& f = t.Checked(index_, true);
-  switch (f.kind) {
-    case FieldKind::kText: return SetAsString(FloatToText(value, DecimalSeparator()));
-    case FieldKind::kFloat: return t.StoreNumber(index_, value);
-    case FieldKind::kWhole: {
-      std::optional<int32_t> whole = RoundHalfEven(value);
-      if (!whole) throw Error(Format("'%s' no es un valor entero válido", FloatToText(value)));
-      return t.StoreNumber(index_, *whole);
-    }
-  }
+  t.Checked(index_, true);
+  t.SetFloatInto(t.record, index_, value);
+  t.changed = true;
 }
 
 void Field::SetAsInteger(int32_t value) {
@@ -855,6 +879,44 @@ Field Table::FieldAt(int index) {
     throw Error("La tabla " + impl_->path + " no tiene el campo número " +
                 std::to_string(index + 1));
   return Field(this, index);
+}
+
+// --- RecordWriter -------------------------------------------------------------
+
+RecordWriter::RecordWriter(Table& table) : table_(table) {
+  table_.impl_->RequireWritable();
+  Clear();
+}
+
+void RecordWriter::Clear() {
+  record_.assign(table_.impl_->blank);
+}
+
+void RecordWriter::SetAsString(const Field& field, std::string_view value) {
+  Table::Impl& t = *table_.impl_;
+  if (field.table_ != &table_) throw Error("El campo no es de la tabla " + t.DisplayPath());
+  t.Checked(field.index_, false);
+  t.SetTextInto(record_, field.index_, value);
+}
+
+void RecordWriter::SetAsFloat(const Field& field, double value) {
+  Table::Impl& t = *table_.impl_;
+  if (field.table_ != &table_) throw Error("El campo no es de la tabla " + t.DisplayPath());
+  t.Checked(field.index_, false);
+  t.SetFloatInto(record_, field.index_, value);
+}
+
+void RecordWriter::Post() {
+  Table::Impl& t = *table_.impl_;
+  t.RequireWritable();
+  // The table may have been closed and opened again since.
+  if (record_.size() != t.header.recordLength)
+    throw Error("El registro no es de la tabla " + t.path + " tal como está abierta");
+  t.Settle(false);
+  t.AppendRecord(record_);
+  t.current = t.count - 1;
+  t.record.assign(record_);
+  t.eof = false;
 }
 
 std::unique_ptr<Table> RecrearTabla(const std::string& folder, const std::string& name,

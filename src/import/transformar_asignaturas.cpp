@@ -25,18 +25,18 @@ void TransformarAsignaturas(ImportContext& context) {
   Field nombre = table->FieldByName("NOMBRE");
 
   CodigosVistos vistos;
-  std::string line;
+  // Every record sets the same fields, so the writer's record needs no clearing.
+  RecordWriter writer(*table);
   while (!input.AtEnd()) {
-    input.ReadLine(line);
+    std::string_view line = input.ReadLineView();
     if (!EsLineaDeDatosRapida(line, "SICE_ASIGNAT.TXT")) continue;
-    std::string code = CortarCampo(line, 2, 4);
+    std::string_view code = CortarCampoVista(line, 2, 4);
     // The first line of a code wins whatever the later ones hold.
     if (!vistos.Add(code)) continue;
-    table->Append();
-    cod.SetAsString(code);
-    codLargo.SetAsString(CortarCampo(line, 6, 20));
-    nombre.SetAsString(CortarCampo(line, 26, 150));
-    table->Post();
+    writer.SetAsString(cod, code);
+    writer.SetAsString(codLargo, CortarCampoVista(line, 6, 20));
+    writer.SetAsString(nombre, CortarCampoVista(line, 26, 150));
+    writer.Post();
   }
   table->Close();
   input.Close();

@@ -8,37 +8,27 @@
 // as far as the passes had got, so the table holds what a record-by-record
 // rebuild would have left. Groups and hours lines are found through hash
 // indexes: the first GRUPOST record, the first hours line, exact text.
+//
+// A million assignments meet a million hours lines here, so memory is kept
+// small: the codes are packed into a few bytes each, the hours file is read
+// through a reused buffer, and each distinct hours text is read once.
 #include <algorithm>
 #include <cstring>
-#include <exception>
-#include <optional>
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <vector>
 
 #include "data/error.h"
 #include "data/sice_text.h"
 #include "data/table.h"
 #include "import/data_lines.h"
-#include "import/flat_index.h"
 #include "import/hours.h"
 #include "import/imports.h"
 
 namespace tos {
 
 namespace {
-
-// A text of at most 7 bytes.
-class ShortText {
- public:
-  ShortText() = default;
-  explicit ShortText(std::string_view s) {
-    size_ = static_cast<uint8_t>(std::min(s.size(), sizeof bytes_));
-    if (size_ > 0) std::memcpy(bytes_, s.data(), size_);
-  }
-  std::string_view View() const { return {bytes_, size_}; }
-
- private:
-  char bytes_[7] = {};
-  uint8_t size_ = 0;
-};
 
 // A text as a text field of that width reads it back: it ends at a NUL, is
 // cut to the width and loses the blanks on its right.
@@ -48,31 +38,121 @@ std::string_view Stored(std::string_view value, size_t width) {
   return value;
 }
 
-constexpr uint32_t kNoGroup = UINT32_MAX;
+// Texts of at most N bytes, zero-filled to N. Every text packed here either
+// holds no NUL (as a field reads back) or does not end in one (a trimmed
+// field), so two texts pack alike only when they are equal.
+template <size_t N>
+struct Packed {
+  char bytes[N] = {};
 
-struct Asignacion {
-  ShortText casig;  // as ASIGT holds them
-  ShortText cgrup;
-  uint32_t group = kNoGroup;  // in grupos, once the groups pass found it
-  double horas = 0;           // 0: never set
+  static Packed Of(std::string_view text) {
+    Packed p;
+    if (!text.empty()) std::memcpy(p.bytes, text.data(), std::min(text.size(), N));
+    return p;
+  }
+  std::string_view View() const {
+    size_t n = N;
+    while (n > 0 && bytes[n - 1] == '\0') --n;
+    return {bytes, n};
+  }
 };
 
-struct GrupoAsignado {
-  ShortText turno, nivel, curso, grupo;  // as ASIGT holds them
+uint64_t Mix(uint64_t h) {
+  h ^= h >> 33;
+  h *= 0xFF51AFD7ED558CCDULL;
+  h ^= h >> 33;
+  h *= 0xC4CEB9FE1A85EC53ULL;
+  return h ^ (h >> 33);
+}
+
+constexpr uint32_t kNone = UINT32_MAX;
+
+// An open-addressing map from whole-number keys to numbers, the first value
+// set for a key kept.
+template <class Key>
+class FlatMap {
+ public:
+  explicit FlatMap(size_t expected = 16) { Rehash(CapacityFor(expected)); }
+
+  // The key's value, setting it to value when the key is new.
+  uint32_t Insert(Key key, uint32_t value) {
+    if ((size_ + 1) * 2 > slots_.size()) Rehash(slots_.size() * 2);
+    Slot& slot = slots_[Find(key)];
+    if (slot.value == kNone) {
+      slot = {key, value};
+      ++size_;
+    }
+    return slot.value;
+  }
+  uint32_t Get(Key key) const { return slots_[Find(key)].value; }
+
+ private:
+  struct Slot {
+    Key key;
+    uint32_t value;
+  };
+  static size_t CapacityFor(size_t expected) {
+    size_t capacity = 16;
+    while (capacity < expected * 2) capacity *= 2;
+    return capacity;
+  }
+  size_t Find(Key key) const {
+    size_t mask = slots_.size() - 1;
+    for (size_t at = Mix(key) & mask;; at = (at + 1) & mask) {
+      const Slot& slot = slots_[at];
+      if (slot.value == kNone || slot.key == key) return at;
+    }
+  }
+  void Rehash(size_t capacity) {
+    std::vector<Slot> old(capacity, Slot{0, kNone});
+    old.swap(slots_);
+    size_t mask = capacity - 1;
+    for (const Slot& slot : old) {
+      if (slot.value == kNone) continue;
+      size_t at = Mix(slot.key) & mask;
+      while (slots_[at].value != kNone) at = (at + 1) & mask;
+      slots_[at] = slot;
+    }
+  }
+  std::vector<Slot> slots_;
+  size_t size_ = 0;
 };
 
-IndexKey GroupKey(std::string_view abrev) {
-  IndexKey key;
-  key.Add(abrev);
+// A packed text as a whole number.
+template <class Key, size_t N>
+Key KeyOf(const Packed<N>& p) {
+  static_assert(N <= sizeof(Key));
+  Key key = 0;
+  std::memcpy(&key, p.bytes, N);
   return key;
 }
 
-// False when a text is too long ever to match.
-bool HoursKey(std::string_view casig, std::string_view nivel, std::string_view curso,
-              IndexKey& key) {
-  if (casig.size() > 4 || nivel.size() > 3 || curso.size() > 3) return false;
-  return key.Add(casig) && key.Add(nivel) && key.Add(curso);
-}
+constexpr uint32_t kNoGroup = kNone;
+
+struct Asignacion {
+  Packed<4> casig;  // as ASIGT holds them
+  Packed<4> cgrup;
+  uint32_t group = kNoGroup;  // in grupos, once the groups pass found it
+};
+
+struct GrupoAsignado {
+  Packed<1> turno;  // as ASIGT holds them
+  Packed<5> nivel;
+  Packed<3> curso;
+  Packed<2> grupo;
+};
+
+// The HORAS values the records take, each with its session string.
+struct HoursValues {
+  std::vector<double> values;
+  std::vector<std::string> sesiones;
+
+  uint32_t Add(double horas) {
+    values.push_back(horas);
+    sesiones.push_back(SesionesDeHoras(horas));
+    return static_cast<uint32_t>(values.size());
+  }
+};
 
 class Asigt {
  public:
@@ -87,24 +167,39 @@ class Asigt {
         horas_(table.FieldByName("HORAS")),
         sesiones_(table.FieldByName("SESIONES")) {}
 
-  void Write(const std::vector<Asignacion>& asignaciones,
-             const std::vector<GrupoAsignado>& grupos) {
-    for (const Asignacion& a : asignaciones) {
-      table_.Append();
-      casig_.SetAsString(a.casig.View());
-      cgrup_.SetAsString(a.cgrup.View());
-      if (a.group != kNoGroup) {
-        const GrupoAsignado& g = grupos[a.group];
-        turno_.SetAsString(g.turno.View());
-        nivel_.SetAsString(g.nivel.View());
-        curso_.SetAsString(g.curso.View());
-        grupo_.SetAsString(g.grupo.View());
+  // horas: each record's 1 + place in hours, 0 for none (or no list at all).
+  // The writer keeps its record from one to the next, so the group's and
+  // the hours' fields are laid out again only when they change.
+  void Write(const std::vector<Asignacion>& asignaciones, const std::vector<GrupoAsignado>& grupos,
+             const HoursValues& hours, const std::vector<uint32_t>& horas) {
+    RecordWriter writer(table_);
+    uint32_t group = kNoGroup;  // what the writer's record holds: blanks
+    uint32_t hoursOf = 0;
+    for (size_t i = 0; i < asignaciones.size(); ++i) {
+      const Asignacion& a = asignaciones[i];
+      writer.SetAsString(casig_, a.casig.View());
+      writer.SetAsString(cgrup_, a.cgrup.View());
+      if (a.group != group) {
+        group = a.group;
+        GrupoAsignado g;  // blanks for no group
+        if (group != kNoGroup) g = grupos[group];
+        writer.SetAsString(turno_, g.turno.View());
+        writer.SetAsString(nivel_, g.nivel.View());
+        writer.SetAsString(curso_, g.curso.View());
+        writer.SetAsString(grupo_, g.grupo.View());
       }
-      if (a.horas != 0) {
-        horas_.SetAsFloat(a.horas);
-        sesiones_.SetAsString(SesionesDeHoras(a.horas));
+      uint32_t h = i < horas.size() ? horas[i] : 0;
+      if (h != hoursOf) {
+        hoursOf = h;
+        if (h == 0) {
+          writer.SetAsString(horas_, "");
+          writer.SetAsString(sesiones_, "");
+        } else {
+          writer.SetAsFloat(horas_, hours.values[h - 1]);
+          writer.SetAsString(sesiones_, hours.sesiones[h - 1]);
+        }
       }
-      table_.Post();
+      writer.Post();
     }
   }
 
@@ -113,14 +208,21 @@ class Asigt {
   Field casig_, cgrup_, turno_, nivel_, curso_, grupo_, horas_, sesiones_;
 };
 
+// Room for about as many records as the file can hold lines of `lineBytes`
+// (a hint only: the list still grows past it).
+template <class T>
+void ReserveFor(std::vector<T>& list, uint64_t fileSize, uint64_t lineBytes) {
+  list.reserve(static_cast<size_t>(std::min<uint64_t>(fileSize / lineBytes + 16, 1u << 22)));
+}
+
 void ReadAssignments(LectorLineas& input, std::vector<Asignacion>& asignaciones) {
-  std::string line;
+  ReserveFor(asignaciones, input.FileSize(), 32);
   while (!input.AtEnd()) {
-    input.ReadLine(line);
+    std::string_view line = input.ReadLineView();
     if (!EsLineaDeDatosRapida(line, "SICE_ASIGNATGRUPO.TXT")) continue;
     Asignacion a;
-    a.casig = ShortText(Stored(CortarCampo(line, 16, 4), 4));
-    a.cgrup = ShortText(Stored(CortarCampo(line, 12, 4), 4));
+    a.casig = Packed<4>::Of(Stored(CortarCampoVista(line, 16, 4), 4));
+    a.cgrup = Packed<4>::Of(Stored(CortarCampoVista(line, 12, 4), 4));
     asignaciones.push_back(a);
   }
   input.Close();
@@ -150,31 +252,32 @@ void GroupsPass(const std::string& otemp, std::vector<Asignacion>& asignaciones,
     columns[i] = grupost.FindField(kCopied[i]);
     if (columns[i] < 0 && !missing) missing = kCopied[i];
   }
-  PartitionedJoin<uint32_t> join(grupost.RecordCount(), asignaciones.size());
+  // Keyed by the packed code: a read field holds no NUL.
+  FlatMap<uint32_t> byCode(std::min<size_t>(grupost.RecordCount(), 1u << 22));
   std::string text;
   for (; !grupost.Eof(); grupost.Next()) {
     text = abrev.AsString();
     // Longer codes never equal a CGRUP, which ASIGT holds in 4 characters.
     if (text.size() > 4) continue;
-    join.AddEntry(GroupKey(text), static_cast<uint32_t>(grupos.size()));
+    // Groups are numbered in 32 bits, kNone apart (never reached: a table
+    // that large does not fit memory).
+    if (grupos.size() >= kNone - 1) break;
+    byCode.Insert(KeyOf<uint32_t>(Packed<4>::Of(text)), static_cast<uint32_t>(grupos.size()));
     GrupoAsignado g;
     if (!missing) {
-      g = {ShortText(Stored(grupost.FieldAt(columns[0]).AsString(), 1)),
-           ShortText(Stored(grupost.FieldAt(columns[1]).AsString(), 5)),
-           ShortText(Stored(grupost.FieldAt(columns[2]).AsString(), 3)),
-           ShortText(Stored(grupost.FieldAt(columns[3]).AsString(), 2))};
+      g = {Packed<1>::Of(Stored(grupost.FieldAt(columns[0]).AsString(), 1)),
+           Packed<5>::Of(Stored(grupost.FieldAt(columns[1]).AsString(), 5)),
+           Packed<3>::Of(Stored(grupost.FieldAt(columns[2]).AsString(), 3)),
+           Packed<2>::Of(Stored(grupost.FieldAt(columns[3]).AsString(), 2))};
     }
     grupos.push_back(g);
   }
-  for (size_t i = 0; i < asignaciones.size(); ++i) {
-    join.AddLookup(GroupKey(asignaciones[i].cgrup.View()), static_cast<uint32_t>(i));
-  }
   bool used = false;
-  join.Run([&](uint32_t record, uint32_t group) {
-    asignaciones[record].group = group;
-    used = true;
-  });
-  // Nothing else has changed yet, so failing after the join is the same.
+  for (Asignacion& a : asignaciones) {
+    a.group = byCode.Get(KeyOf<uint32_t>(a.cgrup));
+    if (a.group != kNoGroup) used = true;
+  }
+  // Nothing else has changed yet, so failing after the lookups is the same.
   if (used && missing) {
     for (Asignacion& a : asignaciones) a.group = kNoGroup;
     grupost.FieldByName(missing);  // raises the field's error
@@ -182,54 +285,197 @@ void GroupsPass(const std::string& otemp, std::vector<Asignacion>& asignaciones,
   grupost.Close();
 }
 
+// An hours line's subject, level and course (at most 4, 3 and 3 bytes)
+// and its hours text (at most 6).
+struct HoursEntry {
+  Packed<10> key;
+  Packed<6> hours;
+};
+
+// The hours key of a subject, level and course each no longer than its
+// part of the key (4, 3 and 3 bytes).
+Packed<10> HoursKey(std::string_view casig, std::string_view nivel, std::string_view curso) {
+  Packed<10> key;
+  for (size_t i = 0; i < casig.size(); ++i) key.bytes[i] = casig[i];
+  for (size_t i = 0; i < nivel.size(); ++i) key.bytes[4 + i] = nivel[i];
+  for (size_t i = 0; i < curso.size(); ++i) key.bytes[7 + i] = curso[i];
+  return key;
+}
+
+// With a million keys one index fits no cache and every lookup waits for
+// memory, so entries and lookups are split by the high bits of the key's
+// hash into partitions whose indexes stay in the cache; equal keys always
+// meet in one partition, and each partition keeps the file's order.
+constexpr int kPartitionBits = 8;
+constexpr size_t kPartitions = size_t{1} << kPartitionBits;
+
+uint64_t HashOf(const Packed<10>& key) {
+  uint64_t lo = 0;
+  uint16_t hi = 0;
+  std::memcpy(&lo, key.bytes, 8);
+  std::memcpy(&hi, key.bytes + 8, 2);
+  return Mix(lo ^ (hi * 0x9E3779B97F4A7C15ULL));
+}
+
+size_t PartitionOf(uint64_t hash) {
+  return static_cast<size_t>(hash >> (64 - kPartitionBits));
+}
+
+// The first entry of each key in one partition, found by open addressing
+// over slots that hold the entry's place plus one (0: empty). The slots are
+// reused from partition to partition.
+class PartitionIndex {
+ public:
+  void Build(const std::vector<HoursEntry>& entries) {
+    entries_ = &entries;
+    size_t capacity = 16;
+    while (capacity < entries.size() * 2) capacity *= 2;
+    slots_.assign(capacity, 0);
+    mask_ = capacity - 1;
+    // Slots number entries in 32 bits (never reached: memory runs out first).
+    size_t count = std::min<size_t>(entries.size(), kNone - 1);
+    for (size_t i = 0; i < count; ++i) {
+      size_t at = Find(entries[i].key, HashOf(entries[i].key));
+      if (slots_[at] == 0) slots_[at] = static_cast<uint32_t>(i + 1);
+    }
+  }
+  const HoursEntry* Get(const Packed<10>& key, uint64_t hash) const {
+    uint32_t slot = slots_[Find(key, hash)];
+    return slot == 0 ? nullptr : &(*entries_)[slot - 1];
+  }
+
+ private:
+  size_t Find(const Packed<10>& key, uint64_t hash) const {
+    for (size_t at = hash & mask_;; at = (at + 1) & mask_) {
+      uint32_t slot = slots_[at];
+      if (slot == 0 || std::memcmp((*entries_)[slot - 1].key.bytes, key.bytes, 10) == 0) return at;
+    }
+  }
+  const std::vector<HoursEntry>* entries_ = nullptr;
+  std::vector<uint32_t> slots_;
+  size_t mask_ = 0;
+};
+
 // Each assignment's hours from the first data line of its subject, level
 // and course. A failing hours text stops the pass at the first record (in
 // table order) that uses it: the records before keep their hours, it and
 // the ones after get none.
 // Lookups are met partition by partition, so the first failure in table
 // order is found after all of them.
-void HoursPass(const std::string& path, std::vector<Asignacion>& asignaciones,
-               const std::vector<GrupoAsignado>& grupos) {
-  std::optional<PartitionedJoin<ShortText>> join;
+void HoursPass(const std::string& path, const std::vector<Asignacion>& asignaciones,
+               const std::vector<GrupoAsignado>& grupos, HoursValues& hours,
+               std::vector<uint32_t>& horas) {
+  std::vector<std::vector<HoursEntry>> entries(kPartitions);
   {
-    LineBlock block = LoadLineBlock(path);
-    join.emplace(block.lines.size(), asignaciones.size());
-    for (std::string_view line : block.lines) {
+    WholeFileLines lines(path);
+    uint64_t perPartition = std::min<uint64_t>(lines.FileSize() / 32, 1u << 22) / kPartitions;
+    for (auto& part : entries) part.reserve(static_cast<size_t>(perPartition * 5 / 4 + 16));
+    for (std::string_view line; lines.Next(line);) {
       if (!EsLineaDeDatosRapida(line, "SICE_ASIGNATCURSO.TXT")) continue;
-      IndexKey key;
-      if (!HoursKey(CortarCampo(line, 24, 4), CortarCampo(line, 2, 3), CortarCampo(line, 8, 3),
-                    key)) {
-        continue;
-      }
-      join->AddEntry(key, ShortText(CortarCampo(line, 28, 6)));
+      // The cuts are no longer than the key's parts.
+      HoursEntry entry{HoursKey(CortarCampoVista(line, 24, 4), CortarCampoVista(line, 2, 3),
+                                CortarCampoVista(line, 8, 3)),
+                       Packed<6>::Of(CortarCampoVista(line, 28, 6))};
+      entries[PartitionOf(HashOf(entry.key))].push_back(entry);
     }
-  }
-  for (size_t i = 0; i < asignaciones.size(); ++i) {
-    const Asignacion& a = asignaciones[i];
-    std::string_view nivel, curso;
-    if (a.group != kNoGroup) {
-      nivel = grupos[a.group].nivel.View();
-      curso = grupos[a.group].curso.View();
-    }
-    IndexKey key;
-    if (HoursKey(a.casig.View(), nivel, curso, key)) join->AddLookup(key, static_cast<uint32_t>(i));
   }
 
-  size_t firstFailure = asignaciones.size();
-  std::exception_ptr failure;
-  join->Run([&](uint32_t record, const ShortText& hours) {
-    try {
-      asignaciones[record].horas = HorasDeTexto(hours.View());
-    } catch (const Error&) {
-      if (record < firstFailure) {
-        firstFailure = record;
-        failure = std::current_exception();
-      }
+  // The lookups of each partition, in table order (a counting sort). A
+  // lookup's key follows from its subject and group, so it holds those.
+  struct Lookup {
+    char casig[4];  // as Asignacion packs it
+    uint32_t group;
+    uint32_t record;
+  };
+  // Filled below: no need to clear it first.
+  static_assert(std::is_trivially_default_constructible_v<Lookup>);
+  // Records are numbered in 32 bits; a table never holds more than that,
+  // so records past it would never be written anyway.
+  const size_t n = std::min<size_t>(asignaciones.size(), kNone - 1);
+  // Each group's level and course as the key holds them; none for a group
+  // whose level or course is too long ever to equal an hours line's.
+  struct LevelCourse {
+    char bytes[6];
+    bool usable;
+  };
+  std::vector<LevelCourse> levelCourses(grupos.size());
+  for (size_t g = 0; g < grupos.size(); ++g) {
+    std::string_view nivel = grupos[g].nivel.View();
+    std::string_view curso = grupos[g].curso.View();
+    levelCourses[g].usable = nivel.size() <= 3 && curso.size() <= 3;
+    if (levelCourses[g].usable)
+      std::memcpy(levelCourses[g].bytes, HoursKey({}, nivel, curso).bytes + 4, 6);
+  }
+  auto keyOf = [&](const char(&casig)[4], uint32_t group, Packed<10>& key) {
+    std::memcpy(key.bytes, casig, 4);
+    if (group == kNoGroup) {
+      std::memset(key.bytes + 4, 0, 6);
+      return true;
     }
-  });
-  if (failure) {
-    for (size_t i = firstFailure; i < asignaciones.size(); ++i) asignaciones[i].horas = 0;
-    std::rethrow_exception(failure);
+    const LevelCourse& lc = levelCourses[group];
+    std::memcpy(key.bytes + 4, lc.bytes, 6);
+    return lc.usable;
+  };
+  std::vector<uint32_t> starts(kPartitions + 1, 0);
+  for (size_t i = 0; i < n; ++i) {
+    const Asignacion& a = asignaciones[i];
+    Packed<10> key;
+    if (keyOf(a.casig.bytes, a.group, key)) ++starts[PartitionOf(HashOf(key)) + 1];
+  }
+  for (size_t p = 0; p < kPartitions; ++p) starts[p + 1] += starts[p];
+  std::unique_ptr<Lookup[]> lookups(new Lookup[starts[kPartitions]]);
+  {
+    std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
+    for (size_t i = 0; i < n; ++i) {
+      const Asignacion& a = asignaciones[i];
+      Packed<10> key;
+      if (!keyOf(a.casig.bytes, a.group, key)) continue;
+      Lookup& lookup = lookups[next[PartitionOf(HashOf(key))]++];
+      std::memcpy(lookup.casig, a.casig.bytes, 4);
+      lookup.group = a.group;
+      lookup.record = static_cast<uint32_t>(i);
+    }
+  }
+
+  // Each distinct hours text is read once: its HORAS, or kFails.
+  constexpr uint32_t kFails = UINT32_MAX - 1;
+  FlatMap<uint64_t> byText;
+  size_t firstFailure = n;
+  Packed<6> failingText;
+  PartitionIndex index;
+  for (size_t p = 0; p < kPartitions; ++p) {
+    index.Build(entries[p]);
+    for (uint32_t k = starts[p]; k < starts[p + 1]; ++k) {
+      const Lookup& lookup = lookups[k];
+      uint32_t record = lookup.record;
+      Packed<10> key;
+      keyOf(lookup.casig, lookup.group, key);
+      const HoursEntry* entry = index.Get(key, HashOf(key));
+      if (!entry) continue;
+      uint64_t textKey = KeyOf<uint64_t>(entry->hours);
+      uint32_t id = byText.Get(textKey);
+      if (id == kNone) {
+        try {
+          id = hours.Add(HorasDeTexto(entry->hours.View()));
+        } catch (const Error&) {
+          id = kFails;
+        }
+        byText.Insert(textKey, id);
+      }
+      if (id == kFails) {
+        if (record < firstFailure) {
+          firstFailure = record;
+          failingText = entry->hours;
+        }
+        continue;
+      }
+      horas[record] = id;
+    }
+    std::vector<HoursEntry>().swap(entries[p]);
+  }
+  if (firstFailure < n) {
+    for (size_t i = firstFailure; i < horas.size(); ++i) horas[i] = 0;
+    HorasDeTexto(failingText.View());  // raises the text's error
   }
 }
 
@@ -257,6 +503,8 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
   Asigt asigt(*table);
   std::vector<Asignacion> asignaciones;
   std::vector<GrupoAsignado> grupos;
+  HoursValues hours;
+  std::vector<uint32_t> horas;  // HORAS of each record, once the hours pass ran
   const std::string hoursPath = context.SicePath("sice_asignatcurso.txt");
   bool hoursMissing = false;
   try {
@@ -264,22 +512,26 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
     GroupsPass(context.otemp, asignaciones, grupos);
     hoursMissing = !ExisteArchivo(hoursPath);
     if (!hoursMissing) {
-      HoursPass(hoursPath, asignaciones, grupos);
+      horas.assign(asignaciones.size(), 0);
+      HoursPass(hoursPath, asignaciones, grupos, hours, horas);
       // Assignments without an hours line get one session.
-      for (Asignacion& a : asignaciones) {
-        if (a.horas == 0) a.horas = 1;
+      uint32_t one = 0;
+      for (uint32_t& h : horas) {
+        if (h != 0) continue;
+        if (one == 0) one = hours.Add(1);
+        h = one;
       }
     }
   } catch (...) {
     // Keep what the passes had done; the failure itself is what the user
     // must see, not a second one while saving.
     try {
-      asigt.Write(asignaciones, grupos);
+      asigt.Write(asignaciones, grupos, hours, horas);
     } catch (...) {
     }
     throw;
   }
-  asigt.Write(asignaciones, grupos);
+  asigt.Write(asignaciones, grupos, hours, horas);
   // The hours file is optional for Orvalent: no change of the outcome.
   if (hoursMissing)
     context.window.ShowMessage("No existe archivo de grupos (SICE_ASIGNATCURSO.TXT)");

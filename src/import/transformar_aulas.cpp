@@ -23,14 +23,14 @@ void TransformarAulas(ImportContext& context) {
   Field abrev = table->FieldByName("ABREV");
   Field nombre = table->FieldByName("NOMBRE");
 
-  std::string line;
+  // Every record sets the same fields, so the writer's record needs no clearing.
+  RecordWriter writer(*table);
   while (!input.AtEnd()) {
-    input.ReadLine(line);
+    std::string_view line = input.ReadLineView();
     if (!EsLineaDeDatosRapida(line, "SICE_AULAS.TXT")) continue;
-    table->Append();
-    abrev.SetAsString(CortarCampo(line, 12, 4));
-    nombre.SetAsString(CortarCampo(line, 86, 100));
-    table->Post();
+    writer.SetAsString(abrev, CortarCampoVista(line, 12, 4));
+    writer.SetAsString(nombre, CortarCampoVista(line, 86, 100));
+    writer.Post();
   }
   table->Close();
   input.Close();

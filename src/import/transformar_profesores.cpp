@@ -28,17 +28,17 @@ void TransformarProfesores(ImportContext& context) {
   Field depart = table->FieldByName("DEPART");
 
   CodigosVistos vistos;
-  std::string line;
+  // Every record sets the same fields, so the writer's record needs no clearing.
+  RecordWriter writer(*table);
   while (!input.AtEnd()) {
-    input.ReadLine(line);
+    std::string_view line = input.ReadLineView();
     if (!EsLineaDeDatosRapida(line, "SICE_PROF.TXT")) continue;
-    std::string code = CortarCampo(line, 2, 4);
+    std::string_view code = CortarCampoVista(line, 2, 4);
     if (!vistos.Add(code)) continue;
-    table->Append();
-    abrev.SetAsString(code);
-    nombre.SetAsString(CortarCampo(line, 6, 90));
-    depart.SetAsString(CortarCampo(line, 96, 50));
-    table->Post();
+    writer.SetAsString(abrev, code);
+    writer.SetAsString(nombre, CortarCampoVista(line, 6, 90));
+    writer.SetAsString(depart, CortarCampoVista(line, 96, 50));
+    writer.Post();
   }
   table->Close();
   input.Close();

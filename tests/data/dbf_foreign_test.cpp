@@ -110,6 +110,21 @@ TEST_F(ForeignTableTest, Cp850TextIsReadAndWrittenInItsOwnCodePage) {
   EXPECT_EQ(bytes.substr(66, 6), "\xA5\xA0?   ");
 }
 
+TEST_F(ForeignTableTest, RecordWriterWritesTextInTheTablesCodePage) {
+  DbfSpec s;
+  s.languageId = 0x02;
+  s.cols = {{"NOMBRE", 'C', 6}};
+  std::string path = Put(s);
+  {
+    auto t = Open("FUERA", false);
+    RecordWriter writer(*t);
+    writer.SetAsString(t->FieldByName("NOMBRE"), "\xD1\xE1\x80");  // Ñá€
+    writer.Post();
+  }
+  std::string bytes = test::ReadFile(path);
+  EXPECT_EQ(bytes.substr(bytes.size() - 8), " \xA5\xA0?   \x1A");
+}
+
 TEST_F(ForeignTableTest, LanguageIdZeroIsTheOemPageUnlessACpgSaysOtherwise) {
   DbfSpec s;
   s.languageId = 0x00;

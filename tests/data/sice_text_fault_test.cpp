@@ -143,6 +143,29 @@ TEST(CargarLineasFaultTest, ReadFailingHalfwayNamesThePathAndTheReason) {
   }
 }
 
+TEST(WholeFileLinesFaultTest, ReadFailingHalfwaySaysWhatCargarLineasSays) {
+  test::TempDir dir;
+  std::string path = dir.File("sice_asignatcurso.txt");
+  test::WriteFile(path, std::string(100, 'x') + "\r\n" + std::string(100, 'y') + "\r\n");
+  for (int nth = 1; nth <= 3; ++nth) {
+    FaultyFileSystem faulty;
+    faulty.SetReadChunk(50);
+    faulty.Fail(FsOp::kRead, nth, fs::kAccessDenied);
+    fs::ScopedFileSystem scope(faulty);
+    try {
+      WholeFileLines reader(path, 64);
+      for (std::string_view line; reader.Next(line);) {
+      }
+      ADD_FAILURE() << "no error at read " << nth;
+    } catch (const Error& e) {
+      EXPECT_EQ(std::string(e.what()),
+                "Cannot open file \"" + path + "\". " + test::FaultText(fs::kAccessDenied));
+      EXPECT_EQ(e.Code(), fs::kAccessDenied);
+    }
+    EXPECT_EQ(faulty.OpenHandles(), 0);
+  }
+}
+
 // Every way writing the new file can fail: the old file stays as it was, no
 // temporary is left beside it, and a second try on a sound disk writes it.
 TEST(GuardarLineasFaultTest, FailureLeavesThePreviousFileWholeAndNoTemporary) {

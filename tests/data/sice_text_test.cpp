@@ -26,16 +26,38 @@ struct ReadCase {
   Lines whole;     // CargarLineas
 };
 
-void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ReadCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class ReadersTest : public ::testing::TestWithParam<ReadCase> {};
+
+Lines ReadAllViews(const std::string& path) {
+  LectorLineas reader;
+  reader.Open(path);
+  Lines lines;
+  while (!reader.AtEnd()) lines.emplace_back(reader.ReadLineView());
+  return lines;
+}
+
+Lines ReadWholeFileLines(const std::string& path, size_t bufferSize) {
+  WholeFileLines reader(path, bufferSize);
+  Lines lines;
+  for (std::string_view line; reader.Next(line);) lines.emplace_back(line);
+  return lines;
+}
 
 TEST_P(ReadersTest, BothReadersSplitAsTheyShould) {
   test::TempDir dir;
   std::string path = dir.File("f.txt");
   test::WriteFile(path, GetParam().bytes);
   EXPECT_EQ(ReadAllStreamed(path), GetParam().streamed);
+  EXPECT_EQ(ReadAllViews(path), GetParam().streamed);
   EXPECT_EQ(CargarLineas(path), GetParam().whole);
+  // Tiny buffers put every line end, CR LF pair and padding byte on a
+  // buffer boundary somewhere.
+  for (size_t bufferSize : {1, 2, 3, 5, 64, 1 << 20})
+    EXPECT_EQ(ReadWholeFileLines(path, bufferSize), GetParam().whole) << bufferSize;
 }
 
 const std::string kNul(1, '\0');
@@ -51,14 +73,36 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"LoneCr", "ab\rcd\r\n", {"abcd"}, {"ab", "cd"}},
         ReadCase{"LfCrIsTwoEndsForWholeFile", "a\n\rb", {"a", "b"}, {"a", "", "b"}},
         ReadCase{"CtrlZAloneOnLastLine", "a\r\n\x1a", {"a"}, {"a"}},
-        ReadCase{"CtrlZAtStartOfLineStops", "a\n\x1a" "b\nc\n", {"a"}, {"a", "\x1a" "b", "c"}},
-        ReadCase{"CtrlZInsideLineEndsText", "ab\x1a" "cd\nef\n", {"ab"}, {"ab\x1a" "cd", "ef"}},
-        ReadCase{"NulIsText", "a" + kNul + "b\nc", {"a" + kNul + "b", "c"}, {"a" + kNul + "b", "c"}},
-        ReadCase{"TrailingNulsArePadding", "a\nb\n" + kNul + kNul, {"a", "b", kNul + kNul},
-                 {"a", "b"}},
+        ReadCase{"CtrlZAtStartOfLineStops",
+                 "a\n\x1a"
+                 "b\nc\n",
+                 {"a"},
+                 {"a",
+                  "\x1a"
+                  "b",
+                  "c"}},
+        ReadCase{"CtrlZInsideLineEndsText",
+                 "ab\x1a"
+                 "cd\nef\n",
+                 {"ab"},
+                 {"ab\x1a"
+                  "cd",
+                  "ef"}},
+        ReadCase{
+            "NulIsText", "a" + kNul + "b\nc", {"a" + kNul + "b", "c"}, {"a" + kNul + "b", "c"}},
+        ReadCase{
+            "TrailingNulsArePadding", "a\nb\n" + kNul + kNul, {"a", "b", kNul + kNul}, {"a", "b"}},
         ReadCase{"CtrlZBeforeNulPadding", "a\r\n\x1a" + kNul, {"a"}, {"a"}},
-        ReadCase{"TabAndHighBytesKept", "\t\xf1\xd1\xbd\n", {"\t\xf1\xd1\xbd"},
-                 {"\t\xf1\xd1\xbd"}}),
+        ReadCase{"TabAndHighBytesKept", "\t\xf1\xd1\xbd\n", {"\t\xf1\xd1\xbd"}, {"\t\xf1\xd1\xbd"}},
+        ReadCase{"FinalLoneCr", "a\rb\r", {"ab"}, {"a", "b"}},
+        ReadCase{"CrBeforeNulPadding", "a\r" + kNul + kNul, {"a" + kNul + kNul}, {"a"}},
+        ReadCase{"NulPaddingWithoutLineEnd", "a\nb" + kNul, {"a", "b" + kNul}, {"a", "b"}},
+        ReadCase{"OnlyPaddingAndCtrlZ", "\x1a" + kNul, {}, {}},
+        ReadCase{"TwoCtrlZLoseOnlyTheLast", "a\x1a\x1a", {"a"}, {"a\x1a"}},
+        ReadCase{"NulInsideLastLineStays",
+                 "a" + kNul + "b" + kNul,
+                 {"a" + kNul + "b" + kNul},
+                 {"a" + kNul + "b"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LectorLineasTest, LinesLongerThanTheBufferComeWhole) {
@@ -70,6 +114,30 @@ TEST(LectorLineasTest, LinesLongerThanTheBufferComeWhole) {
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[1].size(), big.size() - 1);
   EXPECT_EQ(lines[2], "9");
+}
+
+TEST(LectorLineasTest, ViewsOfLongLinesAndLinesAcrossTheBuffer) {
+  test::TempDir dir;
+  std::string big(200000, 'x');
+  big[70000] = '\r';
+  std::string text = "0head\r\n" + big + "\r\n";
+  for (int i = 0; i < 5000; ++i) text += "1line " + std::to_string(i) + "\n";
+  text += "9tail";
+  test::WriteFile(dir.File("f.txt"), text);
+  EXPECT_EQ(ReadAllViews(dir.File("f.txt")), ReadAllStreamed(dir.File("f.txt")));
+  EXPECT_EQ(ReadWholeFileLines(dir.File("f.txt"), 4096), CargarLineas(dir.File("f.txt")));
+}
+
+TEST(WholeFileLinesTest, MissingFileSaysCannotOpenWithThePath) {
+  test::TempDir dir;
+  std::string path = dir.File("sice_asignatcurso.txt");
+  try {
+    WholeFileLines reader(path);
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    std::string expected = "Cannot open file \"" + path + "\". ";
+    EXPECT_EQ(std::string(e.what()).substr(0, expected.size()), expected);
+  }
 }
 
 TEST(LectorLineasTest, CrLfSplitAcrossBufferBoundary) {
@@ -195,17 +263,15 @@ TEST(CortarCampoTest, CutsAndTrims) {
     size_t column, length;
     std::string expected;
   } cases[] = {
-      {thirty, 26, 150, "nam"},
-      {thirty, 96, 150, ""},
-      {thirty, 31, 5, ""},
-      {thirty, 2, 4, "ABCD"},
-      {"", 2, 4, ""},
-      {"1  a b \t\x01", 2, 10, "a b"},
-      {"1    ", 2, 4, ""},
-      {"1\xa0x\xa0", 2, 3, "\xa0x\xa0"},  // 160 is no blank
+      {thirty, 26, 150, "nam"}, {thirty, 96, 150, ""},
+      {thirty, 31, 5, ""},      {thirty, 2, 4, "ABCD"},
+      {"", 2, 4, ""},           {"1  a b \t\x01", 2, 10, "a b"},
+      {"1    ", 2, 4, ""},      {"1\xa0x\xa0", 2, 3, "\xa0x\xa0"},  // 160 is no blank
   };
-  for (const auto& c : cases)
+  for (const auto& c : cases) {
     EXPECT_EQ(CortarCampo(c.line, c.column, c.length), c.expected) << c.line;
+    EXPECT_EQ(CortarCampoVista(c.line, c.column, c.length), c.expected) << c.line;
+  }
 }
 
 TEST(AnadirCampoTest, PadsButNeverCuts) {

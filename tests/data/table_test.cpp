@@ -227,6 +227,123 @@ TEST_F(TableTest, AFloatWithNoFormThatFitsIsRefusedNotCut) {
   EXPECT_TRUE(t->FieldByName("HORAS").IsNull());
 }
 
+// The record writer stores what Append, the same field writes and Post
+// store: one table filled each way, the same bytes. A step sets a field
+// (as text, or as a number when it has no text), posts, or clears.
+struct WriterStep {
+  const char* field;  // nullptr: post; "": clear the writer's record
+  std::string text;
+  double value = 0;
+  bool asNumber = false;
+};
+
+WriterStep SetText(const char* field, std::string text) {
+  return {field, std::move(text)};
+}
+WriterStep SetNumber(const char* field, double value) {
+  return {field, "", value, true};
+}
+const WriterStep kPost{nullptr, ""};
+const WriterStep kClear{"", ""};
+
+TEST_F(TableTest, RecordWriterStoresWhatFieldWritesStore) {
+  const std::vector<WriterStep> steps = {
+      SetText("CODIGO", "ABCDEF"), SetText("NOMBRE", "  Año ½"), SetNumber("HORAS", 2.5),
+      SetText("DNI", "-12"), kPost,
+      // Fields set before hold until set again.
+      SetText("CODIGO", "AB"), kPost, SetText("CODIGO", std::string("X\0Y", 3)),
+      SetText("NOMBRE", ""), SetText("HORAS", ""), kPost, SetText("HORAS", "35"),
+      SetNumber("NOMBRE", 0.1), SetNumber("DNI", 7.5), kPost, SetNumber("HORAS", 1e300),
+      SetNumber("HORAS", 1.0 / 3), kPost, SetText("NOMBRE", "\xe1\xf1\xd1\x80\t"),
+      SetNumber("HORAS", -3), kPost, kClear, kPost, kClear, SetText("CODIGO", "Z"), kPost};
+
+  // Each way, into its own table; the bytes are compared after the header
+  // (whose date may differ).
+  auto byFields = Fresh("CAMPOS");
+  auto byWriter = Fresh("ESCRITOR");
+  RecordWriter writer(*byWriter);
+  // What the writer's record holds so far, replayed on every Append.
+  std::vector<WriterStep> held;
+  for (const WriterStep& step : steps) {
+    if (step.field == nullptr) {
+      byFields->Append();
+      for (const WriterStep& h : held) {
+        Field f = byFields->FieldByName(h.field);
+        if (h.asNumber)
+          f.SetAsFloat(h.value);
+        else
+          f.SetAsString(h.text);
+      }
+      byFields->Post();
+      writer.Post();
+      // The posted record is current, as after Post.
+      EXPECT_EQ(byWriter->FieldByName("CODIGO").AsString(),
+                byFields->FieldByName("CODIGO").AsString());
+    } else if (*step.field == '\0') {
+      held.clear();
+      writer.Clear();
+    } else {
+      held.push_back(step);
+      Field f = byWriter->FieldByName(step.field);
+      if (step.asNumber)
+        writer.SetAsFloat(f, step.value);
+      else
+        writer.SetAsString(f, step.text);
+    }
+  }
+  EXPECT_EQ(byWriter->RecordCount(), byFields->RecordCount());
+  byFields->Close();
+  byWriter->Close();
+  ExpectWhole(dir_.File("ESCRITOR.DBF"));
+  std::string a = test::ReadFile(dir_.File("CAMPOS.DBF"));
+  std::string b = test::ReadFile(dir_.File("ESCRITOR.DBF"));
+  ASSERT_EQ(a.size(), b.size());
+  EXPECT_EQ(a.substr(4), b.substr(4));
+}
+
+TEST_F(TableTest, RecordWriterAcrossTheWriteBatchesAndAfterAPendingAppend) {
+  auto t = Fresh();
+  RecordWriter writer(*t);
+  Field codigo = t->FieldByName("CODIGO");
+  Field dni = t->FieldByName("DNI");
+  // An append with changes is posted first, as Append would.
+  t->Append();
+  codigo.SetAsString("PEND");
+  for (int i = 0; i < 20000; ++i) {
+    writer.SetAsString(codigo, std::to_string(i % 10000));
+    writer.SetAsFloat(dni, i);
+    writer.Post();
+  }
+  EXPECT_EQ(t->State(), TableState::kBrowsing);
+  t->Close();
+  ExpectWhole(dir_.File("PRUEBA.DBF"));
+  t = Reopen();
+  ASSERT_EQ(t->RecordCount(), 20001u);
+  t->First();
+  EXPECT_EQ(t->FieldByName("CODIGO").AsString(), "PEND");
+  int expected = 0;
+  for (t->Next(); !t->Eof(); t->Next()) ASSERT_EQ(t->FieldByName("DNI").AsInteger(), expected++);
+  EXPECT_EQ(expected, 20000);
+}
+
+TEST_F(TableTest, RecordWriterRefusesWhatTheFieldWritesRefuse) {
+  auto t = Fresh();
+  RecordWriter writer(*t);
+  Field horas = t->FieldByName("HORAS");
+  std::string viaWriter = ExpectError([&] { writer.SetAsFloat(horas, -2.2250738585072014e-308); });
+  t->Append();
+  EXPECT_EQ(viaWriter, ExpectError([&] { horas.SetAsFloat(-2.2250738585072014e-308); }));
+  EXPECT_EQ(ExpectError([&] { writer.SetAsString(horas, "2,x"); }),
+            ExpectError([&] { horas.SetAsString("2,x"); }));
+  t->Close();
+  // A field of another table, and a table that cannot be written.
+  auto other = Fresh("OTRA");
+  EXPECT_THROW(writer.SetAsString(other->FieldByName("CODIGO"), "A"), Error);
+  EXPECT_THROW(writer.Post(), Error);
+  auto readOnly = Reopen("PRUEBA.DBF", true);
+  EXPECT_THROW(RecordWriter{*readOnly}, Error);
+}
+
 TEST_F(TableTest, WholeNumberField) {
   auto t = Fresh();
   t->Append();

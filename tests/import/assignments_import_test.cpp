@@ -2,7 +2,11 @@
 // subject hours file, the hours rule and what a failure leaves.
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "data/sice_text.h"
 #include "import/fixture_lines.h"
+#include "import/hours.h"
 #include "import/import_fixture.h"
 #include "import/imports.h"
 
@@ -174,6 +178,100 @@ TEST_F(AssignmentsImport, FirstBadRecordInTableOrderIsTheOneReported) {
   ASSERT_EQ(rows.size(), 62u);
   EXPECT_EQ(rows[0][8], "3");
   for (size_t i = 1; i < rows.size(); ++i) EXPECT_EQ(rows[i][8], "") << i;
+}
+
+// Many assignments over few codes, so that codes repeat, differ in letter
+// case only, are empty or too long, and groups and hours lines come twice:
+// the table must be what the plain nested scans give, record by record.
+TEST_F(AssignmentsImport, SameAsLookingThroughGroupsAndHoursLinesInOrder) {
+  std::mt19937 random(20260907);
+  auto pick = [&](std::initializer_list<const char*> choices) {
+    return std::string(choices.begin()[random() % choices.size()]);
+  };
+  auto code = [&] { return pick({"", "A", "a", "1A", "1a", "B ", " C", "MAT", "mat", "XY"}); };
+  std::vector<std::string> groupLines;
+  for (int i = 0; i < 40; ++i) {
+    groupLines.push_back(Group(pick({"1ESO A", "2BAC B", "3FP C", ""}), code(),
+                               pick({"ESO", "BAC", "", "eso", "FP"}), pick({"1", "2", "", "10"}),
+                               pick({"M", "T", ""})));
+  }
+  WriteGroups(groupLines);
+  // Long levels only come from an older GRUPOST: add one by hand.
+  {
+    Table grupost;
+    grupost.SetFolder(otemp);
+    grupost.SetTableName("GRUPOST.DBF");
+    grupost.Open();
+    grupost.Append();
+    grupost.FieldByName("ABREV").SetAsString("LONG");
+    grupost.FieldByName("NIVEL").SetAsString("ESO12");
+    grupost.FieldByName("CURSO").SetAsString("1");
+    grupost.Post();
+  }
+  std::vector<std::string> assignmentLines, hoursLines;
+  for (int i = 0; i < 3000; ++i)
+    assignmentLines.push_back(
+        i % 97 == 0
+            ? ""
+            : Assignment(pick({"1A", "1a", "LONG", "A", "", "B", "C", "XY", "MAT", "ZZ"}), code()));
+  for (int i = 0; i < 400; ++i) {
+    hoursLines.push_back(Hours(pick({"ESO", "BAC", "", "eso", "FP", "NIV"}),
+                               pick({"1", "2", "", "10"}), code(),
+                               pick({"", "1", "2,5", "3", "0", "14", "20", "1.5"})));
+  }
+  WriteSice("sice_asignatgrupo.txt", CrLf(assignmentLines));
+  WriteSice("sice_asignatcurso.txt", CrLf(hoursLines));
+  TransformarAsignaturasGrupos(context);
+
+  Rows grupos = Read("GRUPOST");  // ABREV, TURNO, NIVEL, CURSO, GRUPO, UNIDAD
+  auto stored = [](std::string text, size_t width) {
+    text = text.substr(0, width);
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+  };
+  Rows expected;
+  for (const std::string& line : assignmentLines) {
+    Row row = {stored(CortarCampo(line, 16, 4), 4),
+               "",
+               stored(CortarCampo(line, 12, 4), 4),
+               "",
+               "",
+               "",
+               "",
+               "",
+               "1",
+               "1"};
+    for (const Row& g : grupos) {
+      if (g[0] != row[2]) continue;
+      row[4] = g[1];
+      row[5] = g[2];
+      row[6] = g[3];
+      row[7] = g[4];
+      break;
+    }
+    for (const std::string& h : hoursLines) {
+      if (CortarCampo(h, 24, 4) != row[0] || CortarCampo(h, 2, 3) != row[5] ||
+          CortarCampo(h, 8, 3) != row[6])
+        continue;
+      double horas = HorasDeTexto(CortarCampo(h, 28, 6));
+      row[8] = FloatText(horas);
+      row[9] = stored(SesionesDeHoras(horas), 20);
+      break;
+    }
+    expected.push_back(row);
+  }
+  Rows rows = Read("ASIGT");
+  ASSERT_EQ(rows.size(), expected.size());
+  for (size_t i = 0; i < rows.size(); ++i) ASSERT_EQ(rows[i], expected[i]) << "record " << i + 1;
+  // The mix meets every case often enough to mean something.
+  size_t withGroup = 0, withHours = 0;
+  for (const Row& row : expected) {
+    withGroup += !row[5].empty();
+    withHours += row[9] != "1";
+  }
+  EXPECT_GT(withGroup, 500u);
+  EXPECT_LT(withGroup, expected.size() - 200);
+  EXPECT_GT(withHours, 200u);
 }
 
 TEST_F(AssignmentsImport, WithoutTheHoursFileKeepsGroupsAndLeavesHoursEmpty) {

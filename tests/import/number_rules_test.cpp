@@ -173,5 +173,25 @@ TEST(CodigosVistos, IgnoresCaseOfEveryLetterButKeepsAccentsApart) {
   EXPECT_TRUE(vistos.Add(std::string("A\0C", 3)));
 }
 
+// Codes of every length up to beyond the packed ones (7 bytes), many of
+// them: each is new once, in whatever letter case it comes back.
+TEST(CodigosVistos, ShortAndLongCodesAlike) {
+  CodigosVistos vistos;
+  size_t added = 0;
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 3000; ++i) {
+      std::string code = "c" + std::to_string(i);
+      code += std::string(static_cast<size_t>(i % 12), round == 0 ? 'x' : 'X');
+      EXPECT_EQ(vistos.Add(code), round == 0) << code;
+      if (round == 0) {
+        ++added;
+        // The code with a NUL after it is another code.
+        EXPECT_TRUE(vistos.Add(code + std::string(1, '\0'))) << code;
+      }
+    }
+  }
+  EXPECT_EQ(vistos.Size(), 2 * added);
+}
+
 }  // namespace
 }  // namespace tos
