@@ -3,6 +3,8 @@
 // lines. File contents are Windows-1252 bytes and pass through unchanged.
 #pragma once
 
+#include <concepts>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "data/files.h"
+#include "data/large_buffer.h"
 
 namespace tos {
 
@@ -73,6 +76,71 @@ std::vector<std::string> CargarLineas(const std::string& path);
 // under a temporary name and renamed over it, so a failure leaves the old
 // file whole. Raises "Cannot create file "%s". %s".
 void GuardarLineas(const std::vector<std::string>& lines, const std::string& path);
+
+// A file's lines built in memory, one after another in a few large blocks:
+// no allocation per line and nothing copied as the list grows.
+class LineList {
+ public:
+  LineList();
+  ~LineList();
+  LineList(const LineList&) = delete;
+  LineList& operator=(const LineList&) = delete;
+
+  // Starts a line: the text it returns is appended to (AnadirCampo and the
+  // like) until End adds the line to the list. A line begun and not ended is
+  // dropped by the next Begin.
+  std::string& Begin();
+  void End();
+  void Add(std::string_view line) {
+    Begin().assign(line);
+    End();
+  }
+  size_t size() const { return count_; }
+
+  // Calls visit(line) for every line, in order.
+  template <class Visit>
+  void ForEachLine(Visit&& visit) const {
+    for (const Block& block : blocks_) {
+      for (size_t at = 0; at < block.used;) {
+        size_t length = ReadLength(block.memory.data(), at);
+        visit(std::string_view(block.memory.data() + at, length));
+        at += length;
+      }
+    }
+  }
+
+ private:
+  // Each line is its length, in one byte below 255 or in 255 and the
+  // length's bytes above, then its text; a line never straddles two blocks.
+  struct Block {
+    LargeBuffer memory;
+    size_t used = 0;
+  };
+  static size_t ReadLength(const char* at, size_t& offset) {
+    unsigned char first = static_cast<unsigned char>(at[offset++]);
+    if (first < 255) return first;
+    size_t length;
+    std::memcpy(&length, at + offset, sizeof length);
+    offset += sizeof length;
+    return length;
+  }
+
+  std::vector<Block> blocks_;
+  std::string line_;
+  size_t count_ = 0;
+};
+
+namespace detail {
+void GuardarLineaList(const LineList& lines, const std::string& path);
+}
+
+// GuardarLineas for lines built in a LineList: the same file, the same errors.
+// A template only so that a braced list of lines ({} too) still means the
+// vector overload rather than two equal choices.
+template <std::same_as<LineList> Lines>
+void GuardarLineas(const Lines& lines, const std::string& path) {
+  detail::GuardarLineaList(lines, path);
+}
 
 // False for a header line ("0" first), a trailer line ("9" first) and the
 // file's self-name line (columns 2-51, trimmed and upper-cased, equal to
