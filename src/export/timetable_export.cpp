@@ -37,9 +37,12 @@ DayForm DayFormOf(const std::vector<std::string>& sessions) {
   return DayForm::kLetters;
 }
 
-void ToDayLetter(std::string& day) {
+// The day as the letter form writes it: SICE's letter for "1" to "7", any
+// other day text as it is.
+std::string_view DayLetter(std::string_view day) {
   static constexpr char kLetters[] = "LMXJVSD";
-  if (day.size() == 1 && day[0] >= '1' && day[0] <= '7') day[0] = kLetters[day[0] - '1'];
+  if (day.size() == 1 && day[0] >= '1' && day[0] <= '7') return {&kLetters[day[0] - '1'], 1};
+  return day;
 }
 
 // "ddmmyyyyhhnn", read from the clock when the line is built.
@@ -131,8 +134,9 @@ class Hourglass {
   bool on_ = true;
 };
 
-// The detail lines of every lesson of SOLUC, in record order.
-void AppendLessons(ExportTables& tables, DayForm form, std::vector<std::string>& out) {
+// The detail lines of every lesson of SOLUC, in record order. Field texts
+// are read as views into the current record: nothing is allocated per lesson.
+void AppendLessons(ExportTables& tables, DayForm form, LineList& out) {
   Table& soluc = tables.soluc;
   LazyField dia(soluc, "DIA");
   LazyField hora(soluc, "HORA");
@@ -142,25 +146,26 @@ void AppendLessons(ExportTables& tables, DayForm form, std::vector<std::string>&
   LazyField aula(soluc, "AULA");
   SlotIndex slots(tables.tramos);
 
-  out.reserve(out.size() + soluc.RecordCount() + 1);
+  // The day and the period are held while the others are read: each field
+  // whose text has to be made gets a spill of its own.
+  std::string periodSpill, daySpill, spill;
   for (soluc.First(); !soluc.Eof(); soluc.Next()) {
     if (dia.Get().AsInteger() == 0) continue;
-    std::string period = hora.Get().AsString();
-    std::string day = dia.Get().AsString();
-    if (form == DayForm::kLetters) ToDayLetter(day);
+    std::string_view period = hora.Get().AsStringView(periodSpill);
+    std::string_view day = dia.Get().AsStringView(daySpill);
+    if (form == DayForm::kLetters) day = DayLetter(day);
     std::string_view code = slots.Find(day, period);
 
-    std::string line;
-    line.reserve(32);
+    std::string& line = out.Begin();
     line.push_back('1');
     AppendValue(line, code, 4);
     AppendValue(line, day, 1);
-    AppendValue(line, prof.Get().AsString(), 4);
-    AppendValue(line, grupo.Get().AsString(), 4);
+    AppendValue(line, prof.Get().AsStringView(spill), 4);
+    AppendValue(line, grupo.Get().AsStringView(spill), 4);
     AnadirCampo(line, "LEC", 4);
-    AppendValue(line, asig.Get().AsString(), 4);
-    AppendValue(line, aula.Get().AsString(), 4);
-    out.push_back(std::move(line));
+    AppendValue(line, asig.Get().AsStringView(spill), 4);
+    AppendValue(line, aula.Get().AsStringView(spill), 4);
+    out.End();
   }
 }
 
@@ -183,8 +188,8 @@ void BImportarClick(ProgramState& state, WindowServices& window, const std::stri
   std::string code = HeaderCode(CargarLineas(state.RutaSice + "sice_asignat.txt"));
   DayForm form = DayFormOf(CargarLineas(state.RutaSice + "sice_sesiones.txt"));
 
-  std::vector<std::string> out;
-  out.push_back(FrameLine('0', code, clock));
+  LineList out;
+  out.Add(FrameLine('0', code, clock));
 
   ExportTables tables(otemp);
   tables.OpenAll();
@@ -193,7 +198,7 @@ void BImportarClick(ProgramState& state, WindowServices& window, const std::stri
 
   std::string trailer = FrameLine('9', code, clock);
   trailer += std::to_string(out.size() - 1);
-  out.push_back(std::move(trailer));
+  out.Add(trailer);
 
   // Replace the file under whatever letter case it already has.
   std::string target = state.RutaSice + kHorario;
