@@ -234,8 +234,9 @@ std::string& LineList::Begin() {
   return line_;
 }
 
-void LineList::End() {
-  size_t length = line_.size();
+void LineList::End() { std::memcpy(Append(line_.size()), line_.data(), line_.size()); }
+
+char* LineList::Append(size_t length) {
   size_t need = (length < 255 ? 1 : 1 + sizeof length) + length;
   if (blocks_.empty() || blocks_.back().memory.size() - blocks_.back().used < need)
     blocks_.push_back(Block{LargeBuffer(std::max(kLineBlock, need))});
@@ -248,9 +249,9 @@ void LineList::End() {
     std::memcpy(at, &length, sizeof length);
     at += sizeof length;
   }
-  std::memcpy(at, line_.data(), length);
   block.used += need;
   ++count_;
+  return at;
 }
 
 // As the GuardarLineas above: a temporary file beside the target, renamed

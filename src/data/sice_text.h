@@ -3,6 +3,7 @@
 // lines. File contents are Windows-1252 bytes and pass through unchanged.
 #pragma once
 
+#include <algorithm>
 #include <concepts>
 #include <cstring>
 #include <memory>
@@ -95,6 +96,9 @@ class LineList {
     Begin().assign(line);
     End();
   }
+  // Adds a line of exactly length bytes and returns where they go; the
+  // caller writes all of them before the list is used again.
+  char* Append(size_t length);
   size_t size() const { return count_; }
 
   // Calls visit(line) for every line, in order.
@@ -154,5 +158,20 @@ std::string CortarCampo(std::string_view line, size_t column, size_t length);
 // Appends value padded with blanks to width; a longer value is appended
 // whole, never cut. At most 95 blanks are added.
 void AnadirCampo(std::string& line, std::string_view value, size_t width);
+
+// The number of bytes AnadirCampo appends for value and width.
+inline size_t AnadirCampoLength(std::string_view value, size_t width) {
+  return value.size() < width ? value.size() + std::min<size_t>(width - value.size(), 95)
+                              : value.size();
+}
+
+// AnadirCampo into a line being written in place: puts the same bytes at
+// out, which has room for AnadirCampoLength of them, and returns their end.
+inline char* AnadirCampo(char* out, std::string_view value, size_t width) {
+  size_t length = AnadirCampoLength(value, width);
+  if (!value.empty()) std::memcpy(out, value.data(), value.size());
+  std::memset(out + value.size(), ' ', length - value.size());
+  return out + length;
+}
 
 }  // namespace tos
