@@ -64,14 +64,20 @@ std::string FrameLine(char kind, const std::string& code, Clock& clock) {
 }
 
 // A line end inside a value would split a lesson over two lines and make the
-// trailer's count wrong.
-void AppendValue(std::string& line, std::string_view value, size_t width) {
-  size_t start = line.size();
-  AnadirCampo(line, value, width);
-  for (size_t i = start; i < start + value.size(); ++i) {
-    if (line[i] == '\r' || line[i] == '\n') line[i] = ' ';
+// trailer's count wrong: it is written as a blank.
+void BlankLineEnds(char* value, size_t size) {
+  for (size_t i = 0; i < size; ++i) {
+    if (value[i] == '\r' || value[i] == '\n') value[i] = ' ';
   }
 }
+
+// One slot of a detail line: its value, its width, and whether the value
+// comes from a table (and so may hold a line end).
+struct LineSlot {
+  std::string_view value;
+  size_t width;
+  bool fromTable;
+};
 
 // The six tables the export holds exclusively while it runs. Destruction
 // closes whatever is still open, so a failure never leaves one locked.
@@ -135,7 +141,8 @@ class Hourglass {
 };
 
 // The detail lines of every lesson of SOLUC, in record order. Field texts
-// are read as views into the current record: nothing is allocated per lesson.
+// are read as views into the current record and each line is written in
+// place into the list: nothing is allocated per lesson.
 void AppendLessons(ExportTables& tables, DayForm form, LineList& out) {
   Table& soluc = tables.soluc;
   LazyField dia(soluc, "DIA");
@@ -146,26 +153,32 @@ void AppendLessons(ExportTables& tables, DayForm form, LineList& out) {
   LazyField aula(soluc, "AULA");
   SlotIndex slots(tables.tramos);
 
-  // The day and the period are held while the others are read: each field
-  // whose text has to be made gets a spill of its own.
-  std::string periodSpill, daySpill, spill;
+  // Every field's text is held until the line is written: each one whose
+  // text has to be made gets a spill of its own.
+  std::string spills[6];
   for (soluc.First(); !soluc.Eof(); soluc.Next()) {
     if (dia.Get().AsInteger() == 0) continue;
-    std::string_view period = hora.Get().AsStringView(periodSpill);
-    std::string_view day = dia.Get().AsStringView(daySpill);
+    std::string_view period = hora.Get().AsStringView(spills[0]);
+    std::string_view day = dia.Get().AsStringView(spills[1]);
     if (form == DayForm::kLetters) day = DayLetter(day);
     std::string_view code = slots.Find(day, period);
 
-    std::string& line = out.Begin();
-    line.push_back('1');
-    AppendValue(line, code, 4);
-    AppendValue(line, day, 1);
-    AppendValue(line, prof.Get().AsStringView(spill), 4);
-    AppendValue(line, grupo.Get().AsStringView(spill), 4);
-    AnadirCampo(line, "LEC", 4);
-    AppendValue(line, asig.Get().AsStringView(spill), 4);
-    AppendValue(line, aula.Get().AsStringView(spill), 4);
-    out.End();
+    const LineSlot line[] = {{code, 4, true},
+                         {day, 1, true},
+                         {prof.Get().AsStringView(spills[2]), 4, true},
+                         {grupo.Get().AsStringView(spills[3]), 4, true},
+                         {"LEC", 4, false},
+                         {asig.Get().AsStringView(spills[4]), 4, true},
+                         {aula.Get().AsStringView(spills[5]), 4, true}};
+    size_t length = 1;
+    for (const LineSlot& slot : line) length += AnadirCampoLength(slot.value, slot.width);
+    char* at = out.Append(length);
+    *at++ = '1';
+    for (const LineSlot& slot : line) {
+      char* start = at;
+      at = AnadirCampo(at, slot.value, slot.width);
+      if (slot.fromTable) BlankLineEnds(start, slot.value.size());
+    }
   }
 }
 
