@@ -1,6 +1,7 @@
 #include "export/slot_index.h"
 
 #include <cstring>
+#include <stdexcept>
 
 namespace tos {
 
@@ -36,7 +37,7 @@ bool Same(const char* stored, std::string_view text) {
 }  // namespace
 
 const char* SlotIndex::Text(const Slot& slot) const {
-  if (!slot.inArena) return slot.text;
+  if (!slot.InArena()) return slot.text;
   size_t offset;
   std::memcpy(&offset, slot.text, sizeof offset);
   return arena_.data() + offset;
@@ -47,7 +48,7 @@ SlotIndex::Slot& SlotIndex::Probe(uint32_t hash, std::string_view day, std::stri
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
     Slot& slot = slots_[i];
     if (!slot.used) return slot;
-    if (slot.hash == hash && slot.dayLength == day.size() && slot.periodLength == period.size()) {
+    if (slot.dayLength == day.size() && slot.periodLength == period.size()) {
       const char* text = Text(slot);
       if (Same(text, day) && Same(text + day.size(), period)) return slot;
     }
@@ -60,7 +61,10 @@ void SlotIndex::Grow() {
   size_t mask = slots_.size() - 1;
   for (const Slot& slot : old) {
     if (!slot.used) continue;
-    size_t i = slot.hash & mask;
+    const char* text = Text(slot);
+    uint32_t hash = HashKey(std::string_view(text, slot.dayLength),
+                            std::string_view(text + slot.dayLength, slot.periodLength));
+    size_t i = hash & mask;
     while (slots_[i].used) i = (i + 1) & mask;
     slots_[i] = slot;
   }
@@ -87,15 +91,17 @@ void SlotIndex::Build() {
     Slot& slot = Probe(hash, day, period);
     if (slot.used) continue;  // the first record of a pair keeps it
     std::string all = day + period + (hasCode_ ? table_.FieldAt(code).AsString() : "");
+    size_t codeLength = all.size() - day.size() - period.size();
+    // A field is at most 65535 bytes wide, and so is its text.
+    if (day.size() > UINT16_MAX || period.size() > UINT16_MAX || codeLength > UINT16_MAX)
+      throw std::length_error("time slot text too long");
     slot.used = true;
-    slot.hash = hash;
-    slot.dayLength = static_cast<uint32_t>(day.size());
-    slot.periodLength = static_cast<uint32_t>(period.size());
-    slot.codeLength = static_cast<uint32_t>(all.size() - day.size() - period.size());
-    if (all.size() <= kInline) {
+    slot.dayLength = static_cast<uint16_t>(day.size());
+    slot.periodLength = static_cast<uint16_t>(period.size());
+    slot.codeLength = static_cast<uint16_t>(codeLength);
+    if (!slot.InArena()) {
       std::memcpy(slot.text, all.data(), all.size());
     } else {
-      slot.inArena = true;
       size_t offset = arena_.size();
       std::memcpy(slot.text, &offset, sizeof offset);
       arena_ += all;
