@@ -234,7 +234,9 @@ std::string& LineList::Begin() {
   return line_;
 }
 
-void LineList::End() { std::memcpy(Append(line_.size()), line_.data(), line_.size()); }
+void LineList::End() {
+  std::memcpy(Append(line_.size()), line_.data(), line_.size());
+}
 
 char* LineList::Append(size_t length) {
   size_t need = (length < 255 ? 1 : 1 + sizeof length) + length;

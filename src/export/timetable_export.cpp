@@ -164,12 +164,12 @@ void AppendLessons(ExportTables& tables, DayForm form, LineList& out) {
     std::string_view code = slots.Find(day, period);
 
     const LineSlot line[] = {{code, 4, true},
-                         {day, 1, true},
-                         {prof.Get().AsStringView(spills[2]), 4, true},
-                         {grupo.Get().AsStringView(spills[3]), 4, true},
-                         {"LEC", 4, false},
-                         {asig.Get().AsStringView(spills[4]), 4, true},
-                         {aula.Get().AsStringView(spills[5]), 4, true}};
+                             {day, 1, true},
+                             {prof.Get().AsStringView(spills[2]), 4, true},
+                             {grupo.Get().AsStringView(spills[3]), 4, true},
+                             {"LEC", 4, false},
+                             {asig.Get().AsStringView(spills[4]), 4, true},
+                             {aula.Get().AsStringView(spills[5]), 4, true}};
     size_t length = 1;
     for (const LineSlot& slot : line) length += AnadirCampoLength(slot.value, slot.width);
     char* at = out.Append(length);
