@@ -7,23 +7,33 @@ namespace tos {
 
 namespace {
 
-// FNV-1a over the day, its length (so that no split of the same bytes into
-// day and period collides by construction), then the period; mixed at the
-// end because the low bits pick the slot.
-uint32_t HashKey(std::string_view day, std::string_view period) {
-  uint64_t h = 14695981039346656037ull;
-  auto mix = [&h](unsigned char c) {
-    h ^= c;
-    h *= 1099511628211ull;
-  };
-  for (char c : day) mix(static_cast<unsigned char>(c));
-  for (size_t n = day.size(); n > 0; n >>= 8) mix(static_cast<unsigned char>(n));
-  mix(0xFF);
-  for (char c : period) mix(static_cast<unsigned char>(c));
+// Up to eight bytes as one number.
+uint64_t Word(const char* bytes, size_t n) {
+  uint64_t word = 0;
+  for (size_t i = 0; i < n; ++i) word |= uint64_t{static_cast<unsigned char>(bytes[i])} << (8 * i);
+  return word;
+}
+
+uint64_t Mix(uint64_t h) {
   h ^= h >> 29;
   h *= 0xBF58476D1CE4E5B9ull;
   h ^= h >> 32;
-  return static_cast<uint32_t>(h);
+  return h;
+}
+
+// The day and the period taken eight bytes at a time, after both lengths (so
+// that no split of the same bytes into day and period collides by
+// construction); mixed at the end because the low bits pick the slot.
+uint32_t HashKey(std::string_view day, std::string_view period) {
+  uint64_t h = (uint64_t{day.size()} << 32) ^ period.size() ^ 0x9E3779B97F4A7C15ull;
+  for (std::string_view text : {day, period}) {
+    while (text.size() > 8) {
+      h = (h ^ Word(text.data(), 8)) * 0x94D049BB133111EBull;
+      text.remove_prefix(8);
+    }
+    h = (h ^ Word(text.data(), text.size())) * 0x94D049BB133111EBull;
+  }
+  return static_cast<uint32_t>(Mix(h));
 }
 
 // Keys are a few bytes long: a plain loop beats a call to memcmp.

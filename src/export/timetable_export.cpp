@@ -1,6 +1,7 @@
 #include "export/timetable_export.h"
 
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -63,12 +64,19 @@ std::string FrameLine(char kind, const std::string& code, Clock& clock) {
   return line;
 }
 
-// A line end inside a value would split a lesson over two lines and make the
-// trailer's count wrong: it is written as a blank.
-void BlankLineEnds(char* value, size_t size) {
+// AnadirCampo's bytes for a value read from a table, put at out; returns
+// their end. A line end inside the value would split a lesson over two
+// lines and make the trailer's count wrong: it is written as a blank. Values
+// are a few bytes long: one plain loop copies and checks them.
+char* PutValue(char* out, std::string_view value, size_t width) {
+  size_t size = value.size();
   for (size_t i = 0; i < size; ++i) {
-    if (value[i] == '\r' || value[i] == '\n') value[i] = ' ';
+    char c = value[i];
+    out[i] = c == '\r' || c == '\n' ? ' ' : c;
   }
+  size_t length = AnadirCampoLength(value, width);
+  std::memset(out + size, ' ', length - size);
+  return out + length;
 }
 
 // One slot of a detail line: its value, its width, and whether the value
@@ -175,9 +183,8 @@ void AppendLessons(ExportTables& tables, DayForm form, LineList& out) {
     char* at = out.Append(length);
     *at++ = '1';
     for (const LineSlot& slot : line) {
-      char* start = at;
-      at = AnadirCampo(at, slot.value, slot.width);
-      if (slot.fromTable) BlankLineEnds(start, slot.value.size());
+      at = slot.fromTable ? PutValue(at, slot.value, slot.width)
+                          : AnadirCampo(at, slot.value, slot.width);
     }
   }
 }
