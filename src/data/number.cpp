@@ -223,6 +223,11 @@ std::string FloatToText(double value, char separator) {
 }
 
 std::optional<int32_t> RoundHalfEven(double value) {
+  // A whole value in range, as nearly every one is, needs no rounding.
+  if (value >= -2147483648.0 && value <= 2147483647.0) {
+    int32_t whole = static_cast<int32_t>(value);
+    if (whole == value) return whole;
+  }
   if (!std::isfinite(value)) return std::nullopt;
   double rounded = std::floor(value);
   double diff = value - rounded;
@@ -231,7 +236,38 @@ std::optional<int32_t> RoundHalfEven(double value) {
   return static_cast<int32_t>(rounded);
 }
 
+namespace {
+
+// Digits with an optional sign, the form nearly every stored number has:
+// read at once. Up to 15 digits a double holds the value exactly, so it is the
+// one the general reading finds; anything else is left to that reading.
+std::optional<double> PlainDigits(std::string_view t) {
+  size_t i = 0;
+  bool negative = false;
+  if (!t.empty() && (t[0] == '-' || t[0] == '+')) {
+    negative = t[0] == '-';
+    i = 1;
+  }
+  if (i == t.size() || t.size() - i > 15) return std::nullopt;
+  int64_t magnitude = 0;
+  for (; i < t.size(); ++i) {
+    if (!IsDigit(t[i])) return std::nullopt;
+    magnitude = magnitude * 10 + (t[i] - '0');
+  }
+  double value = static_cast<double>(magnitude);
+  return negative ? -value : value;
+}
+
+}  // namespace
+
 StoredNumber ParseStoredNumber(std::string_view stored) {
+  std::string_view t = TrimBlanks(stored);
+  if (t.empty()) return {};
+  if (std::optional<double> plain = PlainDigits(t)) return {StoredNumber::kValue, *plain};
+  return ParseStoredNumberInFull(stored);
+}
+
+StoredNumber ParseStoredNumberInFull(std::string_view stored) {
   std::string_view t = TrimBlanks(stored);
   if (t.empty() || t.find_first_not_of('*') == std::string_view::npos) return {};
   std::optional<std::string> s = Normalise(t, '.', ',');

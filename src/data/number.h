@@ -49,6 +49,9 @@ struct StoredNumber {
 // ignored, "," is taken as decimal point, an exponent is accepted; blank and
 // "*"-filled columns (an overflow mark) are blank.
 StoredNumber ParseStoredNumber(std::string_view stored);
+// The same without the shortcut for plain digits: what ParseStoredNumber
+// must agree with, for the tests that hold the two together.
+StoredNumber ParseStoredNumberInFull(std::string_view stored);
 
 // The text a numeric column of that width and decimals holds for value,
 // right-aligned. The fixed form with the column's decimals when it reads back

@@ -332,4 +332,63 @@ void AnadirCampo(std::string& line, std::string_view value, size_t width) {
   if (value.size() < width) line.append(std::min<size_t>(width - value.size(), 95), ' ');
 }
 
+namespace {
+// Blocks of whole huge pages; a longer line gets a block of its own size.
+constexpr size_t kLineBlock = size_t{2} << 20;
+}  // namespace
+
+LineList::LineList() = default;
+LineList::~LineList() = default;
+
+std::string& LineList::Begin() {
+  line_.clear();
+  return line_;
+}
+
+void LineList::End() {
+  std::memcpy(Append(line_.size()), line_.data(), line_.size());
+}
+
+char* LineList::Append(size_t length) {
+  size_t need = (length < 255 ? 1 : 1 + sizeof length) + length;
+  if (blocks_.empty() || blocks_.back().memory.size() - blocks_.back().used < need)
+    blocks_.push_back(Block{LargeBuffer(std::max(kLineBlock, need))});
+  Block& block = blocks_.back();
+  char* at = block.memory.data() + block.used;
+  if (length < 255) {
+    *at++ = static_cast<char>(length);
+  } else {
+    *at++ = static_cast<char>(255);
+    std::memcpy(at, &length, sizeof length);
+    at += sizeof length;
+  }
+  block.used += need;
+  ++count_;
+  return at;
+}
+
+// As the GuardarLineas above: a temporary file beside the target, renamed
+// over it, removed again on failure, so a failure leaves the old file whole.
+void detail::GuardarLineaList(const LineList& lines, const std::string& path) {
+  fs::FileSystem& files = fs::Current();
+  std::string temp = path + ".tmp~";
+  try {
+    auto out = files.Create(temp);
+    // Line by line, as the GuardarLineas above writes them.
+    lines.ForEachLine([&](std::string_view line) {
+      out->Write(line.data(), line.size());
+      out->Write("\r\n", 2);
+    });
+    out->Close();
+    files.Rename(temp, path);
+  } catch (const Error& e) {
+    try {
+      files.Remove(temp);
+    } catch (const Error&) {
+      // Nothing of it may be there.
+    }
+    throw Error(Format("Cannot create file \"%s\". %s", path, e.what()), e.Code());
+  }
+}
+
 }  // namespace tos

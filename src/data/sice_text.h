@@ -3,7 +3,10 @@
 // lines. File contents are Windows-1252 bytes and pass through unchanged.
 #pragma once
 
+#include <algorithm>
+#include <concepts>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,6 +14,7 @@
 #include <vector>
 
 #include "data/files.h"
+#include "data/large_buffer.h"
 
 namespace tos {
 
@@ -109,6 +113,74 @@ std::vector<std::string> CargarLineas(const std::string& path);
 // file whole. Raises "Cannot create file "%s". %s".
 void GuardarLineas(const std::vector<std::string>& lines, const std::string& path);
 
+// A file's lines built in memory, one after another in a few large blocks:
+// no allocation per line and nothing copied as the list grows.
+class LineList {
+ public:
+  LineList();
+  ~LineList();
+  LineList(const LineList&) = delete;
+  LineList& operator=(const LineList&) = delete;
+
+  // Starts a line: the text it returns is appended to (AnadirCampo and the
+  // like) until End adds the line to the list. A line begun and not ended is
+  // dropped by the next Begin.
+  std::string& Begin();
+  void End();
+  void Add(std::string_view line) {
+    Begin().assign(line);
+    End();
+  }
+  // Adds a line of exactly length bytes and returns where they go; the
+  // caller writes all of them before the list is used again.
+  char* Append(size_t length);
+  size_t size() const { return count_; }
+
+  // Calls visit(line) for every line, in order.
+  template <class Visit>
+  void ForEachLine(Visit&& visit) const {
+    for (const Block& block : blocks_) {
+      for (size_t at = 0; at < block.used;) {
+        size_t length = ReadLength(block.memory.data(), at);
+        visit(std::string_view(block.memory.data() + at, length));
+        at += length;
+      }
+    }
+  }
+
+ private:
+  // Each line is its length, in one byte below 255 or in 255 and the
+  // length's bytes above, then its text; a line never straddles two blocks.
+  struct Block {
+    LargeBuffer memory;
+    size_t used = 0;
+  };
+  static size_t ReadLength(const char* at, size_t& offset) {
+    unsigned char first = static_cast<unsigned char>(at[offset++]);
+    if (first < 255) return first;
+    size_t length;
+    std::memcpy(&length, at + offset, sizeof length);
+    offset += sizeof length;
+    return length;
+  }
+
+  std::vector<Block> blocks_;
+  std::string line_;
+  size_t count_ = 0;
+};
+
+namespace detail {
+void GuardarLineaList(const LineList& lines, const std::string& path);
+}
+
+// GuardarLineas for lines built in a LineList: the same file, the same errors.
+// A template only so that a braced list of lines ({} too) still means the
+// vector overload rather than two equal choices.
+template <std::same_as<LineList> Lines>
+void GuardarLineas(const Lines& lines, const std::string& path) {
+  detail::GuardarLineaList(lines, path);
+}
+
 // False for a header line ("0" first), a trailer line ("9" first) and the
 // file's self-name line (columns 2-51, trimmed and upper-cased, equal to
 // selfName); true for every other line, an empty one included.
@@ -123,5 +195,20 @@ std::string_view CortarCampoVista(std::string_view line, size_t column, size_t l
 // Appends value padded with blanks to width; a longer value is appended
 // whole, never cut. At most 95 blanks are added.
 void AnadirCampo(std::string& line, std::string_view value, size_t width);
+
+// The number of bytes AnadirCampo appends for value and width.
+inline size_t AnadirCampoLength(std::string_view value, size_t width) {
+  return value.size() < width ? value.size() + std::min<size_t>(width - value.size(), 95)
+                              : value.size();
+}
+
+// AnadirCampo into a line being written in place: puts the same bytes at
+// out, which has room for AnadirCampoLength of them, and returns their end.
+inline char* AnadirCampo(char* out, std::string_view value, size_t width) {
+  size_t length = AnadirCampoLength(value, width);
+  if (!value.empty()) std::memcpy(out, value.data(), value.size());
+  std::memset(out + value.size(), ' ', length - value.size());
+  return out + length;
+}
 
 }  // namespace tos

@@ -434,6 +434,19 @@ struct Table::Impl {
     return page->Decode(raw);
   }
 
+  // Text, as a view into the record unless a code page has to convert it.
+  // Fields are a few bytes wide: plain loops rather than calls to memchr.
+  std::string_view TextView(int index, std::string& spill) const {
+    std::string_view raw = Raw(index);
+    size_t n = 0;
+    while (n < raw.size() && raw[n] != '\0') ++n;
+    while (n > 0 && raw[n - 1] == ' ') --n;
+    raw = raw.substr(0, n);
+    if (page->IsIdentity()) return raw;
+    spill = page->Decode(raw);
+    return spill;
+  }
+
   void Store(int index, std::string_view bytes) {
     StoreInto(record, index, bytes);
     changed = true;
@@ -526,10 +539,49 @@ std::string Field::AsString() const {
   return FloatToText(n.value, DecimalSeparator());
 }
 
+std::string_view Field::AsStringView(std::string& spill) const {
+  Table::Impl& t = *table_->impl_;
+  const FieldInfo& f = t.Checked(index_, false);
+  if (f.kind == FieldKind::kText) return t.TextView(index_, spill);
+  if (f.kind == FieldKind::kWhole) {
+    // Digits with an optional sign, as whole columns nearly always hold
+    // them: the digits without their leading zeros, as AsString gives them.
+    // 18 digits at most, so that the general reading would take them too.
+    std::string_view raw = t.Raw(index_);
+    auto blank = [](char c) { return c == ' ' || c == '\0'; };
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    size_t b = 0;
+    size_t e = raw.size();
+    while (b < e && blank(raw[b])) ++b;
+    while (e > b && blank(raw[e - 1])) --e;
+    if (b < e) {
+      std::string_view number = raw.substr(b, e - b);
+      bool hasSign = number[0] == '-' || number[0] == '+';
+      std::string_view digits = number.substr(hasSign ? 1 : 0);
+      if (!digits.empty() && digits.size() <= 18 &&
+          std::all_of(digits.begin(), digits.end(), digit)) {
+        size_t z = 0;
+        while (z < digits.size() && digits[z] == '0') ++z;
+        if (z == digits.size()) return "0";
+        if (number[0] != '-') return digits.substr(z);
+        if (z == 0) return number;
+        spill.assign(1, '-');
+        spill.append(digits.substr(z));
+        return spill;
+      }
+    }
+  }
+  spill = AsString();
+  return spill;
+}
+
 int32_t Field::AsInteger() const {
   Table::Impl& t = *table_->impl_;
   const FieldInfo& f = t.Checked(index_, false);
-  if (f.kind == FieldKind::kText) return TextToWhole(t.Text(index_));
+  if (f.kind == FieldKind::kText) {
+    std::string spill;
+    return TextToWhole(t.TextView(index_, spill));
+  }
   StoredNumber n = t.Number(index_);
   if (n.kind == StoredNumber::kBlank) return 0;
   std::optional<int32_t> v = RoundHalfEven(n.value);

@@ -49,6 +49,11 @@ class Field {
   // Text: right-stripped of blanks. Numbers: "" when never written, else the
   // general form (at most 15 significant digits, the user's decimal separator).
   std::string AsString() const;
+  // AsString's text without a copy where the record holds it as it is: a view
+  // into the current record, or into spill when the text has to be made (a
+  // code page to convert, a number in its general form). Valid until the
+  // record changes or spill is used again.
+  std::string_view AsStringView(std::string& spill) const;
   // Raises "'%s' no es un valor entero válido" for text that is no whole number.
   int32_t AsInteger() const;
   double AsFloat() const;

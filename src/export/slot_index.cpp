@@ -1,28 +1,39 @@
 #include "export/slot_index.h"
 
 #include <cstring>
+#include <stdexcept>
 
 namespace tos {
 
 namespace {
 
-// FNV-1a over the day, its length (so that no split of the same bytes into
-// day and period collides by construction), then the period; mixed at the
-// end because the low bits pick the slot.
-uint32_t HashKey(std::string_view day, std::string_view period) {
-  uint64_t h = 14695981039346656037ull;
-  auto mix = [&h](unsigned char c) {
-    h ^= c;
-    h *= 1099511628211ull;
-  };
-  for (char c : day) mix(static_cast<unsigned char>(c));
-  for (size_t n = day.size(); n > 0; n >>= 8) mix(static_cast<unsigned char>(n));
-  mix(0xFF);
-  for (char c : period) mix(static_cast<unsigned char>(c));
+// Up to eight bytes as one number.
+uint64_t Word(const char* bytes, size_t n) {
+  uint64_t word = 0;
+  for (size_t i = 0; i < n; ++i) word |= uint64_t{static_cast<unsigned char>(bytes[i])} << (8 * i);
+  return word;
+}
+
+uint64_t Mix(uint64_t h) {
   h ^= h >> 29;
   h *= 0xBF58476D1CE4E5B9ull;
   h ^= h >> 32;
-  return static_cast<uint32_t>(h);
+  return h;
+}
+
+// The day and the period taken eight bytes at a time, after both lengths (so
+// that no split of the same bytes into day and period collides by
+// construction); mixed at the end because the low bits pick the slot.
+uint32_t HashKey(std::string_view day, std::string_view period) {
+  uint64_t h = (uint64_t{day.size()} << 32) ^ period.size() ^ 0x9E3779B97F4A7C15ull;
+  for (std::string_view text : {day, period}) {
+    while (text.size() > 8) {
+      h = (h ^ Word(text.data(), 8)) * 0x94D049BB133111EBull;
+      text.remove_prefix(8);
+    }
+    h = (h ^ Word(text.data(), text.size())) * 0x94D049BB133111EBull;
+  }
+  return static_cast<uint32_t>(Mix(h));
 }
 
 // Keys are a few bytes long: a plain loop beats a call to memcmp.
@@ -36,7 +47,7 @@ bool Same(const char* stored, std::string_view text) {
 }  // namespace
 
 const char* SlotIndex::Text(const Slot& slot) const {
-  if (!slot.inArena) return slot.text;
+  if (!slot.InArena()) return slot.text;
   size_t offset;
   std::memcpy(&offset, slot.text, sizeof offset);
   return arena_.data() + offset;
@@ -47,7 +58,7 @@ SlotIndex::Slot& SlotIndex::Probe(uint32_t hash, std::string_view day, std::stri
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
     Slot& slot = slots_[i];
     if (!slot.used) return slot;
-    if (slot.hash == hash && slot.dayLength == day.size() && slot.periodLength == period.size()) {
+    if (slot.dayLength == day.size() && slot.periodLength == period.size()) {
       const char* text = Text(slot);
       if (Same(text, day) && Same(text + day.size(), period)) return slot;
     }
@@ -60,7 +71,10 @@ void SlotIndex::Grow() {
   size_t mask = slots_.size() - 1;
   for (const Slot& slot : old) {
     if (!slot.used) continue;
-    size_t i = slot.hash & mask;
+    const char* text = Text(slot);
+    uint32_t hash = HashKey(std::string_view(text, slot.dayLength),
+                            std::string_view(text + slot.dayLength, slot.periodLength));
+    size_t i = hash & mask;
     while (slots_[i].used) i = (i + 1) & mask;
     slots_[i] = slot;
   }
@@ -87,15 +101,17 @@ void SlotIndex::Build() {
     Slot& slot = Probe(hash, day, period);
     if (slot.used) continue;  // the first record of a pair keeps it
     std::string all = day + period + (hasCode_ ? table_.FieldAt(code).AsString() : "");
+    size_t codeLength = all.size() - day.size() - period.size();
+    // A field is at most 65535 bytes wide, and so is its text.
+    if (day.size() > UINT16_MAX || period.size() > UINT16_MAX || codeLength > UINT16_MAX)
+      throw std::length_error("time slot text too long");
     slot.used = true;
-    slot.hash = hash;
-    slot.dayLength = static_cast<uint32_t>(day.size());
-    slot.periodLength = static_cast<uint32_t>(period.size());
-    slot.codeLength = static_cast<uint32_t>(all.size() - day.size() - period.size());
-    if (all.size() <= kInline) {
+    slot.dayLength = static_cast<uint16_t>(day.size());
+    slot.periodLength = static_cast<uint16_t>(period.size());
+    slot.codeLength = static_cast<uint16_t>(codeLength);
+    if (!slot.InArena()) {
       std::memcpy(slot.text, all.data(), all.size());
     } else {
-      slot.inArena = true;
       size_t offset = arena_.size();
       std::memcpy(slot.text, &offset, sizeof offset);
       arena_ += all;

@@ -1,6 +1,7 @@
 #include "export/timetable_export.h"
 
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -37,9 +38,12 @@ DayForm DayFormOf(const std::vector<std::string>& sessions) {
   return DayForm::kLetters;
 }
 
-void ToDayLetter(std::string& day) {
+// The day as the letter form writes it: SICE's letter for "1" to "7", any
+// other day text as it is.
+std::string_view DayLetter(std::string_view day) {
   static constexpr char kLetters[] = "LMXJVSD";
-  if (day.size() == 1 && day[0] >= '1' && day[0] <= '7') day[0] = kLetters[day[0] - '1'];
+  if (day.size() == 1 && day[0] >= '1' && day[0] <= '7') return {&kLetters[day[0] - '1'], 1};
+  return day;
 }
 
 // "ddmmyyyyhhnn", read from the clock when the line is built.
@@ -60,15 +64,28 @@ std::string FrameLine(char kind, const std::string& code, Clock& clock) {
   return line;
 }
 
-// A line end inside a value would split a lesson over two lines and make the
-// trailer's count wrong.
-void AppendValue(std::string& line, std::string_view value, size_t width) {
-  size_t start = line.size();
-  AnadirCampo(line, value, width);
-  for (size_t i = start; i < start + value.size(); ++i) {
-    if (line[i] == '\r' || line[i] == '\n') line[i] = ' ';
+// AnadirCampo's bytes for a value read from a table, put at out; returns
+// their end. A line end inside the value would split a lesson over two
+// lines and make the trailer's count wrong: it is written as a blank. Values
+// are a few bytes long: one plain loop copies and checks them.
+char* PutValue(char* out, std::string_view value, size_t width) {
+  size_t size = value.size();
+  for (size_t i = 0; i < size; ++i) {
+    char c = value[i];
+    out[i] = c == '\r' || c == '\n' ? ' ' : c;
   }
+  size_t length = AnadirCampoLength(value, width);
+  std::memset(out + size, ' ', length - size);
+  return out + length;
 }
+
+// One slot of a detail line: its value, its width, and whether the value
+// comes from a table (and so may hold a line end).
+struct LineSlot {
+  std::string_view value;
+  size_t width;
+  bool fromTable;
+};
 
 // The six tables the export holds exclusively while it runs. Destruction
 // closes whatever is still open, so a failure never leaves one locked.
@@ -131,8 +148,10 @@ class Hourglass {
   bool on_ = true;
 };
 
-// The detail lines of every lesson of SOLUC, in record order.
-void AppendLessons(ExportTables& tables, DayForm form, std::vector<std::string>& out) {
+// The detail lines of every lesson of SOLUC, in record order. Field texts
+// are read as views into the current record and each line is written in
+// place into the list: nothing is allocated per lesson.
+void AppendLessons(ExportTables& tables, DayForm form, LineList& out) {
   Table& soluc = tables.soluc;
   LazyField dia(soluc, "DIA");
   LazyField hora(soluc, "HORA");
@@ -142,25 +161,31 @@ void AppendLessons(ExportTables& tables, DayForm form, std::vector<std::string>&
   LazyField aula(soluc, "AULA");
   SlotIndex slots(tables.tramos);
 
-  out.reserve(out.size() + soluc.RecordCount() + 1);
+  // Every field's text is held until the line is written: each one whose
+  // text has to be made gets a spill of its own.
+  std::string spills[6];
   for (soluc.First(); !soluc.Eof(); soluc.Next()) {
     if (dia.Get().AsInteger() == 0) continue;
-    std::string period = hora.Get().AsString();
-    std::string day = dia.Get().AsString();
-    if (form == DayForm::kLetters) ToDayLetter(day);
+    std::string_view period = hora.Get().AsStringView(spills[0]);
+    std::string_view day = dia.Get().AsStringView(spills[1]);
+    if (form == DayForm::kLetters) day = DayLetter(day);
     std::string_view code = slots.Find(day, period);
 
-    std::string line;
-    line.reserve(32);
-    line.push_back('1');
-    AppendValue(line, code, 4);
-    AppendValue(line, day, 1);
-    AppendValue(line, prof.Get().AsString(), 4);
-    AppendValue(line, grupo.Get().AsString(), 4);
-    AnadirCampo(line, "LEC", 4);
-    AppendValue(line, asig.Get().AsString(), 4);
-    AppendValue(line, aula.Get().AsString(), 4);
-    out.push_back(std::move(line));
+    const LineSlot line[] = {{code, 4, true},
+                             {day, 1, true},
+                             {prof.Get().AsStringView(spills[2]), 4, true},
+                             {grupo.Get().AsStringView(spills[3]), 4, true},
+                             {"LEC", 4, false},
+                             {asig.Get().AsStringView(spills[4]), 4, true},
+                             {aula.Get().AsStringView(spills[5]), 4, true}};
+    size_t length = 1;
+    for (const LineSlot& slot : line) length += AnadirCampoLength(slot.value, slot.width);
+    char* at = out.Append(length);
+    *at++ = '1';
+    for (const LineSlot& slot : line) {
+      at = slot.fromTable ? PutValue(at, slot.value, slot.width)
+                          : AnadirCampo(at, slot.value, slot.width);
+    }
   }
 }
 
@@ -183,8 +208,8 @@ void BImportarClick(ProgramState& state, WindowServices& window, const std::stri
   std::string code = HeaderCode(CargarLineas(state.RutaSice + "sice_asignat.txt"));
   DayForm form = DayFormOf(CargarLineas(state.RutaSice + "sice_sesiones.txt"));
 
-  std::vector<std::string> out;
-  out.push_back(FrameLine('0', code, clock));
+  LineList out;
+  out.Add(FrameLine('0', code, clock));
 
   ExportTables tables(otemp);
   tables.OpenAll();
@@ -193,7 +218,7 @@ void BImportarClick(ProgramState& state, WindowServices& window, const std::stri
 
   std::string trailer = FrameLine('9', code, clock);
   trailer += std::to_string(out.size() - 1);
-  out.push_back(std::move(trailer));
+  out.Add(trailer);
 
   // Replace the file under whatever letter case it already has.
   std::string target = state.RutaSice + kHorario;

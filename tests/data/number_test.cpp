@@ -122,6 +122,94 @@ TEST(RoundHalfEvenTest, HalvesGoToTheEvenNeighbour) {
   EXPECT_EQ(RoundHalfEven(std::nan("")), std::nullopt);
 }
 
+TEST(RoundHalfEvenTest, WholeValuesComeBackAsTheyAre) {
+  const struct {
+    double value;
+    std::optional<int32_t> whole;
+  } cases[] = {
+      {0.0, 0},
+      {-0.0, 0},
+      {7.0, 7},
+      {-7.0, -7},
+      {2147483647.0, 2147483647},
+      {-2147483648.0, -2147483647 - 1},
+      {2147483648.0, std::nullopt},
+      {-2147483649.0, std::nullopt},
+      {1e300, std::nullopt},
+      {-1e300, std::nullopt},
+      {std::numeric_limits<double>::infinity(), std::nullopt},
+      {-std::numeric_limits<double>::infinity(), std::nullopt},
+      {2147483646.5, 2147483646},
+      {-2147483647.5, -2147483647 - 1},
+      {1e-300, 0},
+      {-1e-300, 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RoundHalfEven(c.value), c.whole) << c.value;
+}
+
+// The shortcut for plain digits reads exactly what the full reading reads,
+// on every form near it: signs, zeros, blanks and NULs around the digits,
+// 15 and 16 digits, and the forms only the full reading takes or refuses.
+TEST(StoredNumberTest, PlainDigitsReadAsTheFullReadingReadsThem) {
+  const std::string texts[] = {
+      "",
+      " ",
+      "     7",
+      "7     ",
+      "  -7",
+      "+7",
+      "-0",
+      "+0",
+      "0",
+      "0000",
+      "-0007",
+      "007  ",
+      "-",
+      "+",
+      "--7",
+      "+-7",
+      "7-",
+      " 1 2",
+      "12a",
+      "a12",
+      "2.5",
+      "2,5",
+      "-.5",
+      "5.",
+      "1e3",
+      "1E+3",
+      "-1e-400",
+      "1e400",
+      "*",
+      "*****",
+      "**12",
+      "12**",
+      "0x1A",
+      "$1F",
+      "\t7",
+      "7\t",
+      std::string("\0\0007", 4),
+      std::string("7\0\0", 3),
+      std::string("1\0002", 3),
+      "123456789012345",
+      "999999999999999",
+      "-999999999999999",
+      "1234567890123456",
+      "9999999999999999",
+      "99999999999999999999",
+      "2147483648",
+      "-2147483649",
+      std::string(200, '9'),
+  };
+  for (const std::string& t : texts) {
+    StoredNumber quick = ParseStoredNumber(t);
+    StoredNumber full = ParseStoredNumberInFull(t);
+    EXPECT_EQ(quick.kind, full.kind) << '"' << t << '"';
+    EXPECT_EQ(quick.value, full.value) << '"' << t << '"';
+    EXPECT_EQ(std::signbit(quick.value), std::signbit(full.value)) << '"' << t << '"';
+  }
+}
+
 TEST(ParseDecimalNumberTest, Forms) {
   EXPECT_EQ(ParseDecimalNumber("2.5", '.'), 2.5);
   EXPECT_EQ(ParseDecimalNumber(" 2.5 ", '.'), 2.5);
