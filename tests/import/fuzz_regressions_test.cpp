@@ -2,29 +2,17 @@
 // Some only show under the sanitizers (the linux-asan preset).
 #include <gtest/gtest.h>
 
-#include "import/flat_index.h"
 #include "import/fixture_lines.h"
 #include "import/imports.h"
 
 namespace tos::test {
 namespace {
 
-// An empty text with no storage behind it (a group that was not found gives
-// empty level and course) was copied from a null pointer.
-TEST(FuzzRegressions, IndexKeyTakesAnEmptyTextWithoutStorage) {
-  IndexKey a, b;
-  EXPECT_TRUE(a.Add(std::string_view()));
-  EXPECT_TRUE(a.Add("MAT"));
-  EXPECT_TRUE(b.Add(""));
-  EXPECT_TRUE(b.Add("MAT"));
-  FlatIndex index;
-  EXPECT_EQ(index.Add(a), index.Add(b));
-}
-
 class AssignmentsRegressions : public ImportTest {};
 
-// The import-level form of the same input: an assignment whose group is not
-// in GRUPOST, with a subject hours file present.
+// An assignment whose group is not in GRUPOST, with a subject hours file
+// present: the empty level and course, with no storage behind them, were
+// copied from a null pointer into the hours key.
 TEST_F(AssignmentsRegressions, AssignmentWithoutItsGroupAndAnHoursFile) {
   WriteSice("sice_grupo.txt", CrLf({Group("1ESO A", "G1A", "ESO", "1", "MAN")}));
   TransformarGrupos(context);
