@@ -20,20 +20,29 @@ constexpr const char* kHorario = "SICE_HORARIO.TXT";
 
 enum class DayForm { kNumeric, kLetters };
 
-// Columns 52-59 of the first header line, as they stand (shorter when the
-// line is); "" when no line starts with "0".
-std::string HeaderCode(const std::vector<std::string>& lines) {
-  for (const std::string& line : lines) {
-    if (!line.empty() && line[0] == '0') return line.size() > 51 ? line.substr(51, 8) : "";
+// Both files are read line by line only as far as needed: sice_asignat.txt
+// holds every subject and can be large, and only its header matters here.
+// The lines are the ones a whole reading gives.
+constexpr size_t kPeekBuffer = 64 << 10;
+
+// Columns 52-59 of the file's first header line, as they stand (shorter when
+// the line is); "" when no line starts with "0".
+std::string HeaderCode(const std::string& path) {
+  WholeFileLines lines(path, kPeekBuffer);
+  std::string_view line;
+  while (lines.Next(line)) {
+    if (!line.empty() && line[0] == '0')
+      return std::string(line.size() > 51 ? line.substr(51, 8) : "");
   }
   return "";
 }
 
 // SICE writes days as digits when column 9 of the sessions file's second
 // line holds one from 1 to 7, and as letters otherwise.
-DayForm DayFormOf(const std::vector<std::string>& sessions) {
-  if (sessions.size() < 2) throw Error("List index out of bounds (1)");
-  const std::string& second = sessions[1];
+DayForm DayFormOf(const std::string& path) {
+  WholeFileLines lines(path, kPeekBuffer);
+  std::string_view second;
+  if (!lines.Next(second) || !lines.Next(second)) throw Error("List index out of bounds (1)");
   if (second.size() >= 9 && second[8] >= '1' && second[8] <= '7') return DayForm::kNumeric;
   return DayForm::kLetters;
 }
@@ -205,8 +214,8 @@ void BImportarClick(ProgramState& state, WindowServices& window, const std::stri
   }
 
   Hourglass hourglass(window);
-  std::string code = HeaderCode(CargarLineas(state.RutaSice + "sice_asignat.txt"));
-  DayForm form = DayFormOf(CargarLineas(state.RutaSice + "sice_sesiones.txt"));
+  std::string code = HeaderCode(state.RutaSice + "sice_asignat.txt");
+  DayForm form = DayFormOf(state.RutaSice + "sice_sesiones.txt");
 
   LineList out;
   out.Add(FrameLine('0', code, clock));

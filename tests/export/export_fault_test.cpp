@@ -52,8 +52,8 @@ std::vector<int> Positions(int count) {
 std::vector<Lesson> ManyLessons() {
   std::vector<Lesson> lessons;
   for (int i = 0; i < 2000; ++i) {
-    lessons.push_back({std::to_string(1 + i % 5), std::to_string(1 + i % 6), "P" + std::to_string(i % 90),
-                       "G1A", "MAT", "A01"});
+    lessons.push_back({std::to_string(1 + i % 5), std::to_string(1 + i % 6),
+                       "P" + std::to_string(i % 90), "G1A", "MAT", "A01"});
   }
   return lessons;
 }
@@ -127,6 +127,44 @@ TEST(ExportFault, EveryOperationFailedInTurn) {
       }
     }
     EXPECT_GT(failures, 10);
+  }
+}
+
+// Only sice_asignat.txt's header matters to the export, and a school's file
+// of subjects can be large: it is read as far as its header line, so an
+// unreadable rest of it does not stop the export. Where the header is
+// missing, the whole file is looked through and a failing read ends the
+// export as before.
+TEST(ExportFault, SubjectsFileReadOnlyAsFarAsItsHeader) {
+  for (bool withHeader : {true, false}) {
+    SCOPED_TRACE(withHeader ? "header first" : "no header line");
+    ExportFixture f;
+    f.MakeValidInputs();
+    std::vector<std::string> lines;
+    if (withHeader) lines.push_back(SiceHeader("SICE_ASIGNAT.TXT", "HC2026A1"));
+    for (int i = 0; i < 20000; ++i) lines.push_back("1   M" + std::to_string(i) + " Materia");
+    f.WriteAsignat(lines);
+    FaultyFileSystem faulty;
+    faulty.Add({FsOp::kRead, 2, fs::kLockViolation, "sice_asignat", true, false});
+    std::string error;
+    {
+      fs::ScopedFileSystem scope(faulty);
+      try {
+        f.Run();
+      } catch (const Error& e) {
+        error = e.what();
+      }
+    }
+    EXPECT_EQ(faulty.OpenHandles(), 0);
+    if (withHeader) {
+      EXPECT_EQ(error, "");
+      EXPECT_EQ(f.state.EstadoTransformacion, 1);
+      ASSERT_FALSE(f.OutputLines().empty());
+      EXPECT_EQ(f.OutputLines().front().substr(51, 8), "HC2026A1");
+    } else {
+      EXPECT_NE(error.find("sice_asignat.txt"), std::string::npos) << error;
+      EXPECT_FALSE(Exists(f.Output()));
+    }
   }
 }
 
