@@ -20,6 +20,21 @@ constexpr size_t kReadBuffer = 1 << 16;
 [[noreturn]] void RethrowIo(const Error& e) {
   ThrowIo(e.Code());
 }
+
+// Moves the unread bytes [begin, end) to the front of the buffer, doubles it
+// when they fill it, and reads more after them. Returns how many bytes were
+// read: 0 at the end of the file.
+size_t Refill(fs::ReadStream& file, std::vector<char>& buffer, size_t& begin, size_t& end) {
+  if (begin > 0) {
+    std::memmove(buffer.data(), buffer.data() + begin, end - begin);
+    end -= begin;
+    begin = 0;
+  }
+  if (end == buffer.size()) buffer.resize(buffer.size() * 2);
+  size_t got = file.Read(buffer.data() + end, buffer.size() - end);
+  end += got;
+  return got;
+}
 }  // namespace
 
 std::string IoErrorText(int code) {
@@ -82,24 +97,12 @@ void LectorLineas::Close() {
 // Moves what is left to the front and reads more; false at the end of file.
 bool LectorLineas::Fill() {
   if (eof_) return false;
-  if (begin_ > 0) {
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
-    end_ -= begin_;
-    begin_ = 0;
-  }
-  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
-  size_t got;
   try {
-    got = file_->Read(buffer_.data() + end_, buffer_.size() - end_);
+    eof_ = Refill(*file_, buffer_, begin_, end_) == 0;
   } catch (const Error& e) {
     RethrowIo(e);
   }
-  if (got == 0) {
-    eof_ = true;
-    return false;
-  }
-  end_ += got;
-  return true;
+  return !eof_;
 }
 
 bool LectorLineas::AtEnd() {
@@ -232,24 +235,12 @@ WholeFileLines::~WholeFileLines() = default;
 // Keeps what is left at the front and reads more; false at the end of file.
 bool WholeFileLines::Fill() {
   if (eof_) return false;
-  if (begin_ > 0) {
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
-    end_ -= begin_;
-    begin_ = 0;
-  }
-  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
-  size_t got;
   try {
-    got = file_->Read(buffer_.data() + end_, buffer_.size() - end_);
+    eof_ = Refill(*file_, buffer_, begin_, end_) == 0;
   } catch (const Error& e) {
     throw Error(Format("Cannot open file \"%s\". %s", path_, e.what()), e.Code());
   }
-  if (got == 0) {
-    eof_ = true;
-    return false;
-  }
-  end_ += got;
-  return true;
+  return !eof_;
 }
 
 bool WholeFileLines::Next(std::string_view& line) {
