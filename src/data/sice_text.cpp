@@ -278,15 +278,18 @@ bool WholeFileLines::Next(std::string_view& line) {
   }
 }
 
-void GuardarLineas(const std::vector<std::string>& lines, const std::string& path) {
+namespace {
+
+// Writes the file beside path under a temporary name and renames it over
+// path; on failure the temporary file is removed again, so the old file is
+// left whole. write puts the lines into the stream.
+template <typename WriteLines>
+void WriteReplacing(const std::string& path, WriteLines&& write) {
   fs::FileSystem& files = fs::Current();
   std::string temp = path + ".tmp~";
   try {
     auto out = files.Create(temp);
-    for (const std::string& line : lines) {
-      out->Write(line.data(), line.size());
-      out->Write("\r\n", 2);
-    }
+    write(*out);
     out->Close();
     files.Rename(temp, path);
   } catch (const Error& e) {
@@ -297,6 +300,19 @@ void GuardarLineas(const std::vector<std::string>& lines, const std::string& pat
     }
     throw Error(Format("Cannot create file \"%s\". %s", path, e.what()), e.Code());
   }
+}
+
+void WriteLine(fs::WriteStream& out, std::string_view line) {
+  out.Write(line.data(), line.size());
+  out.Write("\r\n", 2);
+}
+
+}  // namespace
+
+void GuardarLineas(const std::vector<std::string>& lines, const std::string& path) {
+  WriteReplacing(path, [&](fs::WriteStream& out) {
+    for (const std::string& line : lines) WriteLine(out, line);
+  });
 }
 
 bool EsLineaDeDatos(std::string_view line, std::string_view selfName) {
@@ -358,28 +374,12 @@ char* LineList::Append(size_t length) {
   return at;
 }
 
-// As the GuardarLineas above: a temporary file beside the target, renamed
-// over it, removed again on failure, so a failure leaves the old file whole.
+// As the GuardarLineas above, line by line: a failure leaves the old file
+// whole.
 void detail::GuardarLineaList(const LineList& lines, const std::string& path) {
-  fs::FileSystem& files = fs::Current();
-  std::string temp = path + ".tmp~";
-  try {
-    auto out = files.Create(temp);
-    // Line by line, as the GuardarLineas above writes them.
-    lines.ForEachLine([&](std::string_view line) {
-      out->Write(line.data(), line.size());
-      out->Write("\r\n", 2);
-    });
-    out->Close();
-    files.Rename(temp, path);
-  } catch (const Error& e) {
-    try {
-      files.Remove(temp);
-    } catch (const Error&) {
-      // Nothing of it may be there.
-    }
-    throw Error(Format("Cannot create file \"%s\". %s", path, e.what()), e.Code());
-  }
+  WriteReplacing(path, [&](fs::WriteStream& out) {
+    lines.ForEachLine([&](std::string_view line) { WriteLine(out, line); });
+  });
 }
 
 }  // namespace tos
