@@ -331,7 +331,12 @@ struct Table::Impl {
       const char* r = RecordAt(i);
       if (r[0] == dbf::kDeleted) continue;
       current = i;
-      record.assign(r, header.recordLength);
+      // Every record of the table has the same length: the bytes are
+      // copied over the old ones, with nothing to allocate or resize.
+      if (record.size() == header.recordLength)
+        std::memcpy(record.data(), r, record.size());
+      else
+        record.assign(r, header.recordLength);
       eof = false;
       return true;
     }
@@ -629,6 +634,21 @@ void Field::Clear() {
   Table::Impl& t = *table_->impl_;
   t.Checked(index_, true);
   t.Store(index_, "");
+}
+
+// --- FieldReader --------------------------------------------------------------
+
+FieldReader::FieldReader(const Field& field) : field_(field) {
+  const Table::Impl& t = *field.table_->impl_;
+  size_t index = static_cast<size_t>(field.index_);
+  if (!t.file || index >= t.header.fields.size()) return;  // the Field reports it
+  const FieldInfo& f = t.header.fields[index];
+  record_ = &t.record;
+  offset_ = t.header.offsets[index];
+  width_ = static_cast<size_t>(f.width);
+  end_ = offset_ + width_;
+  if (f.kind == FieldKind::kText && t.page->IsIdentity()) shape_ = Shape::kText;
+  if (f.kind == FieldKind::kWhole) shape_ = Shape::kWhole;
 }
 
 // --- Table --------------------------------------------------------------------
