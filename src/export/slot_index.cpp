@@ -1,5 +1,6 @@
 #include "export/slot_index.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -119,9 +120,50 @@ void SlotIndex::Build() {
     // At most 70 % full, so that probes stay short.
     if (++used_ * 10 > slots_.size() * 7) Grow();
   }
+  // Where a field is missing, every lookup goes the hash's way, which
+  // fails where a walk would.
+  if (hasHora_ && hasCode_) BuildDirect();
 }
 
-std::string_view SlotIndex::Find(std::string_view day, std::string_view period) {
+void SlotIndex::BuildDirect() {
+  size_t rows = 0;
+  int64_t most = -1;
+  for (const Slot& slot : slots_) {
+    if (!slot.used || slot.dayLength != 1) continue;
+    const char* text = Text(slot);
+    int64_t value = PlainPeriod(std::string_view(text + 1, slot.periodLength));
+    if (value < 0) continue;
+    uint8_t& row = dayRow_[static_cast<unsigned char>(text[0])];
+    if (row == 0) row = static_cast<uint8_t>(++rows);
+    if (value > most) most = value;
+  }
+  if (rows == 0) return;
+  periods_ = static_cast<size_t>(most) + 1;
+  // A few entries for each slot at most: sparse keys stay with the hash.
+  if (rows * periods_ > std::max<size_t>(4096, 8 * used_)) {
+    std::memset(dayRow_, 0, sizeof dayRow_);
+    periods_ = 0;
+    return;
+  }
+  direct_.assign(rows * periods_, Direct{});
+  for (const Slot& slot : slots_) {
+    if (!slot.used || slot.dayLength != 1) continue;
+    const char* text = Text(slot);
+    int64_t value = PlainPeriod(std::string_view(text + 1, slot.periodLength));
+    if (value < 0) continue;
+    size_t row = dayRow_[static_cast<unsigned char>(text[0])] - 1;
+    Direct& entry = direct_[row * periods_ + static_cast<size_t>(value)];
+    if (slot.codeLength > kDirectCode) {
+      entry.state = Direct::kAsk;
+      continue;
+    }
+    entry.state = Direct::kCode;
+    entry.codeLength = static_cast<uint8_t>(slot.codeLength);
+    std::memcpy(entry.code, text + 1 + slot.periodLength, slot.codeLength);
+  }
+}
+
+std::string_view SlotIndex::FindInHash(std::string_view day, std::string_view period) {
   if (!built_) Build();
   if (empty_) return {};
   // FieldByName raises the table object's own message for a missing field.

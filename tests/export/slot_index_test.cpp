@@ -1,0 +1,134 @@
+// The time-slot lookup against a walk of DIASHORAST from its first record:
+// keys that take the direct table (a one-byte day and a plain period
+// number), keys that only the hash index holds, and tables for which no
+// direct table is built, each with duplicates, misses and codes short and
+// long.
+#include "export/slot_index.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "export/export_fixture.h"
+
+namespace tos::test {
+namespace {
+
+struct Key {
+  std::string day, period;
+};
+
+struct SlotCase {
+  std::string name;
+  std::vector<Slot> slots;
+  std::vector<Key> lookups;  // besides every slot's own key
+};
+
+// What a walk from the first record finds: the first slot of each key.
+std::map<std::pair<std::string, std::string>, std::string> FirstOfEachKey(
+    const std::vector<Slot>& slots) {
+  std::map<std::pair<std::string, std::string>, std::string> first;
+  for (const Slot& s : slots) first.try_emplace({s.dia, s.hora}, s.code);
+  return first;
+}
+
+// Many slots over five days, codes of every length a slot keeps or not,
+// every tenth key twice; enough to grow the hash index several times.
+SlotCase Large() {
+  SlotCase c{"Large", {}, {}};
+  uint32_t seed = 11;
+  auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 8; };
+  for (int i = 0; i < 6000; ++i) {
+    std::string day = std::to_string(1 + next() % 5);
+    std::string period = std::to_string(next() % 1500);
+    std::string code = std::string(next() % 9, 'C') + std::to_string(i % 10);
+    if (code.size() > 10) code.resize(10);
+    c.slots.push_back({day, period, code});
+    if (i % 10 == 0) c.slots.push_back({day, period, "DUP" + std::to_string(i)});
+  }
+  for (int i = 0; i < 3000; ++i)
+    c.lookups.push_back({std::to_string(next() % 7), std::to_string(next() % 1600)});
+  return c;
+}
+
+std::vector<SlotCase> Cases() {
+  return {
+      {"DigitDays",
+       {{"1", "1", "0101"}, {"1", "2", "0102"}, {"2", "1", "0201"}, {"5", "40", "0540"}},
+       {{"1", "0"},
+        {"1", "3"},
+        {"1", "41"},
+        {"1", "01"},
+        {"6", "1"},
+        {"L", "1"},
+        {"", "1"},
+        {"1", ""},
+        {"11", "1"}}},
+      {"LetterDaysAndCodeLengths",
+       {{"L", "1", ""},
+        {"L", "2", "SEIS66"},
+        {"L", "3", "SIETE77"},
+        {"M", "1", "DIEZ100000"},
+        {"M", "1", "SEGUNDO"},
+        {"X", "2", "A"},
+        {"X", "2", "B"}},
+       {{"l", "1"}, {"M", "2"}, {"X", "1"}, {"J", "1"}}},
+      {"ZeroAndLeadingZeros",
+       {{"1", "0", "CERO"},
+        {"1", "00", "DOBLE"},
+        {"1", "007", "SIETE"},
+        {"1", "7", "7"},
+        {"1", "10", "DIEZ"}},
+       {{"1", "07"}, {"1", "000"}, {"1", "010"}, {"1", "1"}}},
+      {"SparsePeriods",  // too sparse for a direct table
+       {{"1", "1", "UNO"}, {"1", "99999", "MUCHO"}, {"2", "50000", "MEDIO"}},
+       {{"1", "2"}, {"1", "99998"}, {"2", "1"}}},
+      {"OtherShapes",  // days of other lengths, periods that are no plain number
+       {{"12", "1", "DOCE"},
+        {"", "1", "VACIO"},
+        {" 7", "1", "BLANCO"},
+        {"1", "123456", "SEIS"},
+        {"1", "+1", "SIGNO"},
+        {"1", "PER-1", "TEXTO"},
+        {"1", "1", "UNO"}},
+       {{"7", "1"}, {"1", "12345"}, {"1", "1 "}, {"12", "2"}}},
+      {"NoPlainKey", {{"12", "01", "A"}, {"LU", "1", "B"}}, {{"1", "1"}, {"12", "1"}}},
+      {"Empty", {}, {{"1", "1"}, {"L", "2"}}},
+      Large(),
+  };
+}
+
+void PrintTo(const SlotCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class SlotIndexTest : public ::testing::TestWithParam<SlotCase> {};
+
+TEST_P(SlotIndexTest, FindsWhatAWalkFinds) {
+  const SlotCase& c = GetParam();
+  ExportFixture f;
+  f.MakeTramos(c.slots);
+  Table tramos("wwTableTramos");
+  tramos.SetFolder(f.otemp);
+  tramos.SetTableName("DIASHORAST");
+  tramos.SetTableType(TableType::kDBase);
+  tramos.Open();
+  SlotIndex index(tramos);
+  auto first = FirstOfEachKey(c.slots);
+  std::vector<Key> keys = c.lookups;
+  for (const Slot& s : c.slots) keys.push_back({s.dia, s.hora});
+  // Each key twice: the first lookup builds the index, later ones use it.
+  for (int round = 0; round < 2; ++round) {
+    for (const Key& key : keys) {
+      auto found = first.find({key.day, key.period});
+      ASSERT_EQ(index.Find(key.day, key.period), found == first.end() ? "" : found->second)
+          << "day '" << key.day << "', period '" << key.period << "'";
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Export, SlotIndexTest, ::testing::ValuesIn(Cases()),
+                         [](const auto& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace tos::test
