@@ -88,6 +88,21 @@ char* PutValue(char* out, std::string_view value, size_t width) {
   return out + length;
 }
 
+// A detail line whose values all fit their slots: 26 columns, "LEC" in
+// columns 15-17, the rest blanks until the values are put in.
+constexpr size_t kPlainLine = 26;
+constexpr char kPlainBlanks[] = "1             LEC         ";
+static_assert(sizeof kPlainBlanks == kPlainLine + 1 && kPlainBlanks[14] == 'L');
+
+// PutValue's bytes for a value of at most four bytes, over blanks already
+// in place.
+inline void PutShort(char* out, std::string_view value) {
+  for (size_t i = 0; i < value.size(); ++i) {
+    char c = value[i];
+    out[i] = c == '\r' || c == '\n' ? ' ' : c;
+  }
+}
+
 // One slot of a detail line: its value, its width, and whether the value
 // comes from a table (and so may hold a line end).
 struct LineSlot {
@@ -132,15 +147,16 @@ struct ExportTables {
 class LazyField {
  public:
   LazyField(Table& table, const char* name) : table_(table), name_(name) {}
-  Field& Get() {
-    if (!field_) field_.emplace(table_.FieldByName(name_));
+  const FieldReader& Get() {
+    if (!field_) [[unlikely]]
+      field_.emplace(table_.FieldByName(name_));
     return *field_;
   }
 
  private:
   Table& table_;
   const char* name_;
-  std::optional<Field> field_;
+  std::optional<FieldReader> field_;
 };
 
 class Hourglass {
@@ -180,13 +196,27 @@ void AppendLessons(ExportTables& tables, DayForm form, LineList& out) {
     if (form == DayForm::kLetters) day = DayLetter(day);
     std::string_view code = slots.Find(day, period);
 
-    const LineSlot line[] = {{code, 4, true},
-                             {day, 1, true},
-                             {prof.Get().AsStringView(spills[2]), 4, true},
-                             {grupo.Get().AsStringView(spills[3]), 4, true},
-                             {"LEC", 4, false},
-                             {asig.Get().AsStringView(spills[4]), 4, true},
-                             {aula.Get().AsStringView(spills[5]), 4, true}};
+    std::string_view teacher = prof.Get().AsStringView(spills[2]);
+    std::string_view group = grupo.Get().AsStringView(spills[3]);
+    std::string_view subject = asig.Get().AsStringView(spills[4]);
+    std::string_view room = aula.Get().AsStringView(spills[5]);
+    if (code.size() <= 4 && day.size() <= 1 && teacher.size() <= 4 && group.size() <= 4 &&
+        subject.size() <= 4 && room.size() <= 4) {
+      // Every value fits its slot, as in nearly every lesson: the line has
+      // its 26 columns and each value goes at its own column over blanks.
+      char* at = out.Append(kPlainLine);
+      std::memcpy(at, kPlainBlanks, kPlainLine);
+      PutShort(at + 1, code);
+      PutShort(at + 5, day);
+      PutShort(at + 6, teacher);
+      PutShort(at + 10, group);
+      PutShort(at + 18, subject);
+      PutShort(at + 22, room);
+      continue;
+    }
+    const LineSlot line[] = {{code, 4, true},  {day, 1, true},    {teacher, 4, true},
+                             {group, 4, true}, {"LEC", 4, false}, {subject, 4, true},
+                             {room, 4, true}};
     size_t length = 1;
     for (const LineSlot& slot : line) length += AnadirCampoLength(slot.value, slot.width);
     char* at = out.Append(length);

@@ -337,5 +337,65 @@ TEST(Export, SlotLookupAgreesWithAWalkFromTheFirstSlot) {
   EXPECT_GT(matched, expected.size() / 2);
 }
 
+// Every detail line against AnadirCampo's rule applied slot by slot, for
+// values shorter than, as long as and longer than their slots, empty ones,
+// ones with line ends, and days of one and two characters: lines whose
+// values all fit and lines that some value pushes right are laid out alike.
+TEST(Export, DetailLinesFollowTheSlotRuleForEveryValueLength) {
+  const std::vector<std::string> kValues = {"",     "A",     "ABC",    "ABCD",      "ABCDE",
+                                            "A\rB", "\nABC", "ABCD\n", "ABCDEFGHIJ"};
+  const std::vector<std::string> kCodes = {"", "C", "C12", "C123", "C1234", "C\r1", "\n123"};
+  const std::vector<std::string> kDays = {"1", "2", "12"};
+  ExportFixture f;
+  f.MakeValidInputs();
+  f.WriteSesionesWithDay('1');  // numeric form: the day text as it stands
+  std::vector<Slot> slots;
+  for (size_t d = 0; d < kDays.size(); ++d) {
+    for (size_t i = 0; i < kCodes.size(); ++i)
+      slots.push_back({kDays[d], std::to_string(i + 1), kCodes[(i + d) % kCodes.size()]});
+  }
+  f.MakeTramos(slots);
+  std::vector<Lesson> lessons;
+  std::vector<std::string> expected;
+  auto clean = [](std::string v) {
+    for (char& c : v)
+      if (c == '\r' || c == '\n') c = ' ';
+    return v;
+  };
+  for (size_t i = 0; i < 400; ++i) {
+    std::string day = kDays[i % kDays.size()];
+    size_t period = i / 3 % (kCodes.size() + 1) + 1;  // the last one matches no slot
+    std::string code;
+    for (const Slot& s : slots)
+      if (s.dia == day && s.hora == std::to_string(period)) code = s.code;
+    const std::string& prof = kValues[i % kValues.size()];
+    const std::string& grupo = kValues[(i / 2 + 1) % kValues.size()];
+    const std::string& asig = kValues[(i / 5 + 2) % kValues.size()];
+    const std::string& aula = kValues[(i / 7 + 3) % kValues.size()];
+    lessons.push_back({day, std::to_string(period), prof, grupo, asig, aula});
+    std::string line = "1";
+    AnadirCampo(line, clean(code), 4);
+    AnadirCampo(line, day, 1);
+    AnadirCampo(line, clean(prof), 4);
+    AnadirCampo(line, clean(grupo), 4);
+    AnadirCampo(line, "LEC", 4);
+    AnadirCampo(line, clean(asig), 4);
+    AnadirCampo(line, clean(aula), 4);
+    expected.push_back(line);
+  }
+  f.MakeSoluc(lessons);
+  f.Run();
+  std::vector<std::string> lines = f.OutputLines();
+  ASSERT_EQ(lines.size(), lessons.size() + 2);
+  size_t plain = 0;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    ASSERT_EQ(lines[i + 1], expected[i]) << "lesson " << i;
+    if (expected[i].size() == 26) ++plain;
+  }
+  // Both kinds of line occur.
+  EXPECT_GT(plain, 20u);
+  EXPECT_GT(expected.size() - plain, 20u);
+}
+
 }  // namespace
 }  // namespace tos::test
