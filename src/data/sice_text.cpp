@@ -302,16 +302,18 @@ void WriteReplacing(const std::string& path, WriteLines&& write) {
   }
 }
 
-void WriteLine(fs::WriteStream& out, std::string_view line) {
-  out.Write(line.data(), line.size());
-  out.Write("\r\n", 2);
-}
-
 }  // namespace
 
+// Each line goes to the stream with its CR LF in one write, as a LineList
+// holds it.
 void GuardarLineas(const std::vector<std::string>& lines, const std::string& path) {
   WriteReplacing(path, [&](fs::WriteStream& out) {
-    for (const std::string& line : lines) WriteLine(out, line);
+    std::string ended;
+    for (const std::string& line : lines) {
+      ended.assign(line);
+      ended += "\r\n";
+      out.Write(ended.data(), ended.size());
+    }
   });
 }
 
@@ -357,7 +359,7 @@ void LineList::End() {
 }
 
 char* LineList::Append(size_t length) {
-  size_t need = (length < 255 ? 1 : 1 + sizeof length) + length;
+  size_t need = (length < 255 ? 1 : 1 + sizeof length) + length + 2;
   if (blocks_.empty() || blocks_.back().memory.size() - blocks_.back().used < need)
     blocks_.push_back(Block{LargeBuffer(std::max(kLineBlock, need))});
   Block& block = blocks_.back();
@@ -371,6 +373,7 @@ char* LineList::Append(size_t length) {
   }
   block.used += need;
   ++count_;
+  std::memcpy(at + length, "\r\n", 2);
   return at;
 }
 
@@ -378,7 +381,7 @@ char* LineList::Append(size_t length) {
 // whole.
 void detail::GuardarLineaList(const LineList& lines, const std::string& path) {
   WriteReplacing(path, [&](fs::WriteStream& out) {
-    lines.ForEachLine([&](std::string_view line) { WriteLine(out, line); });
+    lines.ForEachEndedLine([&](std::string_view line) { out.Write(line.data(), line.size()); });
   });
 }
 

@@ -139,9 +139,14 @@ class LineList {
   // Calls visit(line) for every line, in order.
   template <class Visit>
   void ForEachLine(Visit&& visit) const {
+    ForEachEndedLine([&](std::string_view ended) { visit(ended.substr(0, ended.size() - 2)); });
+  }
+  // The same with each line's CR LF after it, as a file holds it.
+  template <class Visit>
+  void ForEachEndedLine(Visit&& visit) const {
     for (const Block& block : blocks_) {
       for (size_t at = 0; at < block.used;) {
-        size_t length = ReadLength(block.memory.data(), at);
+        size_t length = ReadLength(block.memory.data(), at) + 2;
         visit(std::string_view(block.memory.data() + at, length));
         at += length;
       }
@@ -150,7 +155,8 @@ class LineList {
 
  private:
   // Each line is its length, in one byte below 255 or in 255 and the
-  // length's bytes above, then its text; a line never straddles two blocks.
+  // length's bytes above, then its text and CR LF; a line never straddles
+  // two blocks.
   struct Block {
     LargeBuffer memory;
     size_t used = 0;
