@@ -134,7 +134,13 @@ void SlotIndex::BuildDirect() {
     int64_t value = PlainPeriod(std::string_view(text + 1, slot.periodLength));
     if (value < 0) continue;
     uint8_t& row = dayRow_[static_cast<unsigned char>(text[0])];
-    if (row == 0) row = static_cast<uint8_t>(++rows);
+    if (row == 0) {
+      if (rows == UINT8_MAX) {  // no row number left: the hash alone
+        std::memset(dayRow_, 0, sizeof dayRow_);
+        return;
+      }
+      row = static_cast<uint8_t>(++rows);
+    }
     if (value > most) most = value;
   }
   if (rows == 0) return;

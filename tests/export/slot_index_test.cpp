@@ -51,6 +51,18 @@ SlotCase Large() {
   return c;
 }
 
+// Every byte a one-byte day can read as (a NUL or a blank reads as no day).
+SlotCase ManyDays() {
+  SlotCase c{"ManyDays", {}, {}};
+  for (int b = 0x21; b <= 0xFF; ++b) {
+    std::string day(1, static_cast<char>(b));
+    c.slots.push_back({day, "1", "D" + std::to_string(b)});
+    c.slots.push_back({day, std::to_string(b % 7), "E" + std::to_string(b)});
+    c.lookups.push_back({day, "2"});
+  }
+  return c;
+}
+
 std::vector<SlotCase> Cases() {
   return {
       {"DigitDays",
@@ -94,6 +106,7 @@ std::vector<SlotCase> Cases() {
        {{"7", "1"}, {"1", "12345"}, {"1", "1 "}, {"12", "2"}}},
       {"NoPlainKey", {{"12", "01", "A"}, {"LU", "1", "B"}}, {{"1", "1"}, {"12", "1"}}},
       {"Empty", {}, {{"1", "1"}, {"L", "2"}}},
+      ManyDays(),
       Large(),
   };
 }
