@@ -25,6 +25,7 @@
 #include "import/data_lines.h"
 #include "import/hours.h"
 #include "import/imports.h"
+#include "import/large_array.h"
 
 namespace tos {
 
@@ -104,7 +105,8 @@ class FlatMap {
     }
   }
   void Rehash(size_t capacity) {
-    std::vector<Slot> old(capacity, Slot{0, kNone});
+    LargeArray<Slot> old;
+    old.assign(capacity, Slot{0, kNone});
     old.swap(slots_);
     size_t mask = capacity - 1;
     for (const Slot& slot : old) {
@@ -114,7 +116,7 @@ class FlatMap {
       slots_[at] = slot;
     }
   }
-  std::vector<Slot> slots_;
+  LargeArray<Slot> slots_;
   size_t size_ = 0;
 };
 
@@ -170,8 +172,8 @@ class Asigt {
   // horas: each record's 1 + place in hours, 0 for none (or no list at all).
   // The writer keeps its record from one to the next, so the group's and
   // the hours' fields are laid out again only when they change.
-  void Write(const std::vector<Asignacion>& asignaciones, const std::vector<GrupoAsignado>& grupos,
-             const HoursValues& hours, const std::vector<uint32_t>& horas) {
+  void Write(const LargeArray<Asignacion>& asignaciones, const LargeArray<GrupoAsignado>& grupos,
+             const HoursValues& hours, const LargeArray<uint32_t>& horas) {
     RecordWriter writer(table_);
     uint32_t group = kNoGroup;  // what the writer's record holds: blanks
     uint32_t hoursOf = 0;
@@ -210,12 +212,12 @@ class Asigt {
 
 // Room for about as many records as the file can hold lines of `lineBytes`
 // (a hint only: the list still grows past it).
-template <class T>
-void ReserveFor(std::vector<T>& list, uint64_t fileSize, uint64_t lineBytes) {
+template <class List>
+void ReserveFor(List& list, uint64_t fileSize, uint64_t lineBytes) {
   list.reserve(static_cast<size_t>(std::min<uint64_t>(fileSize / lineBytes + 16, 1u << 22)));
 }
 
-void ReadAssignments(LectorLineas& input, std::vector<Asignacion>& asignaciones) {
+void ReadAssignments(LectorLineas& input, LargeArray<Asignacion>& asignaciones) {
   ReserveFor(asignaciones, input.FileSize(), 32);
   while (!input.AtEnd()) {
     std::string_view line = input.ReadLineView();
@@ -230,8 +232,8 @@ void ReadAssignments(LectorLineas& input, std::vector<Asignacion>& asignaciones)
 
 // For each assignment, the first GRUPOST record (in table order) whose ABREV
 // is its CGRUP.
-void GroupsPass(const std::string& otemp, std::vector<Asignacion>& asignaciones,
-                std::vector<GrupoAsignado>& grupos) {
+void GroupsPass(const std::string& otemp, LargeArray<Asignacion>& asignaciones,
+                LargeArray<GrupoAsignado>& grupos) {
   Table grupost;
   grupost.SetFolder(otemp);
   grupost.SetTableName("GRUPOST.DBF");
@@ -321,6 +323,46 @@ size_t PartitionOf(uint64_t hash) {
   return static_cast<size_t>(hash >> (64 - kPartitionBits));
 }
 
+// The hours entries of every partition, in one arena that fills in file
+// order: each partition holds its entries in chunks of the arena, so that
+// no partition needs room of its own ahead of its entries and at most one
+// part-filled chunk per partition is wasted.
+class PartitionedEntries {
+ public:
+  // Room for about n entries (a hint only: the arena still grows past it).
+  void Reserve(size_t n) { arena_.reserve(n + kPartitions * kChunk); }
+
+  void Add(size_t partition, const HoursEntry& entry) {
+    Part& part = parts_[partition];
+    size_t within = part.count % kChunk;
+    if (within == 0) {
+      part.chunks.push_back(arena_.size());
+      arena_.Extend(kChunk);
+    }
+    arena_[part.chunks.back() + within] = entry;
+    ++part.count;
+  }
+
+  // A partition's entries in file order, into out.
+  void Gather(size_t partition, std::vector<HoursEntry>& out) const {
+    const Part& part = parts_[partition];
+    out.resize(part.count);
+    for (size_t c = 0, at = 0; at < part.count; ++c, at += kChunk) {
+      size_t n = std::min(kChunk, part.count - at);
+      std::memcpy(out.data() + at, arena_.data() + part.chunks[c], n * sizeof(HoursEntry));
+    }
+  }
+
+ private:
+  static constexpr size_t kChunk = 128;
+  struct Part {
+    std::vector<size_t> chunks;  // where each chunk starts in the arena
+    size_t count = 0;
+  };
+  LargeArray<HoursEntry> arena_;
+  Part parts_[kPartitions];
+};
+
 // The first entry of each key in one partition, found by open addressing
 // over slots that hold the entry's place plus one (0: empty). The slots are
 // reused from partition to partition.
@@ -362,21 +404,20 @@ class PartitionIndex {
 // the ones after get none.
 // Lookups are met partition by partition, so the first failure in table
 // order is found after all of them.
-void HoursPass(const std::string& path, const std::vector<Asignacion>& asignaciones,
-               const std::vector<GrupoAsignado>& grupos, HoursValues& hours,
-               std::vector<uint32_t>& horas) {
-  std::vector<std::vector<HoursEntry>> entries(kPartitions);
+void HoursPass(const std::string& path, const LargeArray<Asignacion>& asignaciones,
+               const LargeArray<GrupoAsignado>& grupos, HoursValues& hours,
+               LargeArray<uint32_t>& horas) {
+  PartitionedEntries entries;
   {
     WholeFileLines lines(path);
-    uint64_t perPartition = std::min<uint64_t>(lines.FileSize() / 32, 1u << 22) / kPartitions;
-    for (auto& part : entries) part.reserve(static_cast<size_t>(perPartition * 5 / 4 + 16));
+    entries.Reserve(static_cast<size_t>(std::min<uint64_t>(lines.FileSize() / 32, 1u << 22)));
     for (std::string_view line; lines.Next(line);) {
       if (!EsLineaDeDatosRapida(line, "SICE_ASIGNATCURSO.TXT")) continue;
       // The cuts are no longer than the key's parts.
       HoursEntry entry{HoursKey(CortarCampoVista(line, 24, 4), CortarCampoVista(line, 2, 3),
                                 CortarCampoVista(line, 8, 3)),
                        Packed<6>::Of(CortarCampoVista(line, 28, 6))};
-      entries[PartitionOf(HashOf(entry.key))].push_back(entry);
+      entries.Add(PartitionOf(HashOf(entry.key)), entry);
     }
   }
 
@@ -398,13 +439,16 @@ void HoursPass(const std::string& path, const std::vector<Asignacion>& asignacio
     char bytes[6];
     bool usable;
   };
-  std::vector<LevelCourse> levelCourses(grupos.size());
+  LargeArray<LevelCourse> levelCourses;
+  levelCourses.Extend(grupos.size());
   for (size_t g = 0; g < grupos.size(); ++g) {
     std::string_view nivel = grupos[g].nivel.View();
     std::string_view curso = grupos[g].curso.View();
-    levelCourses[g].usable = nivel.size() <= 3 && curso.size() <= 3;
-    if (levelCourses[g].usable)
-      std::memcpy(levelCourses[g].bytes, HoursKey({}, nivel, curso).bytes + 4, 6);
+    // Filled whole either way: the array comes uninitialised.
+    LevelCourse& lc = levelCourses[g];
+    lc.usable = nivel.size() <= 3 && curso.size() <= 3;
+    std::memset(lc.bytes, 0, 6);
+    if (lc.usable) std::memcpy(lc.bytes, HoursKey({}, nivel, curso).bytes + 4, 6);
   }
   auto keyOf = [&](const char(&casig)[4], uint32_t group, Packed<10>& key) {
     std::memcpy(key.bytes, casig, 4);
@@ -423,7 +467,8 @@ void HoursPass(const std::string& path, const std::vector<Asignacion>& asignacio
     if (keyOf(a.casig.bytes, a.group, key)) ++starts[PartitionOf(HashOf(key)) + 1];
   }
   for (size_t p = 0; p < kPartitions; ++p) starts[p + 1] += starts[p];
-  std::unique_ptr<Lookup[]> lookups(new Lookup[starts[kPartitions]]);
+  LargeArray<Lookup> lookups;
+  lookups.Extend(starts[kPartitions]);
   {
     std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
     for (size_t i = 0; i < n; ++i) {
@@ -443,8 +488,10 @@ void HoursPass(const std::string& path, const std::vector<Asignacion>& asignacio
   size_t firstFailure = n;
   Packed<6> failingText;
   PartitionIndex index;
+  std::vector<HoursEntry> part;
   for (size_t p = 0; p < kPartitions; ++p) {
-    index.Build(entries[p]);
+    entries.Gather(p, part);
+    index.Build(part);
     for (uint32_t k = starts[p]; k < starts[p + 1]; ++k) {
       const Lookup& lookup = lookups[k];
       uint32_t record = lookup.record;
@@ -471,7 +518,6 @@ void HoursPass(const std::string& path, const std::vector<Asignacion>& asignacio
       }
       horas[record] = id;
     }
-    std::vector<HoursEntry>().swap(entries[p]);
   }
   if (firstFailure < n) {
     for (size_t i = firstFailure; i < horas.size(); ++i) horas[i] = 0;
@@ -501,10 +547,10 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
                                                {"HORAS", FieldKind::kFloat, 0},
                                                {"SESIONES", FieldKind::kText, 20}});
   Asigt asigt(*table);
-  std::vector<Asignacion> asignaciones;
-  std::vector<GrupoAsignado> grupos;
+  LargeArray<Asignacion> asignaciones;
+  LargeArray<GrupoAsignado> grupos;
   HoursValues hours;
-  std::vector<uint32_t> horas;  // HORAS of each record, once the hours pass ran
+  LargeArray<uint32_t> horas;  // HORAS of each record, once the hours pass ran
   const std::string hoursPath = context.SicePath("sice_asignatcurso.txt");
   bool hoursMissing = false;
   try {
