@@ -4,6 +4,9 @@
 // 2 MiB instead of one per 4 KiB, which on the machines measured costs more
 // than the work done on the entries.
 //
+// A small array lives in ordinary memory: a huge page would be cleared
+// whole for it, which costs more than the few small pages it needs.
+//
 // Values are trivially copyable and are not initialised unless asked:
 // growing moves them with memcpy.
 #pragma once
@@ -46,12 +49,23 @@ class LargeArray {
   void reserve(size_t n) {
     if (n <= capacity_) return;
     if (n > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
-    auto memory = std::make_unique<LargeBuffer>(n * sizeof(T));
-    T* data = reinterpret_cast<T*>(memory->data());
+    size_t bytes = n * sizeof(T);
+    std::unique_ptr<LargeBuffer> large;
+    std::unique_ptr<unsigned char[]> small;
+    T* data;
+    if (bytes < kSmallBytes) {
+      small.reset(new unsigned char[bytes]);
+      data = reinterpret_cast<T*>(small.get());
+    } else {
+      large = std::make_unique<LargeBuffer>(bytes);
+      bytes = large->size();
+      data = reinterpret_cast<T*>(large->data());
+    }
     if (size_ > 0) std::memcpy(static_cast<void*>(data), data_, size_ * sizeof(T));
-    memory_ = std::move(memory);
+    large_ = std::move(large);
+    small_ = std::move(small);
     data_ = data;
-    capacity_ = memory_->size() / sizeof(T);
+    capacity_ = bytes / sizeof(T);
   }
 
   void push_back(const T& value) {
@@ -69,7 +83,8 @@ class LargeArray {
   }
 
   void swap(LargeArray& other) noexcept {
-    memory_.swap(other.memory_);
+    large_.swap(other.large_);
+    small_.swap(other.small_);
     std::swap(data_, other.data_);
     std::swap(size_, other.size_);
     std::swap(capacity_, other.capacity_);
@@ -89,7 +104,11 @@ class LargeArray {
     reserve(need > twice ? need : twice);
   }
 
-  std::unique_ptr<LargeBuffer> memory_;
+  static constexpr size_t kSmallBytes = size_t{256} << 10;
+
+  // One of the two holds the values, or neither while there are none.
+  std::unique_ptr<LargeBuffer> large_;
+  std::unique_ptr<unsigned char[]> small_;
   T* data_ = nullptr;
   size_t size_ = 0;
   size_t capacity_ = 0;
