@@ -171,10 +171,18 @@ class Asigt {
 
   // horas: each record's 1 + place in hours, 0 for none (or no list at all).
   // The writer keeps its record from one to the next, so the group's and
-  // the hours' fields are laid out again only when they change.
+  // the hours' fields are set again only when they change. A group's four
+  // fields, and the two of an hours value, are laid out by the writer the
+  // first time a record uses them and copied as those bytes after that.
   void Write(const LargeArray<Asignacion>& asignaciones, const LargeArray<GrupoAsignado>& grupos,
              const HoursValues& hours, const LargeArray<uint32_t>& horas) {
     RecordWriter writer(table_);
+    const size_t groupBytes = writer.Stored(turno_, grupo_).size();
+    LargeArray<char> groupImages;  // laid out where groupDone says so
+    LargeArray<uint8_t> groupDone;
+    groupImages.Extend(grupos.size() * groupBytes);
+    groupDone.assign(grupos.size(), 0);
+    std::vector<std::string> hoursImages(hours.values.size());
     uint32_t group = kNoGroup;  // what the writer's record holds: blanks
     uint32_t hoursOf = 0;
     for (size_t i = 0; i < asignaciones.size(); ++i) {
@@ -183,12 +191,16 @@ class Asigt {
       writer.SetAsString(cgrup_, a.cgrup.View());
       if (a.group != group) {
         group = a.group;
-        GrupoAsignado g;  // blanks for no group
-        if (group != kNoGroup) g = grupos[group];
-        writer.SetAsString(turno_, g.turno.View());
-        writer.SetAsString(nivel_, g.nivel.View());
-        writer.SetAsString(curso_, g.curso.View());
-        writer.SetAsString(grupo_, g.grupo.View());
+        if (group == kNoGroup) {
+          SetGroup(writer, GrupoAsignado());  // blanks
+        } else if (groupDone[group]) {
+          writer.SetStored(turno_, grupo_, {&groupImages[group * groupBytes], groupBytes});
+        } else {
+          SetGroup(writer, grupos[group]);
+          std::string_view image = writer.Stored(turno_, grupo_);
+          std::memcpy(&groupImages[group * groupBytes], image.data(), groupBytes);
+          groupDone[group] = 1;
+        }
       }
       uint32_t h = i < horas.size() ? horas[i] : 0;
       if (h != hoursOf) {
@@ -196,9 +208,12 @@ class Asigt {
         if (h == 0) {
           writer.SetAsString(horas_, "");
           writer.SetAsString(sesiones_, "");
+        } else if (!hoursImages[h - 1].empty()) {
+          writer.SetStored(horas_, sesiones_, hoursImages[h - 1]);
         } else {
           writer.SetAsFloat(horas_, hours.values[h - 1]);
           writer.SetAsString(sesiones_, hours.sesiones[h - 1]);
+          hoursImages[h - 1] = writer.Stored(horas_, sesiones_);
         }
       }
       writer.Post();
@@ -206,6 +221,13 @@ class Asigt {
   }
 
  private:
+  void SetGroup(RecordWriter& writer, const GrupoAsignado& g) {
+    writer.SetAsString(turno_, g.turno.View());
+    writer.SetAsString(nivel_, g.nivel.View());
+    writer.SetAsString(curso_, g.curso.View());
+    writer.SetAsString(grupo_, g.grupo.View());
+  }
+
   Table& table_;
   Field casig_, cgrup_, turno_, nivel_, curso_, grupo_, horas_, sesiones_;
 };
