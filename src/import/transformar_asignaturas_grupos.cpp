@@ -333,12 +333,36 @@ Packed<10> HoursKey(std::string_view casig, std::string_view nivel, std::string_
 constexpr int kPartitionBits = 8;
 constexpr size_t kPartitions = size_t{1} << kPartitionBits;
 
-uint64_t HashOf(const Packed<10>& key) {
-  uint64_t lo = 0;
-  uint16_t hi = 0;
-  std::memcpy(&lo, key.bytes, 8);
-  std::memcpy(&hi, key.bytes + 8, 2);
-  return Mix(lo ^ (hi * 0x9E3779B97F4A7C15ULL));
+uint32_t Load32(const char* bytes) {
+  uint32_t v;
+  std::memcpy(&v, bytes, 4);
+  return v;
+}
+uint16_t Load16(const char* bytes) {
+  uint16_t v;
+  std::memcpy(&v, bytes, 2);
+  return v;
+}
+
+// An hours key as two numbers: the subject and the level's first byte...
+// as they lie in the key, so that a lookup compares and hashes a key that
+// it puts together from its parts without writing it out in memory first
+// (reading back a key just written byte by byte stalls the processor).
+struct KeyParts {
+  uint64_t lo;  // bytes 0-7
+  uint16_t hi;  // bytes 8-9
+  bool operator==(const KeyParts&) const = default;
+};
+
+KeyParts PartsOf(uint32_t casig, uint32_t lcLo, uint16_t lcHi) {
+  return {casig | (uint64_t{lcLo} << 32), lcHi};
+}
+KeyParts PartsOf(const Packed<10>& key) {
+  return PartsOf(Load32(key.bytes), Load32(key.bytes + 4), Load16(key.bytes + 8));
+}
+
+uint64_t HashOf(KeyParts key) {
+  return Mix(key.lo ^ (key.hi * 0x9E3779B97F4A7C15ULL));
 }
 
 size_t PartitionOf(uint64_t hash) {
@@ -399,20 +423,21 @@ class PartitionIndex {
     // Slots number entries in 32 bits (never reached: memory runs out first).
     size_t count = std::min<size_t>(entries.size(), kNone - 1);
     for (size_t i = 0; i < count; ++i) {
-      size_t at = Find(entries[i].key, HashOf(entries[i].key));
+      KeyParts key = PartsOf(entries[i].key);
+      size_t at = Find(key, HashOf(key));
       if (slots_[at] == 0) slots_[at] = static_cast<uint32_t>(i + 1);
     }
   }
-  const HoursEntry* Get(const Packed<10>& key, uint64_t hash) const {
+  const HoursEntry* Get(KeyParts key, uint64_t hash) const {
     uint32_t slot = slots_[Find(key, hash)];
     return slot == 0 ? nullptr : &(*entries_)[slot - 1];
   }
 
  private:
-  size_t Find(const Packed<10>& key, uint64_t hash) const {
+  size_t Find(KeyParts key, uint64_t hash) const {
     for (size_t at = hash & mask_;; at = (at + 1) & mask_) {
       uint32_t slot = slots_[at];
-      if (slot == 0 || std::memcmp((*entries_)[slot - 1].key.bytes, key.bytes, 10) == 0) return at;
+      if (slot == 0 || PartsOf((*entries_)[slot - 1].key) == key) return at;
     }
   }
   const std::vector<HoursEntry>* entries_ = nullptr;
@@ -439,7 +464,7 @@ void HoursPass(const std::string& path, const LargeArray<Asignacion>& asignacion
       HoursEntry entry{HoursKey(CortarCampoVista(line, 24, 4), CortarCampoVista(line, 2, 3),
                                 CortarCampoVista(line, 8, 3)),
                        Packed<6>::Of(CortarCampoVista(line, 28, 6))};
-      entries.Add(PartitionOf(HashOf(entry.key)), entry);
+      entries.Add(PartitionOf(HashOf(PartsOf(entry.key))), entry);
     }
   }
 
@@ -458,7 +483,8 @@ void HoursPass(const std::string& path, const LargeArray<Asignacion>& asignacion
   // Each group's level and course as the key holds them; none for a group
   // whose level or course is too long ever to equal an hours line's.
   struct LevelCourse {
-    char bytes[6];
+    uint32_t lo;  // bytes 4-7 of the key
+    uint16_t hi;  // bytes 8-9
     bool usable;
   };
   LargeArray<LevelCourse> levelCourses;
@@ -469,23 +495,23 @@ void HoursPass(const std::string& path, const LargeArray<Asignacion>& asignacion
     // Filled whole either way: the array comes uninitialised.
     LevelCourse& lc = levelCourses[g];
     lc.usable = nivel.size() <= 3 && curso.size() <= 3;
-    std::memset(lc.bytes, 0, 6);
-    if (lc.usable) std::memcpy(lc.bytes, HoursKey({}, nivel, curso).bytes + 4, 6);
+    KeyParts parts = PartsOf(lc.usable ? HoursKey({}, nivel, curso) : Packed<10>());
+    lc.lo = static_cast<uint32_t>(parts.lo >> 32);
+    lc.hi = parts.hi;
   }
-  auto keyOf = [&](const char(&casig)[4], uint32_t group, Packed<10>& key) {
-    std::memcpy(key.bytes, casig, 4);
+  auto keyOf = [&](const char(&casig)[4], uint32_t group, KeyParts& key) {
     if (group == kNoGroup) {
-      std::memset(key.bytes + 4, 0, 6);
+      key = PartsOf(Load32(casig), 0, 0);
       return true;
     }
     const LevelCourse& lc = levelCourses[group];
-    std::memcpy(key.bytes + 4, lc.bytes, 6);
+    key = PartsOf(Load32(casig), lc.lo, lc.hi);
     return lc.usable;
   };
   std::vector<uint32_t> starts(kPartitions + 1, 0);
   for (size_t i = 0; i < n; ++i) {
     const Asignacion& a = asignaciones[i];
-    Packed<10> key;
+    KeyParts key;
     if (keyOf(a.casig.bytes, a.group, key)) ++starts[PartitionOf(HashOf(key)) + 1];
   }
   for (size_t p = 0; p < kPartitions; ++p) starts[p + 1] += starts[p];
@@ -495,7 +521,7 @@ void HoursPass(const std::string& path, const LargeArray<Asignacion>& asignacion
     std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
     for (size_t i = 0; i < n; ++i) {
       const Asignacion& a = asignaciones[i];
-      Packed<10> key;
+      KeyParts key;
       if (!keyOf(a.casig.bytes, a.group, key)) continue;
       Lookup& lookup = lookups[next[PartitionOf(HashOf(key))]++];
       std::memcpy(lookup.casig, a.casig.bytes, 4);
@@ -517,7 +543,7 @@ void HoursPass(const std::string& path, const LargeArray<Asignacion>& asignacion
     for (uint32_t k = starts[p]; k < starts[p + 1]; ++k) {
       const Lookup& lookup = lookups[k];
       uint32_t record = lookup.record;
-      Packed<10> key;
+      KeyParts key;
       keyOf(lookup.casig, lookup.group, key);
       const HoursEntry* entry = index.Get(key, HashOf(key));
       if (!entry) continue;
