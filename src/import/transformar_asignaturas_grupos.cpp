@@ -309,22 +309,39 @@ void GroupsPass(const std::string& otemp, LargeArray<Asignacion>& asignaciones,
   grupost.Close();
 }
 
-// An hours line's subject, level and course (at most 4, 3 and 3 bytes)
-// and its hours text (at most 6).
-struct HoursEntry {
-  Packed<10> key;
-  Packed<6> hours;
+// An hours key, a subject, level and course of at most 4, 3 and 3 bytes,
+// as two numbers: byte i of the ten at bits 8i of lo, and bytes 8 and 9
+// in hi. Keys are put together, hashed and compared in registers: reading
+// back a key just written byte by byte stalls the processor.
+struct KeyParts {
+  uint64_t lo;
+  uint16_t hi;
+  bool operator==(const KeyParts&) const = default;
 };
 
-// The hours key of a subject, level and course each no longer than its
-// part of the key (4, 3 and 3 bytes).
-Packed<10> HoursKey(std::string_view casig, std::string_view nivel, std::string_view curso) {
-  Packed<10> key;
-  for (size_t i = 0; i < casig.size(); ++i) key.bytes[i] = casig[i];
-  for (size_t i = 0; i < nivel.size(); ++i) key.bytes[4 + i] = nivel[i];
-  for (size_t i = 0; i < curso.size(); ++i) key.bytes[7 + i] = curso[i];
-  return key;
+// Up to eight bytes as a number, byte i at bits 8i.
+uint64_t BytesOf(std::string_view text) {
+  uint64_t v = 0;
+  for (size_t i = 0; i < text.size() && i < 8; ++i)
+    v |= uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
+  return v;
 }
+
+// The key of a subject, level and course each no longer than its part of
+// the key (4, 3 and 3 bytes); zero bytes fill what they leave.
+KeyParts HoursKey(std::string_view casig, std::string_view nivel, std::string_view curso) {
+  uint64_t c = BytesOf(curso);
+  return {BytesOf(casig) | BytesOf(nivel) << 32 | (c & 0xFF) << 56, static_cast<uint16_t>(c >> 8)};
+}
+
+// An hours line's key and its hours text (at most 6 bytes).
+struct HoursEntry {
+  uint64_t lo;  // the key's parts
+  uint16_t hi;
+  Packed<6> hours;
+  KeyParts Key() const { return {lo, hi}; }
+};
+static_assert(sizeof(HoursEntry) == 16);
 
 // With a million keys one index fits no cache and every lookup waits for
 // memory, so entries and lookups are split by the high bits of the key's
@@ -332,34 +349,6 @@ Packed<10> HoursKey(std::string_view casig, std::string_view nivel, std::string_
 // meet in one partition, and each partition keeps the file's order.
 constexpr int kPartitionBits = 8;
 constexpr size_t kPartitions = size_t{1} << kPartitionBits;
-
-uint32_t Load32(const char* bytes) {
-  uint32_t v;
-  std::memcpy(&v, bytes, 4);
-  return v;
-}
-uint16_t Load16(const char* bytes) {
-  uint16_t v;
-  std::memcpy(&v, bytes, 2);
-  return v;
-}
-
-// An hours key as two numbers: the subject and the level's first byte...
-// as they lie in the key, so that a lookup compares and hashes a key that
-// it puts together from its parts without writing it out in memory first
-// (reading back a key just written byte by byte stalls the processor).
-struct KeyParts {
-  uint64_t lo;  // bytes 0-7
-  uint16_t hi;  // bytes 8-9
-  bool operator==(const KeyParts&) const = default;
-};
-
-KeyParts PartsOf(uint32_t casig, uint32_t lcLo, uint16_t lcHi) {
-  return {casig | (uint64_t{lcLo} << 32), lcHi};
-}
-KeyParts PartsOf(const Packed<10>& key) {
-  return PartsOf(Load32(key.bytes), Load32(key.bytes + 4), Load16(key.bytes + 8));
-}
 
 uint64_t HashOf(KeyParts key) {
   return Mix(key.lo ^ (key.hi * 0x9E3779B97F4A7C15ULL));
@@ -423,7 +412,7 @@ class PartitionIndex {
     // Slots number entries in 32 bits (never reached: memory runs out first).
     size_t count = std::min<size_t>(entries.size(), kNone - 1);
     for (size_t i = 0; i < count; ++i) {
-      KeyParts key = PartsOf(entries[i].key);
+      KeyParts key = entries[i].Key();
       size_t at = Find(key, HashOf(key));
       if (slots_[at] == 0) slots_[at] = static_cast<uint32_t>(i + 1);
     }
@@ -437,7 +426,7 @@ class PartitionIndex {
   size_t Find(KeyParts key, uint64_t hash) const {
     for (size_t at = hash & mask_;; at = (at + 1) & mask_) {
       uint32_t slot = slots_[at];
-      if (slot == 0 || PartsOf((*entries_)[slot - 1].key) == key) return at;
+      if (slot == 0 || (*entries_)[slot - 1].Key() == key) return at;
     }
   }
   const std::vector<HoursEntry>* entries_ = nullptr;
@@ -461,10 +450,10 @@ void HoursPass(const std::string& path, const LargeArray<Asignacion>& asignacion
     for (std::string_view line; lines.Next(line);) {
       if (!EsLineaDeDatosRapida(line, "SICE_ASIGNATCURSO.TXT")) continue;
       // The cuts are no longer than the key's parts.
-      HoursEntry entry{HoursKey(CortarCampoVista(line, 24, 4), CortarCampoVista(line, 2, 3),
-                                CortarCampoVista(line, 8, 3)),
-                       Packed<6>::Of(CortarCampoVista(line, 28, 6))};
-      entries.Add(PartitionOf(HashOf(PartsOf(entry.key))), entry);
+      KeyParts key = HoursKey(CortarCampoVista(line, 24, 4), CortarCampoVista(line, 2, 3),
+                              CortarCampoVista(line, 8, 3));
+      HoursEntry entry{key.lo, key.hi, Packed<6>::Of(CortarCampoVista(line, 28, 6))};
+      entries.Add(PartitionOf(HashOf(key)), entry);
     }
   }
 
@@ -495,17 +484,17 @@ void HoursPass(const std::string& path, const LargeArray<Asignacion>& asignacion
     // Filled whole either way: the array comes uninitialised.
     LevelCourse& lc = levelCourses[g];
     lc.usable = nivel.size() <= 3 && curso.size() <= 3;
-    KeyParts parts = PartsOf(lc.usable ? HoursKey({}, nivel, curso) : Packed<10>());
+    KeyParts parts = lc.usable ? HoursKey({}, nivel, curso) : KeyParts{0, 0};
     lc.lo = static_cast<uint32_t>(parts.lo >> 32);
     lc.hi = parts.hi;
   }
   auto keyOf = [&](const char(&casig)[4], uint32_t group, KeyParts& key) {
     if (group == kNoGroup) {
-      key = PartsOf(Load32(casig), 0, 0);
+      key = {BytesOf({casig, 4}), 0};
       return true;
     }
     const LevelCourse& lc = levelCourses[group];
-    key = PartsOf(Load32(casig), lc.lo, lc.hi);
+    key = {BytesOf({casig, 4}) | uint64_t{lc.lo} << 32, lc.hi};
     return lc.usable;
   };
   std::vector<uint32_t> starts(kPartitions + 1, 0);
