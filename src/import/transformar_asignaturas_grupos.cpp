@@ -11,7 +11,9 @@
 //
 // A million assignments meet a million hours lines here, so memory is kept
 // small: the codes are packed into a few bytes each, the hours file is read
-// through a reused buffer, and each distinct hours text is read once.
+// through a reused buffer, and each distinct hours text is read once. The
+// large lists live in LargeArray memory, whose fresh pages come 2 MiB at a
+// time where the system gives huge pages.
 #include <algorithm>
 #include <cstring>
 #include <memory>
