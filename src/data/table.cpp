@@ -978,6 +978,33 @@ void RecordWriter::SetAsFloat(const Field& field, double value) {
   t.SetFloatInto(record_, field.index_, value);
 }
 
+std::pair<size_t, size_t> RecordWriter::Span(const Field& first, const Field& last) const {
+  Table::Impl& t = *table_.impl_;
+  if (first.table_ != &table_ || last.table_ != &table_)
+    throw Error("El campo no es de la tabla " + t.DisplayPath());
+  t.Checked(first.index_, false);
+  const FieldInfo& end = t.Checked(last.index_, false);
+  if (record_.size() != t.header.recordLength)
+    throw Error("El registro no es de la tabla " + t.path + " tal como está abierta");
+  if (last.index_ < first.index_)
+    throw Error("Los campos de la tabla " + t.path + " no están en ese orden");
+  size_t from = t.header.offsets[static_cast<size_t>(first.index_)];
+  size_t to = t.header.offsets[static_cast<size_t>(last.index_)] + static_cast<size_t>(end.width);
+  return {from, to - from};
+}
+
+std::string_view RecordWriter::Stored(const Field& first, const Field& last) const {
+  auto [at, size] = Span(first, last);
+  return std::string_view(record_).substr(at, size);
+}
+
+void RecordWriter::SetStored(const Field& first, const Field& last, std::string_view bytes) {
+  auto [at, size] = Span(first, last);
+  if (bytes.size() != size)
+    throw Error("Los datos no ocupan lo que los campos de la tabla " + table_.impl_->path);
+  if (size > 0) std::memcpy(record_.data() + at, bytes.data(), size);
+}
+
 void RecordWriter::Post() {
   Table::Impl& t = *table_.impl_;
   t.RequireWritable();

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tos {
@@ -210,11 +211,20 @@ class RecordWriter {
   // As Field::SetAsString and Field::SetAsFloat on a record being appended.
   void SetAsString(const Field& field, std::string_view value);
   void SetAsFloat(const Field& field, double value);
+  // The bytes that the fields from first to last (in the table's order)
+  // hold in the record being laid out, and those bytes put back into the
+  // same fields: a writer whose records repeat a few combinations of some
+  // fields lays each combination out once.
+  std::string_view Stored(const Field& first, const Field& last) const;
+  void SetStored(const Field& first, const Field& last, std::string_view bytes);
   // Appends the record at the end of the table (posting first an append or
   // edit the table had pending); it becomes the current record.
   void Post();
 
  private:
+  // Where the fields from first to last lie in the record.
+  std::pair<size_t, size_t> Span(const Field& first, const Field& last) const;
+
   Table& table_;
   std::string record_;
 };

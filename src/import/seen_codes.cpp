@@ -35,11 +35,14 @@ size_t SlotOf(uint64_t key, size_t mask) {
 
 }  // namespace
 
-CodigosVistos::CodigosVistos() : shortSlots_(64, kEmptySlot) {}
+CodigosVistos::CodigosVistos() {
+  shortSlots_.assign(64, kEmptySlot);
+}
 
 bool CodigosVistos::AddShort(uint64_t key) {
   if ((shortCount_ + 1) * 2 > shortSlots_.size()) {
-    std::vector<uint64_t> old(shortSlots_.size() * 2, kEmptySlot);
+    LargeArray<uint64_t> old;
+    old.assign(shortSlots_.size() * 2, kEmptySlot);
     old.swap(shortSlots_);
     size_t mask = shortSlots_.size() - 1;
     for (uint64_t k : old) {

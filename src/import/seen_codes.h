@@ -8,7 +8,8 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
-#include <vector>
+
+#include "import/large_array.h"
 
 namespace tos {
 
@@ -26,7 +27,7 @@ class CodigosVistos {
   // Codes of up to 7 bytes (SICE's are 4), folded and packed with their
   // length into one number, in an open-addressing set; longer ones as text.
   bool AddShort(uint64_t key);
-  std::vector<uint64_t> shortSlots_;
+  LargeArray<uint64_t> shortSlots_;
   size_t shortCount_ = 0;
   std::unordered_set<std::string> seen_;
   std::string folded_;

@@ -11,7 +11,9 @@
 //
 // A million assignments meet a million hours lines here, so memory is kept
 // small: the codes are packed into a few bytes each, the hours file is read
-// through a reused buffer, and each distinct hours text is read once.
+// through a reused buffer, and each distinct hours text is read once. The
+// large lists live in LargeArray memory, whose fresh pages come 2 MiB at a
+// time where the system gives huge pages.
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -25,6 +27,7 @@
 #include "import/data_lines.h"
 #include "import/hours.h"
 #include "import/imports.h"
+#include "import/large_array.h"
 
 namespace tos {
 
@@ -104,7 +107,8 @@ class FlatMap {
     }
   }
   void Rehash(size_t capacity) {
-    std::vector<Slot> old(capacity, Slot{0, kNone});
+    LargeArray<Slot> old;
+    old.assign(capacity, Slot{0, kNone});
     old.swap(slots_);
     size_t mask = capacity - 1;
     for (const Slot& slot : old) {
@@ -114,7 +118,7 @@ class FlatMap {
       slots_[at] = slot;
     }
   }
-  std::vector<Slot> slots_;
+  LargeArray<Slot> slots_;
   size_t size_ = 0;
 };
 
@@ -169,10 +173,18 @@ class Asigt {
 
   // horas: each record's 1 + place in hours, 0 for none (or no list at all).
   // The writer keeps its record from one to the next, so the group's and
-  // the hours' fields are laid out again only when they change.
-  void Write(const std::vector<Asignacion>& asignaciones, const std::vector<GrupoAsignado>& grupos,
-             const HoursValues& hours, const std::vector<uint32_t>& horas) {
+  // the hours' fields are set again only when they change. A group's four
+  // fields, and the two of an hours value, are laid out by the writer the
+  // first time a record uses them and copied as those bytes after that.
+  void Write(const LargeArray<Asignacion>& asignaciones, const LargeArray<GrupoAsignado>& grupos,
+             const HoursValues& hours, const LargeArray<uint32_t>& horas) {
     RecordWriter writer(table_);
+    const size_t groupBytes = writer.Stored(turno_, grupo_).size();
+    LargeArray<char> groupImages;  // laid out where groupDone says so
+    LargeArray<uint8_t> groupDone;
+    groupImages.Extend(grupos.size() * groupBytes);
+    groupDone.assign(grupos.size(), 0);
+    std::vector<std::string> hoursImages(hours.values.size());
     uint32_t group = kNoGroup;  // what the writer's record holds: blanks
     uint32_t hoursOf = 0;
     for (size_t i = 0; i < asignaciones.size(); ++i) {
@@ -181,12 +193,16 @@ class Asigt {
       writer.SetAsString(cgrup_, a.cgrup.View());
       if (a.group != group) {
         group = a.group;
-        GrupoAsignado g;  // blanks for no group
-        if (group != kNoGroup) g = grupos[group];
-        writer.SetAsString(turno_, g.turno.View());
-        writer.SetAsString(nivel_, g.nivel.View());
-        writer.SetAsString(curso_, g.curso.View());
-        writer.SetAsString(grupo_, g.grupo.View());
+        if (group == kNoGroup) {
+          SetGroup(writer, GrupoAsignado());  // blanks
+        } else if (groupDone[group]) {
+          writer.SetStored(turno_, grupo_, {&groupImages[group * groupBytes], groupBytes});
+        } else {
+          SetGroup(writer, grupos[group]);
+          std::string_view image = writer.Stored(turno_, grupo_);
+          std::memcpy(&groupImages[group * groupBytes], image.data(), groupBytes);
+          groupDone[group] = 1;
+        }
       }
       uint32_t h = i < horas.size() ? horas[i] : 0;
       if (h != hoursOf) {
@@ -194,9 +210,12 @@ class Asigt {
         if (h == 0) {
           writer.SetAsString(horas_, "");
           writer.SetAsString(sesiones_, "");
+        } else if (!hoursImages[h - 1].empty()) {
+          writer.SetStored(horas_, sesiones_, hoursImages[h - 1]);
         } else {
           writer.SetAsFloat(horas_, hours.values[h - 1]);
           writer.SetAsString(sesiones_, hours.sesiones[h - 1]);
+          hoursImages[h - 1] = writer.Stored(horas_, sesiones_);
         }
       }
       writer.Post();
@@ -204,18 +223,25 @@ class Asigt {
   }
 
  private:
+  void SetGroup(RecordWriter& writer, const GrupoAsignado& g) {
+    writer.SetAsString(turno_, g.turno.View());
+    writer.SetAsString(nivel_, g.nivel.View());
+    writer.SetAsString(curso_, g.curso.View());
+    writer.SetAsString(grupo_, g.grupo.View());
+  }
+
   Table& table_;
   Field casig_, cgrup_, turno_, nivel_, curso_, grupo_, horas_, sesiones_;
 };
 
 // Room for about as many records as the file can hold lines of `lineBytes`
 // (a hint only: the list still grows past it).
-template <class T>
-void ReserveFor(std::vector<T>& list, uint64_t fileSize, uint64_t lineBytes) {
+template <class List>
+void ReserveFor(List& list, uint64_t fileSize, uint64_t lineBytes) {
   list.reserve(static_cast<size_t>(std::min<uint64_t>(fileSize / lineBytes + 16, 1u << 22)));
 }
 
-void ReadAssignments(LectorLineas& input, std::vector<Asignacion>& asignaciones) {
+void ReadAssignments(LectorLineas& input, LargeArray<Asignacion>& asignaciones) {
   ReserveFor(asignaciones, input.FileSize(), 32);
   while (!input.AtEnd()) {
     std::string_view line = input.ReadLineView();
@@ -230,8 +256,8 @@ void ReadAssignments(LectorLineas& input, std::vector<Asignacion>& asignaciones)
 
 // For each assignment, the first GRUPOST record (in table order) whose ABREV
 // is its CGRUP.
-void GroupsPass(const std::string& otemp, std::vector<Asignacion>& asignaciones,
-                std::vector<GrupoAsignado>& grupos) {
+void GroupsPass(const std::string& otemp, LargeArray<Asignacion>& asignaciones,
+                LargeArray<GrupoAsignado>& grupos) {
   Table grupost;
   grupost.SetFolder(otemp);
   grupost.SetTableName("GRUPOST.DBF");
@@ -285,22 +311,39 @@ void GroupsPass(const std::string& otemp, std::vector<Asignacion>& asignaciones,
   grupost.Close();
 }
 
-// An hours line's subject, level and course (at most 4, 3 and 3 bytes)
-// and its hours text (at most 6).
-struct HoursEntry {
-  Packed<10> key;
-  Packed<6> hours;
+// An hours key, a subject, level and course of at most 4, 3 and 3 bytes,
+// as two numbers: byte i of the ten at bits 8i of lo, and bytes 8 and 9
+// in hi. Keys are put together, hashed and compared in registers: reading
+// back a key just written byte by byte stalls the processor.
+struct KeyParts {
+  uint64_t lo;
+  uint16_t hi;
+  bool operator==(const KeyParts&) const = default;
 };
 
-// The hours key of a subject, level and course each no longer than its
-// part of the key (4, 3 and 3 bytes).
-Packed<10> HoursKey(std::string_view casig, std::string_view nivel, std::string_view curso) {
-  Packed<10> key;
-  for (size_t i = 0; i < casig.size(); ++i) key.bytes[i] = casig[i];
-  for (size_t i = 0; i < nivel.size(); ++i) key.bytes[4 + i] = nivel[i];
-  for (size_t i = 0; i < curso.size(); ++i) key.bytes[7 + i] = curso[i];
-  return key;
+// Up to eight bytes as a number, byte i at bits 8i.
+uint64_t BytesOf(std::string_view text) {
+  uint64_t v = 0;
+  for (size_t i = 0; i < text.size() && i < 8; ++i)
+    v |= uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
+  return v;
 }
+
+// The key of a subject, level and course each no longer than its part of
+// the key (4, 3 and 3 bytes); zero bytes fill what they leave.
+KeyParts HoursKey(std::string_view casig, std::string_view nivel, std::string_view curso) {
+  uint64_t c = BytesOf(curso);
+  return {BytesOf(casig) | BytesOf(nivel) << 32 | (c & 0xFF) << 56, static_cast<uint16_t>(c >> 8)};
+}
+
+// An hours line's key and its hours text (at most 6 bytes).
+struct HoursEntry {
+  uint64_t lo;  // the key's parts
+  uint16_t hi;
+  Packed<6> hours;
+  KeyParts Key() const { return {lo, hi}; }
+};
+static_assert(sizeof(HoursEntry) == 16);
 
 // With a million keys one index fits no cache and every lookup waits for
 // memory, so entries and lookups are split by the high bits of the key's
@@ -309,17 +352,53 @@ Packed<10> HoursKey(std::string_view casig, std::string_view nivel, std::string_
 constexpr int kPartitionBits = 8;
 constexpr size_t kPartitions = size_t{1} << kPartitionBits;
 
-uint64_t HashOf(const Packed<10>& key) {
-  uint64_t lo = 0;
-  uint16_t hi = 0;
-  std::memcpy(&lo, key.bytes, 8);
-  std::memcpy(&hi, key.bytes + 8, 2);
-  return Mix(lo ^ (hi * 0x9E3779B97F4A7C15ULL));
+uint64_t HashOf(KeyParts key) {
+  return Mix(key.lo ^ (key.hi * 0x9E3779B97F4A7C15ULL));
 }
 
 size_t PartitionOf(uint64_t hash) {
   return static_cast<size_t>(hash >> (64 - kPartitionBits));
 }
+
+// The hours entries of every partition, in one arena that fills in file
+// order: each partition holds its entries in chunks of the arena, so that
+// no partition needs room of its own ahead of its entries and at most one
+// part-filled chunk per partition is wasted.
+class PartitionedEntries {
+ public:
+  // Room for about n entries (a hint only: the arena still grows past it).
+  void Reserve(size_t n) { arena_.reserve(n + kPartitions * kChunk); }
+
+  void Add(size_t partition, const HoursEntry& entry) {
+    Part& part = parts_[partition];
+    size_t within = part.count % kChunk;
+    if (within == 0) {
+      part.chunks.push_back(arena_.size());
+      arena_.Extend(kChunk);
+    }
+    arena_[part.chunks.back() + within] = entry;
+    ++part.count;
+  }
+
+  // A partition's entries in file order, into out.
+  void Gather(size_t partition, std::vector<HoursEntry>& out) const {
+    const Part& part = parts_[partition];
+    out.resize(part.count);
+    for (size_t c = 0, at = 0; at < part.count; ++c, at += kChunk) {
+      size_t n = std::min(kChunk, part.count - at);
+      std::memcpy(out.data() + at, arena_.data() + part.chunks[c], n * sizeof(HoursEntry));
+    }
+  }
+
+ private:
+  static constexpr size_t kChunk = 128;
+  struct Part {
+    std::vector<size_t> chunks;  // where each chunk starts in the arena
+    size_t count = 0;
+  };
+  LargeArray<HoursEntry> arena_;
+  Part parts_[kPartitions];
+};
 
 // The first entry of each key in one partition, found by open addressing
 // over slots that hold the entry's place plus one (0: empty). The slots are
@@ -335,20 +414,21 @@ class PartitionIndex {
     // Slots number entries in 32 bits (never reached: memory runs out first).
     size_t count = std::min<size_t>(entries.size(), kNone - 1);
     for (size_t i = 0; i < count; ++i) {
-      size_t at = Find(entries[i].key, HashOf(entries[i].key));
+      KeyParts key = entries[i].Key();
+      size_t at = Find(key, HashOf(key));
       if (slots_[at] == 0) slots_[at] = static_cast<uint32_t>(i + 1);
     }
   }
-  const HoursEntry* Get(const Packed<10>& key, uint64_t hash) const {
+  const HoursEntry* Get(KeyParts key, uint64_t hash) const {
     uint32_t slot = slots_[Find(key, hash)];
     return slot == 0 ? nullptr : &(*entries_)[slot - 1];
   }
 
  private:
-  size_t Find(const Packed<10>& key, uint64_t hash) const {
+  size_t Find(KeyParts key, uint64_t hash) const {
     for (size_t at = hash & mask_;; at = (at + 1) & mask_) {
       uint32_t slot = slots_[at];
-      if (slot == 0 || std::memcmp((*entries_)[slot - 1].key.bytes, key.bytes, 10) == 0) return at;
+      if (slot == 0 || (*entries_)[slot - 1].Key() == key) return at;
     }
   }
   const std::vector<HoursEntry>* entries_ = nullptr;
@@ -362,21 +442,20 @@ class PartitionIndex {
 // the ones after get none.
 // Lookups are met partition by partition, so the first failure in table
 // order is found after all of them.
-void HoursPass(const std::string& path, const std::vector<Asignacion>& asignaciones,
-               const std::vector<GrupoAsignado>& grupos, HoursValues& hours,
-               std::vector<uint32_t>& horas) {
-  std::vector<std::vector<HoursEntry>> entries(kPartitions);
+void HoursPass(const std::string& path, const LargeArray<Asignacion>& asignaciones,
+               const LargeArray<GrupoAsignado>& grupos, HoursValues& hours,
+               LargeArray<uint32_t>& horas) {
+  PartitionedEntries entries;
   {
     WholeFileLines lines(path);
-    uint64_t perPartition = std::min<uint64_t>(lines.FileSize() / 32, 1u << 22) / kPartitions;
-    for (auto& part : entries) part.reserve(static_cast<size_t>(perPartition * 5 / 4 + 16));
+    entries.Reserve(static_cast<size_t>(std::min<uint64_t>(lines.FileSize() / 32, 1u << 22)));
     for (std::string_view line; lines.Next(line);) {
       if (!EsLineaDeDatosRapida(line, "SICE_ASIGNATCURSO.TXT")) continue;
       // The cuts are no longer than the key's parts.
-      HoursEntry entry{HoursKey(CortarCampoVista(line, 24, 4), CortarCampoVista(line, 2, 3),
-                                CortarCampoVista(line, 8, 3)),
-                       Packed<6>::Of(CortarCampoVista(line, 28, 6))};
-      entries[PartitionOf(HashOf(entry.key))].push_back(entry);
+      KeyParts key = HoursKey(CortarCampoVista(line, 24, 4), CortarCampoVista(line, 2, 3),
+                              CortarCampoVista(line, 8, 3));
+      HoursEntry entry{key.lo, key.hi, Packed<6>::Of(CortarCampoVista(line, 28, 6))};
+      entries.Add(PartitionOf(HashOf(key)), entry);
     }
   }
 
@@ -395,40 +474,45 @@ void HoursPass(const std::string& path, const std::vector<Asignacion>& asignacio
   // Each group's level and course as the key holds them; none for a group
   // whose level or course is too long ever to equal an hours line's.
   struct LevelCourse {
-    char bytes[6];
+    uint32_t lo;  // bytes 4-7 of the key
+    uint16_t hi;  // bytes 8-9
     bool usable;
   };
-  std::vector<LevelCourse> levelCourses(grupos.size());
+  LargeArray<LevelCourse> levelCourses;
+  levelCourses.Extend(grupos.size());
   for (size_t g = 0; g < grupos.size(); ++g) {
     std::string_view nivel = grupos[g].nivel.View();
     std::string_view curso = grupos[g].curso.View();
-    levelCourses[g].usable = nivel.size() <= 3 && curso.size() <= 3;
-    if (levelCourses[g].usable)
-      std::memcpy(levelCourses[g].bytes, HoursKey({}, nivel, curso).bytes + 4, 6);
+    // Filled whole either way: the array comes uninitialised.
+    LevelCourse& lc = levelCourses[g];
+    lc.usable = nivel.size() <= 3 && curso.size() <= 3;
+    KeyParts parts = lc.usable ? HoursKey({}, nivel, curso) : KeyParts{0, 0};
+    lc.lo = static_cast<uint32_t>(parts.lo >> 32);
+    lc.hi = parts.hi;
   }
-  auto keyOf = [&](const char(&casig)[4], uint32_t group, Packed<10>& key) {
-    std::memcpy(key.bytes, casig, 4);
+  auto keyOf = [&](const char(&casig)[4], uint32_t group, KeyParts& key) {
     if (group == kNoGroup) {
-      std::memset(key.bytes + 4, 0, 6);
+      key = {BytesOf({casig, 4}), 0};
       return true;
     }
     const LevelCourse& lc = levelCourses[group];
-    std::memcpy(key.bytes + 4, lc.bytes, 6);
+    key = {BytesOf({casig, 4}) | uint64_t{lc.lo} << 32, lc.hi};
     return lc.usable;
   };
   std::vector<uint32_t> starts(kPartitions + 1, 0);
   for (size_t i = 0; i < n; ++i) {
     const Asignacion& a = asignaciones[i];
-    Packed<10> key;
+    KeyParts key;
     if (keyOf(a.casig.bytes, a.group, key)) ++starts[PartitionOf(HashOf(key)) + 1];
   }
   for (size_t p = 0; p < kPartitions; ++p) starts[p + 1] += starts[p];
-  std::unique_ptr<Lookup[]> lookups(new Lookup[starts[kPartitions]]);
+  LargeArray<Lookup> lookups;
+  lookups.Extend(starts[kPartitions]);
   {
     std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
     for (size_t i = 0; i < n; ++i) {
       const Asignacion& a = asignaciones[i];
-      Packed<10> key;
+      KeyParts key;
       if (!keyOf(a.casig.bytes, a.group, key)) continue;
       Lookup& lookup = lookups[next[PartitionOf(HashOf(key))]++];
       std::memcpy(lookup.casig, a.casig.bytes, 4);
@@ -443,12 +527,14 @@ void HoursPass(const std::string& path, const std::vector<Asignacion>& asignacio
   size_t firstFailure = n;
   Packed<6> failingText;
   PartitionIndex index;
+  std::vector<HoursEntry> part;
   for (size_t p = 0; p < kPartitions; ++p) {
-    index.Build(entries[p]);
+    entries.Gather(p, part);
+    index.Build(part);
     for (uint32_t k = starts[p]; k < starts[p + 1]; ++k) {
       const Lookup& lookup = lookups[k];
       uint32_t record = lookup.record;
-      Packed<10> key;
+      KeyParts key;
       keyOf(lookup.casig, lookup.group, key);
       const HoursEntry* entry = index.Get(key, HashOf(key));
       if (!entry) continue;
@@ -471,7 +557,6 @@ void HoursPass(const std::string& path, const std::vector<Asignacion>& asignacio
       }
       horas[record] = id;
     }
-    std::vector<HoursEntry>().swap(entries[p]);
   }
   if (firstFailure < n) {
     for (size_t i = firstFailure; i < horas.size(); ++i) horas[i] = 0;
@@ -501,10 +586,10 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
                                                {"HORAS", FieldKind::kFloat, 0},
                                                {"SESIONES", FieldKind::kText, 20}});
   Asigt asigt(*table);
-  std::vector<Asignacion> asignaciones;
-  std::vector<GrupoAsignado> grupos;
+  LargeArray<Asignacion> asignaciones;
+  LargeArray<GrupoAsignado> grupos;
   HoursValues hours;
-  std::vector<uint32_t> horas;  // HORAS of each record, once the hours pass ran
+  LargeArray<uint32_t> horas;  // HORAS of each record, once the hours pass ran
   const std::string hoursPath = context.SicePath("sice_asignatcurso.txt");
   bool hoursMissing = false;
   try {

@@ -20,7 +20,9 @@ std::vector<FieldDef> SampleFields() {
           {"DNI", FieldKind::kWhole, 0}};
 }
 
-uint32_t CountInHeader(const std::string& bytes) { return dbf::ReadU32(bytes.data() + 4); }
+uint32_t CountInHeader(const std::string& bytes) {
+  return dbf::ReadU32(bytes.data() + 4);
+}
 
 // Size, count and end mark agree, as every reader expects.
 void ExpectWhole(const std::string& path) {
@@ -130,7 +132,9 @@ struct TextCase {
   std::string written;
   std::string read;
 };
-void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const TextCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class TextFieldTest : public TableTest, public ::testing::WithParamInterface<TextCase> {};
 
@@ -175,7 +179,9 @@ struct FloatCase {
   int32_t whole;
 };
 
-void PrintTo(const FloatCase& c, std::ostream* os) { *os << c.text; }
+void PrintTo(const FloatCase& c, std::ostream* os) {
+  *os << c.text;
+}
 
 class FloatFieldTest : public TableTest, public ::testing::WithParamInterface<FloatCase> {};
 
@@ -192,15 +198,13 @@ TEST_P(FloatFieldTest, StoredValueReadsBackExactly) {
   EXPECT_EQ(f.AsInteger(), GetParam().whole);
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, FloatFieldTest,
-                         ::testing::Values(FloatCase{3, "3", 3}, FloatCase{2.5, "2.5", 2},
-                                           FloatCase{3.5, "3.5", 4}, FloatCase{0.5, "0.5", 0},
-                                           FloatCase{-3, "-3", -3}, FloatCase{14, "14", 14},
-                                           FloatCase{-2.5, "-2.5", -2},
-                                           FloatCase{1e9, "1000000000", 1000000000},
-                                           FloatCase{1.0 / 3, "0.333333333333333", 0},
-                                           FloatCase{123456.5, "123456.5", 123456},
-                                           FloatCase{0.1, "0.1", 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Values, FloatFieldTest,
+    ::testing::Values(FloatCase{3, "3", 3}, FloatCase{2.5, "2.5", 2}, FloatCase{3.5, "3.5", 4},
+                      FloatCase{0.5, "0.5", 0}, FloatCase{-3, "-3", -3}, FloatCase{14, "14", 14},
+                      FloatCase{-2.5, "-2.5", -2}, FloatCase{1e9, "1000000000", 1000000000},
+                      FloatCase{1.0 / 3, "0.333333333333333", 0},
+                      FloatCase{123456.5, "123456.5", 123456}, FloatCase{0.1, "0.1", 0}));
 
 TEST_F(TableTest, HugeAndTinyFloatsReadBackExactly) {
   auto t = Fresh();
@@ -221,7 +225,8 @@ TEST_F(TableTest, HugeAndTinyFloatsReadBackExactly) {
 TEST_F(TableTest, AFloatWithNoFormThatFitsIsRefusedNotCut) {
   auto t = Fresh();
   t->Append();
-  std::string m = ExpectError([&] { t->FieldByName("HORAS").SetAsFloat(-2.2250738585072014e-308); });
+  std::string m =
+      ExpectError([&] { t->FieldByName("HORAS").SetAsFloat(-2.2250738585072014e-308); });
   EXPECT_NE(m.find("no cabe en el campo HORAS"), std::string::npos) << m;
   EXPECT_NE(m.find("PRUEBA.DBF"), std::string::npos) << m;
   EXPECT_TRUE(t->FieldByName("HORAS").IsNull());
@@ -342,6 +347,103 @@ TEST_F(TableTest, RecordWriterRefusesWhatTheFieldWritesRefuse) {
   EXPECT_THROW(writer.Post(), Error);
   auto readOnly = Reopen("PRUEBA.DBF", true);
   EXPECT_THROW(RecordWriter{*readOnly}, Error);
+}
+
+// Fields laid out once and copied as bytes into later records give the
+// same table as setting them on every record.
+TEST_F(TableTest, RecordWriterCopiesStoredFieldsAsTheWritesLaidThemOut) {
+  struct Row {
+    std::string codigo, nombre, horas;
+    double dni;
+  };
+  const std::vector<Row> rows = {{"A", "Año ½", "2.5", 7},
+                                 {"B", "", "", 0},
+                                 {"CDEF", "\xe1\xf1\xd1\x80\t", "1e300", -12},
+                                 {"A", "Año ½", "2.5", 7},
+                                 {"", std::string("X\0Y", 3), "35", 1.5},
+                                 {"B", "", "", 0}};
+  static const char* const kNames[] = {"CODIGO", "NOMBRE", "HORAS", "DNI"};
+  auto FieldAt = [](const std::string& name) {
+    for (int f = 0; f < 4; ++f)
+      if (name == kNames[f]) return f;
+    return -1;
+  };
+  // Each span: the first and last field whose bytes are copied.
+  const std::pair<const char*, const char*> spans[] = {
+      {"NOMBRE", "DNI"}, {"CODIGO", "CODIGO"}, {"CODIGO", "DNI"}, {"HORAS", "HORAS"}};
+  for (const auto& [firstName, lastName] : spans) {
+    SCOPED_TRACE(std::string(firstName) + ".." + lastName);
+    auto bySets = Fresh("CAMPOS");
+    auto byCopies = Fresh("COPIAS");
+    auto setAll = [](RecordWriter& w, Table& t, const Row& r) {
+      w.SetAsString(t.FieldByName("CODIGO"), r.codigo);
+      w.SetAsString(t.FieldByName("NOMBRE"), r.nombre);
+      w.SetAsString(t.FieldByName("HORAS"), r.horas);
+      w.SetAsFloat(t.FieldByName("DNI"), r.dni);
+    };
+    RecordWriter sets(*bySets);
+    RecordWriter copies(*byCopies);
+    Field first = byCopies->FieldByName(firstName);
+    Field last = byCopies->FieldByName(lastName);
+    std::vector<std::string> images(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+      setAll(sets, *bySets, rows[i]);
+      sets.Post();
+      // A row equal to an earlier one takes that row's bytes for the span.
+      size_t earlier = 0;
+      while (earlier < i &&
+             !(rows[earlier].codigo == rows[i].codigo && rows[earlier].nombre == rows[i].nombre &&
+               rows[earlier].horas == rows[i].horas && rows[earlier].dni == rows[i].dni))
+        ++earlier;
+      copies.Clear();
+      if (earlier < i) {
+        // Whatever the record held there before is overwritten.
+        setAll(copies, *byCopies, rows[(i + 1) % rows.size()]);
+        copies.SetStored(first, last, images[earlier]);
+        // Outside the span the row's own values (the fields in table order).
+        const Row& r = rows[i];
+        for (int f = 0; f < 4; ++f) {
+          if (f >= FieldAt(firstName) && f <= FieldAt(lastName)) continue;
+          Field field = byCopies->FieldByName(kNames[f]);
+          if (f == 3)
+            copies.SetAsFloat(field, r.dni);
+          else
+            copies.SetAsString(field, f == 0 ? r.codigo : f == 1 ? r.nombre : r.horas);
+        }
+      } else {
+        setAll(copies, *byCopies, rows[i]);
+      }
+      images[i] = std::string(copies.Stored(first, last));
+      copies.Post();
+    }
+    bySets->Close();
+    byCopies->Close();
+    std::string a = test::ReadFile(dir_.File("CAMPOS.DBF"));
+    std::string b = test::ReadFile(dir_.File("COPIAS.DBF"));
+    ASSERT_EQ(a.size(), b.size());
+    EXPECT_EQ(a.substr(4), b.substr(4));
+  }
+}
+
+TEST_F(TableTest, RecordWriterRefusesStoredBytesThatDoNotFitTheFields) {
+  auto t = Fresh();
+  RecordWriter writer(*t);
+  Field codigo = t->FieldByName("CODIGO");
+  Field horas = t->FieldByName("HORAS");
+  std::string image(writer.Stored(codigo, horas));
+  EXPECT_THROW(writer.SetStored(codigo, horas, image + " "), Error);
+  EXPECT_THROW(writer.SetStored(codigo, horas, image.substr(1)), Error);
+  EXPECT_THROW(writer.Stored(horas, codigo), Error);
+  auto other = Fresh("OTRA");
+  EXPECT_THROW(writer.Stored(other->FieldByName("CODIGO"), horas), Error);
+  EXPECT_THROW(writer.SetStored(codigo, other->FieldByName("HORAS"), image), Error);
+  // Refused bytes leave the record as it was.
+  writer.Post();
+  t->Close();
+  t = Reopen();
+  ASSERT_EQ(t->RecordCount(), 1u);
+  t->First();
+  EXPECT_EQ(t->FieldByName("CODIGO").AsString(), "");
 }
 
 TEST_F(TableTest, WholeNumberField) {
@@ -538,7 +640,10 @@ TEST_F(TableTest, WritingNeedsAppendOrEdit) {
 }
 
 TEST_F(TableTest, ReadOnlyTableRefusesChanges) {
-  { auto t = Fresh(); AppendCodes(*t, {"A"}); }
+  {
+    auto t = Fresh();
+    AppendCodes(*t, {"A"});
+  }
   std::string before = test::ReadFile(dir_.File("PRUEBA.DBF"));
   auto t = Reopen("PRUEBA.DBF", true);
   EXPECT_TRUE(t->IsReadOnly());
