@@ -3,6 +3,9 @@
 // temporary may be left, no handle may stay open, and the next try works.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+
 #include "data/error.h"
 #include "data/sice_text.h"
 #include "support/faulty_fs.h"
@@ -122,47 +125,41 @@ TEST(LectorLineasFaultTest, OpenRefusedGivesTheIoErrorOfItsCode) {
   }
 }
 
-TEST(CargarLineasFaultTest, ReadFailingHalfwayNamesThePathAndTheReason) {
-  test::TempDir dir;
-  std::string path = dir.File("sice_sesiones.txt");
-  test::WriteFile(path, std::string(100, 'x') + "\r\n" + std::string(100, 'y') + "\r\n");
-  for (int nth = 1; nth <= 3; ++nth) {
-    FaultyFileSystem faulty;
-    faulty.SetReadChunk(50);
-    faulty.Fail(FsOp::kRead, nth, fs::kAccessDenied);
-    fs::ScopedFileSystem scope(faulty);
-    try {
-      CargarLineas(path);
-      ADD_FAILURE() << "no error at read " << nth;
-    } catch (const Error& e) {
-      EXPECT_EQ(std::string(e.what()),
-                "Cannot open file \"" + path + "\". " + test::FaultText(fs::kAccessDenied));
-      EXPECT_EQ(e.Code(), fs::kAccessDenied);
-    }
-    EXPECT_EQ(faulty.OpenHandles(), 0);
-  }
-}
-
-TEST(WholeFileLinesFaultTest, ReadFailingHalfwaySaysWhatCargarLineasSays) {
+// A read failing anywhere in the file ends either whole-file reader with
+// the same text, naming the path and the reason, and leaves nothing open.
+TEST(WholeFileReadersFaultTest, ReadFailingHalfwayNamesThePathAndTheReason) {
+  const struct {
+    const char* name;
+    std::function<void(const std::string&)> read;
+  } readers[] = {
+      {"CargarLineas", [](const std::string& path) { CargarLineas(path); }},
+      {"WholeFileLines",
+       [](const std::string& path) {
+         WholeFileLines reader(path, 64);
+         for (std::string_view line; reader.Next(line);) {
+         }
+       }},
+  };
   test::TempDir dir;
   std::string path = dir.File("sice_asignatcurso.txt");
   test::WriteFile(path, std::string(100, 'x') + "\r\n" + std::string(100, 'y') + "\r\n");
-  for (int nth = 1; nth <= 3; ++nth) {
-    FaultyFileSystem faulty;
-    faulty.SetReadChunk(50);
-    faulty.Fail(FsOp::kRead, nth, fs::kAccessDenied);
-    fs::ScopedFileSystem scope(faulty);
-    try {
-      WholeFileLines reader(path, 64);
-      for (std::string_view line; reader.Next(line);) {
+  for (const auto& r : readers) {
+    for (int nth = 1; nth <= 3; ++nth) {
+      SCOPED_TRACE(std::string(r.name) + ", read " + std::to_string(nth));
+      FaultyFileSystem faulty;
+      faulty.SetReadChunk(50);
+      faulty.Fail(FsOp::kRead, nth, fs::kAccessDenied);
+      fs::ScopedFileSystem scope(faulty);
+      try {
+        r.read(path);
+        ADD_FAILURE() << "no error";
+      } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot open file \"" + path + "\". " + test::FaultText(fs::kAccessDenied));
+        EXPECT_EQ(e.Code(), fs::kAccessDenied);
       }
-      ADD_FAILURE() << "no error at read " << nth;
-    } catch (const Error& e) {
-      EXPECT_EQ(std::string(e.what()),
-                "Cannot open file \"" + path + "\". " + test::FaultText(fs::kAccessDenied));
-      EXPECT_EQ(e.Code(), fs::kAccessDenied);
+      EXPECT_EQ(faulty.OpenHandles(), 0);
     }
-    EXPECT_EQ(faulty.OpenHandles(), 0);
   }
 }
 

@@ -66,10 +66,7 @@ TEST(ExportFault, EveryOperationFailedInTurn) {
     clean.MakeValidInputs();
     clean.MakeSoluc(ManyLessons());
     FaultyFileSystem counter;
-    {
-      fs::ScopedFileSystem scope(counter);
-      clean.Run();
-    }
+    ASSERT_EQ(clean.RunOn(counter), "");
     const std::string reference = ReadFile(clean.Output());
 
     int failures = 0;
@@ -89,15 +86,7 @@ TEST(ExportFault, EveryOperationFailedInTurn) {
         auto tables = TableFiles(f.otemp);
         FaultyFileSystem faulty;
         faulty.Add({k.op, nth, k.code, "", false, k.partial});
-        std::string error;
-        {
-          fs::ScopedFileSystem scope(faulty);
-          try {
-            f.Run();
-          } catch (const Error& e) {
-            error = e.what();
-          }
-        }
+        std::string error = f.RunOn(faulty);
         EXPECT_EQ(faulty.OpenHandles(), 0) << "a file or table stays open";
         EXPECT_FALSE(f.window.hourglass);
         EXPECT_FALSE(Exists(f.Output() + ".tmp~")) << "a temporary file is left";
@@ -146,15 +135,7 @@ TEST(ExportFault, SubjectsFileReadOnlyAsFarAsItsHeader) {
     f.WriteAsignat(lines);
     FaultyFileSystem faulty;
     faulty.Add({FsOp::kRead, 2, fs::kLockViolation, "sice_asignat", true, false});
-    std::string error;
-    {
-      fs::ScopedFileSystem scope(faulty);
-      try {
-        f.Run();
-      } catch (const Error& e) {
-        error = e.what();
-      }
-    }
+    std::string error = f.RunOn(faulty);
     EXPECT_EQ(faulty.OpenHandles(), 0);
     if (withHeader) {
       EXPECT_EQ(error, "");

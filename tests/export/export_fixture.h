@@ -13,6 +13,7 @@
 
 #include "app/program_state.h"
 #include "data/clock.h"
+#include "data/error.h"
 #include "data/files.h"
 #include "data/sice_text.h"
 #include "data/table.h"
@@ -152,6 +153,18 @@ class ExportFixture {
   }
 
   void Run() { BImportarClick(state, window, otemp, clock); }
+
+  // Runs the export on that file system; the text of the error that ended
+  // it, "" when none did.
+  std::string RunOn(fs::FileSystem& files) {
+    fs::ScopedFileSystem scope(files);
+    try {
+      Run();
+    } catch (const Error& e) {
+      return e.what();
+    }
+    return "";
+  }
 
   // The output's lines, without their CR LF; fails the test if a line end
   // is anything else.
