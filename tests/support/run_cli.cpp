@@ -54,6 +54,10 @@ CliRun RunCli(const TempDir& temp, const std::vector<std::string>& args) {
   std::string out = temp.File("stdout.txt");
   std::string err = temp.File("stderr.txt");
   std::string command = ShellQuote(cli);
+  // A 32-bit build run under user-mode emulation starts the converter the same way.
+  if (const char* loader = std::getenv("TOS_CLI_LOADER"); loader && *loader) {
+    command = ShellQuote(loader) + " " + command;
+  }
   for (const std::string& arg : args) command += " " + ShellQuote(arg);
   command += " >" + ShellQuote(out) + " 2>" + ShellQuote(err);
   run.status = RunShell(command);
