@@ -52,8 +52,12 @@ std::optional<FolderArgs> ParseFolderArgs(const std::vector<std::string>& args,
       return std::nullopt;
     }
   }
-  if (!haveFolder) {
+  if (!haveFolder || parsed.folder.empty()) {
     problem = "falta la carpeta de SICE";
+    return std::nullopt;
+  }
+  if (haveOtemp && parsed.otemp.empty()) {
+    problem = "falta la carpeta tras --otemp";
     return std::nullopt;
   }
   if (!haveOtemp) parsed.otemp = DefaultOtemp();

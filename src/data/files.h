@@ -13,19 +13,29 @@
 namespace tos::fs {
 
 // Failures of this layer are tos::Error whose Code() is the platform's error
-// code (Windows' own on Windows; errno mapped onto Windows' codes on Linux:
-// 2 not found, 3 path not found, 4 too many files, 5 access denied, 32 held by
-// another program, 101 disk full) and whose text is the platform's own words
-// for it (FormatMessage, strerror).
+// code and whose text is the platform's own words for it (FormatMessage,
+// strerror). On Windows the code is Windows' own. On Linux the errno values
+// that have a Windows meaning are mapped onto its code (2 not found, 3 path
+// not found, 4 too many files, 5 access denied, 32 held by another program,
+// 80 exists, 101 disk full); any other errno is given as its negation, so
+// that it is never taken for a Windows code, and messages show it as
+// "Error de E/S" with the errno itself.
 constexpr int kFileNotFound = 2;
 constexpr int kPathNotFound = 3;
 constexpr int kTooManyOpenFiles = 4;
 constexpr int kAccessDenied = 5;
 constexpr int kSharingViolation = 32;
 constexpr int kLockViolation = 33;
+constexpr int kFileExists = 80;
 // Disk full is 101 on both platforms (Windows' 112 and 39 are mapped onto it),
 // the code the SICE readers and writers have always reported for it.
 constexpr int kDiskFull = 101;
+
+// The code of an errno value, as above (POSIX builds only).
+int ErrnoCode(int e);
+// The number a message shows for a code: the code itself, or the errno an
+// unmapped code stands for.
+inline int ShownNumber(int code) { return code < 0 ? -code : code; }
 
 // A file open for sequential reading.
 class ReadStream {

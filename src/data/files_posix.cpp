@@ -1,8 +1,10 @@
 // The real file system on Linux and other POSIX systems. Sharing is done with
-// open-file-description locks (F_OFD_SETLK), which also exclude a second
-// descriptor in the same process, as Windows' share modes do.
+// flock locks, which belong to the open file (so a second descriptor in the
+// same process is excluded too, as Windows' share modes do) and which a file
+// opened for reading only can hold exclusively as well.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,44 +18,46 @@
 
 namespace tos::fs {
 
-namespace {
-
-int MapErrno(int e) {
+int ErrnoCode(int e) {
   switch (e) {
     case ENOENT: return kFileNotFound;
-    case ENOTDIR: return kPathNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG: return kPathNotFound;
     case EMFILE:
     case ENFILE: return kTooManyOpenFiles;
     case EACCES:
     case EPERM:
     case EROFS:
     case EISDIR: return kAccessDenied;
-    case EAGAIN: return kSharingViolation;
+    case EAGAIN:
+    case EBUSY:
+    case ETXTBSY: return kSharingViolation;
+    case EEXIST: return kFileExists;
     case ENOSPC:
 #ifdef EDQUOT
     case EDQUOT:
 #endif
       return kDiskFull;
-    default: return e;
+    default: return -e;
   }
 }
 
-[[noreturn]] void Fail(int e) { throw Error(std::strerror(e), MapErrno(e)); }
+namespace {
+
+[[noreturn]] void Fail(int e) { throw Error(std::strerror(e), ErrnoCode(e)); }
 
 [[noreturn]] void FailLocked() {
   throw Error("The file is in use by another program", kSharingViolation);
 }
 
-// Takes an OFD lock over the whole file; false when another holder refuses it.
-bool Lock(int fd, short type) {
-  struct flock lock {};
-  lock.l_type = type;
-  lock.l_whence = SEEK_SET;
-  lock.l_start = 0;
-  lock.l_len = 0;
-  if (::fcntl(fd, F_OFD_SETLK, &lock) == 0) return true;
-  if (errno == EAGAIN || errno == EACCES) return false;
-  Fail(errno);
+// Locks the whole file, shared or exclusive; false when another holder
+// refuses it.
+bool Lock(int fd, bool exclusive) {
+  for (;;) {
+    if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0) return true;
+    if (errno == EWOULDBLOCK) return false;
+    if (errno != EINTR) Fail(errno);
+  }
 }
 
 class Descriptor {
@@ -227,7 +231,7 @@ class PosixFileSystem final : public FileSystem {
     struct stat st {};
     if (fstat(fd, &st) != 0) Fail(errno);
     if (S_ISDIR(st.st_mode)) Fail(EISDIR);
-    if (!Lock(fd, F_RDLCK)) FailLocked();
+    if (!Lock(fd, false)) FailLocked();
     return std::make_unique<PosixReadStream>(guard.Release(), static_cast<uint64_t>(st.st_size));
   }
 
@@ -243,11 +247,11 @@ class PosixFileSystem final : public FileSystem {
     int flags = (write ? O_RDWR : O_RDONLY) | O_CLOEXEC | (create ? O_CREAT : 0);
     int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0 && mode == TableMode::kReadExclusive && (errno == EACCES || errno == EROFS)) {
-      // A read-only file can still be held against other users with a read lock.
+      // A file we may only read is held exclusively all the same.
       fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
       if (fd < 0) Fail(errno);
       Descriptor guard(fd);
-      if (!Lock(fd, F_RDLCK)) FailLocked();
+      if (!Lock(fd, true)) FailLocked();
       return std::make_unique<PosixTableFile>(guard.Release());
     }
     if (fd < 0) Fail(errno);
@@ -256,7 +260,7 @@ class PosixFileSystem final : public FileSystem {
     if (fstat(fd, &st) != 0) Fail(errno);
     if (S_ISDIR(st.st_mode)) Fail(EISDIR);
     bool exclusive = mode == TableMode::kWriteExclusive || mode == TableMode::kReadExclusive;
-    if (!Lock(fd, exclusive ? F_WRLCK : F_RDLCK)) FailLocked();
+    if (!Lock(fd, exclusive)) FailLocked();
     // Truncate only once the lock is ours: a table another program holds is
     // never emptied under it.
     if (create && ftruncate(fd, 0) != 0) Fail(errno);

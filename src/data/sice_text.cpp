@@ -54,7 +54,7 @@ std::string IoErrorText(int code) {
     case 106:
       return "Valor numérico de entrada inválido";
     default:
-      return "Error de E/S " + std::to_string(code);
+      return "Error de E/S " + std::to_string(fs::ShownNumber(code));
   }
 }
 

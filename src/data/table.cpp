@@ -63,7 +63,7 @@ struct Subject {
     case IoWhat::kWrite: verb = "escribir"; break;
     case IoWhat::kDelete: verb = "borrar"; break;
   }
-  throw Error("Error de E/S " + std::to_string(code) + " al " + verb + " " + s.Lower(), code);
+  throw Error("Error de E/S " + std::to_string(fs::ShownNumber(code)) + " al " + verb + " " + s.Lower(), code);
 }
 
 // Runs one file operation, turning the file layer's error into ours.
@@ -114,6 +114,14 @@ void RemoveIfPresent(const std::string& path) {
   } catch (const Error& e) {
     if (IsMissing(e)) return;
     FailIo(e, IoWhat::kDelete, Subject{*found, false});
+  }
+}
+
+// Deletes a file, passing over a failure.
+void RemoveQuietly(const std::string& path) {
+  try {
+    fs::Current().Remove(path);
+  } catch (const Error&) {
   }
 }
 
@@ -1022,31 +1030,29 @@ std::unique_ptr<Table> RecrearTabla(const std::string& folder, const std::string
                                     const std::vector<FieldDef>& fields) {
   std::string base = HasExtension(name) ? name : name + ".DBF";
   std::string given = fs::Join(folder, base);
+  // Old files go first; a deletion that fails is passed over, and creating
+  // the table then decides. The one exception: a table another program
+  // holds is left alone, and so is its index.
   if (std::optional<std::string> dbf = fs::Current().FindFile(given)) {
-    Subject s{*dbf, true};
-    // A table another program holds is left alone, and so is its index.
     std::unique_ptr<fs::RandomAccessFile> held;
-    try {
-      held = fs::Current().OpenTable(*dbf, fs::TableMode::kWriteExclusive, false);
-    } catch (const Error& e) {
-      if (e.Code() != fs::kAccessDenied) FailIo(e, IoWhat::kOpen, s);
-      held = Io(IoWhat::kOpen, s, [&] {
-        return fs::Current().OpenTable(*dbf, fs::TableMode::kReadExclusive, false);
-      });
+    for (fs::TableMode mode : {fs::TableMode::kWriteExclusive, fs::TableMode::kReadExclusive}) {
+      try {
+        held = fs::Current().OpenTable(*dbf, mode, false);
+        break;
+      } catch (const Error& e) {
+        if (e.Code() == fs::kSharingViolation || e.Code() == fs::kLockViolation)
+          FailIo(e, IoWhat::kOpen, Subject{*dbf, true});
+        if (e.Code() != fs::kAccessDenied) break;
+      }
     }
-#ifdef _WIN32
     // Windows refuses to delete a file while any handle, ours too, is open.
     held.reset();
-#endif
-    try {
-      fs::Current().Remove(*dbf);
-    } catch (const Error& e) {
-      if (!IsMissing(e)) FailIo(e, IoWhat::kDelete, s);
-    }
-    held.reset();
+    RemoveQuietly(*dbf);
   }
-  RemoveIfPresent(WithExtension(given, ".MDX"));
-  RemoveIfPresent(WithExtension(given, ".CPG"));
+  for (const char* ext : {".MDX", ".CPG"}) {
+    if (std::optional<std::string> found = fs::Current().FindFile(WithExtension(given, ext)))
+      RemoveQuietly(*found);
+  }
 
   auto table = std::make_unique<Table>();
   table->SetFolder(folder);

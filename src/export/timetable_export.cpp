@@ -233,7 +233,7 @@ void AppendLessons(ExportTables& tables, DayForm form, LineList& out) {
 void BImportarClick(ProgramState& state, WindowServices& window, const std::string& otemp,
                     Clock& clock) {
   std::string folder = window.ChosenFolder();
-  state.RutaSice = fs::Join(folder, "");
+  state.RutaSice = folder + fs::kSeparator;
   if (!fs::Current().DirectoryExists(folder)) {
     window.ShowMessage("No existe la carpeta");
     if (state.Embedded()) {

@@ -174,6 +174,7 @@ TEST(CliExportar, ExitStatusesAndMessages) {
        },
        2, ""},
       {"no folder", [](Folders&) { return std::vector<std::string>{"exportar"}; }, 64, ""},
+      {"empty folder", [](Folders&) { return std::vector<std::string>{"exportar", ""}; }, 64, ""},
       {"two folders",
        [](Folders& f) {
          return std::vector<std::string>{"exportar", f.sice, f.sice};

@@ -120,6 +120,7 @@ TEST(CliImportar, ExitStatuses) {
        },
        2, ""},
       {"no folder", [](Folders&) { return std::vector<std::string>{"importar"}; }, 64, ""},
+      {"empty folder", [](Folders&) { return std::vector<std::string>{"importar", ""}; }, 64, ""},
       {"two folders",
        [](Folders& f) {
          return std::vector<std::string>{"importar", f.sice, f.sice};

@@ -11,7 +11,9 @@
 #include "support/temp_dir.h"
 
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace tos {
@@ -124,6 +126,40 @@ TEST(TableLockTest, CreateOverAHeldTableFailsWithoutEmptyingIt) {
   }
   EXPECT_EQ(test::ReadFile(dir.File("SOLUC.DBF")), before);
 }
+
+#ifndef _WIN32
+// A table file we may only read, opened exclusively, is held exclusively all
+// the same: nobody else may open it while we have it. Run by a user without
+// the right to write it (root drops to nobody in a child process).
+TEST(TableLockTest, ExclusiveHoldOfAFileWeMayOnlyRead) {
+  TempDir dir;
+  MakeTable(dir.Path());
+  ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
+  ASSERT_EQ(chmod(dir.File("SOLUC.DBF").c_str(), 0444), 0);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(90);
+    int wrong = 0;
+    auto holder = Opener(dir.Path(), true);
+    if (OpenError(*holder) != "") _exit(91);
+    if (!holder->IsReadOnly()) ++wrong;
+    for (bool exclusive : {true, false}) {
+      auto other = Opener(dir.Path(), exclusive, true);
+      if (OpenError(*other) != InUse(dir.Path())) ++wrong;
+    }
+    holder->Close();
+    auto reader = Opener(dir.Path(), false, true);
+    if (OpenError(*reader) != "") ++wrong;
+    if (OpenError(*holder) != InUse(dir.Path())) ++wrong;
+    _exit(wrong);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "90: could not drop root; 91: no exclusive open";
+}
+#endif
 
 // --- Two processes -----------------------------------------------------------
 

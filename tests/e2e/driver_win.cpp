@@ -97,6 +97,8 @@ void CheckStandAloneFrame(const Window& w) {
         "framed, with caption and close box");
   Check(!(style & (WS_CHILD | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)),
         "top-level, fixed size, no minimize or maximize box");
+  // Windows gives CW_USEDEFAULT a place only to overlapped windows.
+  Check(!(style & WS_POPUP), "an overlapped window, placed where new windows go");
   Check(GetParent(w.form) == nullptr || GetParent(w.form) == GetWindow(w.form, GW_OWNER),
         "no parent window");
   HWND owner = GetWindow(w.form, GW_OWNER);
@@ -411,6 +413,7 @@ void ImportRun(bool withEnter) {
   Check(IsWindow(form) && program.Running(), "stand-alone, the window stays open after a run");
   Click(w.bClose);
   CheckEq(program.WaitExit(15000), 0, "exit code 0");
+  Check(!FileExists(IniPath()), "stand-alone closing writes no status file after a run");
 }
 
 void ImportEmpty() {
@@ -454,6 +457,7 @@ void Export() {
   CheckTimetableMatches(sice);
   Click(w.bClose);
   CheckEq(program.WaitExit(15000), 0, "exit code 0");
+  Check(!FileExists(IniPath()), "stand-alone closing writes no status file after a run");
 }
 
 const std::string kIniBefore =
@@ -564,6 +568,95 @@ void BadHandle() {
   Click(w.bClose);
   CheckEq(program.WaitExit(15000), 0, "exit code 0");
   Check(!FileExists(IniPath()), "closing writes nothing");
+}
+
+// Any count of parameters but two starts the stand-alone window.
+void Parameters(const std::wstring& parameters) {
+  DeleteFileW(IniPath().c_str());
+  std::wstring sice = SiceCopy(L"sice");
+  Program program(paths, parameters, sice);
+  HWND form = FindTop(program.Pid(), L"TMForm", 30000);
+  if (!form) return Check(false, "the window opens");
+  Window w = Locate(form);
+  CheckStandAloneFrame(w);
+  CheckPanels(w, Panels::kBoth);
+  Click(w.bClose);
+  CheckEq(program.WaitExit(15000), 0, "exit code 0");
+  Check(!FileExists(IniPath()), "stand-alone closing writes no status file");
+}
+
+// Where another window already stands at the top left, the new one is put
+// where Windows puts new windows, not over it at the screen's corner.
+void Placement() {
+  HWND other = MakeParent();
+  std::wstring sice = SiceCopy(L"sice");
+  Program program(paths, L"", sice);
+  HWND form = FindTop(program.Pid(), L"TMForm", 30000);
+  if (!form) return Check(false, "the window opens");
+  RECT r;
+  GetWindowRect(form, &r);
+  Check(r.left != 0 || r.top != 0, "not at the screen's top left: " + Describe(r));
+  Window w = Locate(form);
+  Click(w.bClose);
+  CheckEq(program.WaitExit(15000), 0, "exit code 0");
+  DestroyWindow(other);
+}
+
+// Esc presses no button: the window stays and nothing runs.
+void Escape() {
+  DeleteFileW(IniPath().c_str());
+  RemoveTables();
+  std::wstring sice = SiceCopy(L"sice");
+  Program program(paths, L"", sice);
+  HWND form = FindTop(program.Pid(), L"TMForm", 30000);
+  if (!form) return Check(false, "the window opens");
+  Window w = Locate(form);
+  RECT panel;
+  GetWindowRect(w.d1, &panel);
+  Check(Request(paths,
+                "click " + std::to_string(panel.left + 560) + " " + std::to_string(panel.top + 60)),
+        "click on the panel");
+  Check(Request(paths, "key Escape"), "Esc");
+  Check(!NextBox(program.Pid(), 2000).hwnd, "no message box");
+  Check(IsWindow(form) && program.Running(), "the window stays open");
+  Check(!FileExists(Join(kOtemp, L"ASIGNOMT.DBF")), "no conversion ran");
+  Click(w.bClose);
+  CheckEq(program.WaitExit(15000), 0, "exit code 0");
+  Check(!FileExists(IniPath()), "stand-alone closing writes no status file");
+}
+
+// Embedded for the export, with the focus in the folder list (no button),
+// Enter presses BImportar.
+void EmbeddedEnter() {
+  PrepareExport();
+  DeleteFileW(IniPath().c_str());
+  std::wstring sice = SiceCopy(L"sice");
+  DeleteFileW(Join(sice, L"SICE_HORARIO.TXT").c_str());
+  HWND parent = MakeParent();
+  Program program(paths, EmbeddedArguments(L"importar", parent), sice);
+  HWND form = FindEmbedded(parent);
+  if (!form) return Check(false, "the window appears inside the parent");
+  Window w = Locate(form);
+  RECT r;
+  GetWindowRect(w.list, &r);
+  Check(Request(paths, "click " + std::to_string(r.left + 60) + " " + std::to_string(r.top + 8)),
+        "click in the folder list");
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  WaitFor(
+      [&] {
+        return GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info) &&
+               info.hwndFocus == w.list;
+      },
+      5000);
+  Check(info.hwndFocus == w.list, "the folder list has the focus");
+  Check(Request(paths, "key Return"), "Enter");
+  std::vector<Box> boxes = BoxesUntil(program.Pid(), "Proceso finalizado", 30000);
+  CheckEq(Texts(boxes), std::vector<std::string>{"Proceso finalizado"}, "the export runs");
+  CheckEq(program.WaitExit(15000), 0, "the run closes the window");
+  CheckEq(IniValue(), std::string("1"), "and writes 1");
+  CheckTimetableMatches(sice);
+  DestroyWindow(parent);
 }
 
 void ReadOnlyIni() {
@@ -731,6 +824,11 @@ int wmain(int argc, wchar_t** argv) {
       {L"parent_gone_unwritable", ParentGoneUnwritable},
       {L"folders", Folders},
       {L"help_f1", HelpKeys},
+      {L"one_parameter", [] { Parameters(L"importar"); }},
+      {L"three_parameters", [] { Parameters(L"importar 1A2B otro"); }},
+      {L"placement", Placement},
+      {L"escape", Escape},
+      {L"embedded_enter", EmbeddedEnter},
   };
   auto found = scenarios.find(scenario);
   if (found == scenarios.end()) {

@@ -140,6 +140,38 @@ TEST_P(SlotIndexTest, FindsWhatAWalkFinds) {
   }
 }
 
+// A record after the one that answers is never read: an unreadable HORA
+// there fails only the lookups that reach it, and a lookup of another day
+// passes it over.
+TEST(SlotIndex, ReadsOnlyAsFarAsTheAnswer) {
+  ExportFixture f;
+  MakeTable(f.otemp, "DIASHORAST.DBF",
+            {{"DIA", FieldKind::kText, 1}, {"HORA", FieldKind::kWhole, 0},
+             {"CODDIHO", FieldKind::kText, 4}},
+            {{"L", "1", "0101"}, {"L", "7", "XXXX"}, {"M", "2", "0202"}});
+  // The second record's HORA made unreadable in the file itself.
+  std::string path = fs::Join(f.otemp, "DIASHORAST.DBF");
+  std::string bytes = ReadFile(path);
+  size_t header = static_cast<unsigned char>(bytes[8]) | static_cast<unsigned char>(bytes[9]) << 8;
+  size_t record = static_cast<unsigned char>(bytes[10]) | static_cast<unsigned char>(bytes[11]) << 8;
+  size_t hora = header + record + 1 + 1;
+  bytes.replace(hora, 11, "         ab");
+  WriteFile(path, bytes);
+
+  Table tramos("wwTableTramos");
+  tramos.SetFolder(f.otemp);
+  tramos.SetTableName("DIASHORAST");
+  tramos.SetTableType(TableType::kDBase);
+  tramos.Open();
+  SlotIndex index(tramos);
+  EXPECT_EQ(index.Find("L", "1"), "0101");
+  EXPECT_EQ(index.RecordsRead(), 1);
+  EXPECT_THROW(index.Find("L", "2"), Error);
+  EXPECT_EQ(index.Find("M", "2"), "0202");
+  EXPECT_EQ(index.Find("L", "1"), "0101");
+  EXPECT_THROW(index.Find("L", "9"), Error);
+}
+
 INSTANTIATE_TEST_SUITE_P(Export, SlotIndexTest, ::testing::ValuesIn(Cases()),
                          [](const auto& info) { return info.param.name; });
 

@@ -178,6 +178,17 @@ TEST(Export, CountsTwoHundredFiftyLessonsFromColumn72) {
   for (size_t i = 1; i + 1 < lines.size(); ++i) ASSERT_EQ(lines[i], "10001LP001G1A LEC MAT A01 ");
 }
 
+// The folder is followed by a separator always, as in the import run: a
+// drive's root "C:\" gives "C:\\".
+TEST(Export, RutaSiceIsTheFolderAndOneMoreSeparator) {
+  ExportFixture f;
+  f.MakeValidInputs();
+  f.window.folder = f.sice + fs::kSeparator;
+  f.Run();
+  EXPECT_EQ(f.state.RutaSice, f.sice + fs::kSeparator + fs::kSeparator);
+  EXPECT_EQ(f.state.EstadoTransformacion, 1);
+}
+
 TEST(Export, ReportsDoneAndClosesWhenEmbedded) {
   for (bool embedded : {false, true}) {
     SCOPED_TRACE(embedded ? "embedded" : "stand-alone");
@@ -187,7 +198,7 @@ TEST(Export, ReportsDoneAndClosesWhenEmbedded) {
     f.state.EstadoTransformacion = -1;
     f.Run();
     EXPECT_EQ(f.state.EstadoTransformacion, 1);
-    EXPECT_EQ(f.state.RutaSice, fs::Join(f.sice, ""));
+    EXPECT_EQ(f.state.RutaSice, f.sice + fs::kSeparator);
     std::vector<std::string> expected = {"hourglass:on", "hourglass:off",
                                          "message:Proceso finalizado"};
     if (embedded) expected.push_back("close");

@@ -36,7 +36,10 @@ enum ControlId {
   kLabel6Id,
 };
 
-constexpr DWORD kFramedStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// An overlapped (not pop-up) window, so that Windows places it where it
+// places new windows (CW_USEDEFAULT is ignored for pop-ups); a fixed frame
+// with a caption and a close box only.
+constexpr DWORD kFramedStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kFramedExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 // The one window's object, for the parent-watching timer.
@@ -196,8 +199,7 @@ void MainWindow::ApplyRunMode() {
   // it keeps the embedded behaviour, since the caller waits for the status.
   if (!IsWindow(parent)) return;
   LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
-  style &= ~static_cast<LONG_PTR>(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_BORDER |
-                                  WS_DLGFRAME);
+  style &= ~static_cast<LONG_PTR>(WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_BORDER | WS_DLGFRAME);
   style |= WS_CHILD | WS_CLIPSIBLINGS;
   SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
   LONG_PTR exStyle = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
