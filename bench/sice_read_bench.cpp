@@ -86,12 +86,6 @@ uint64_t Whole(const std::string& path, uint64_t& chars) {
   return lines.size();
 }
 
-uint64_t Block(const std::string& path, uint64_t& chars) {
-  tos::LineBlock block = tos::LoadLineBlock(path);
-  for (std::string_view l : block.lines) chars += l.size();
-  return block.lines.size();
-}
-
 void Report(const char* what, double megabytes, const Timing& t, const Timing& base) {
   std::printf("%-13s %8.1f MB/s (%.3f s wall, %.3f s cpu)   memchr %8.1f MB/s   ratio %.2f wall, "
               "%.2f cpu\n",
@@ -111,7 +105,7 @@ int main(int argc, char** argv) {
   uint64_t expected = Generate(path, megabytes * 1000 * 1000);
   double size = static_cast<double>(stdfs::file_size(path)) / 1e6;
 
-  Timing base, streamed, whole, block;
+  Timing base, streamed, whole;
   uint64_t chars = 0;
   bool agree = true;
   for (int r = 0; r < rounds; ++r) {
@@ -130,18 +124,12 @@ int main(int argc, char** argv) {
       agree = Whole(path, chars) == expected && agree;
       w.KeepBest(whole);
     }
-    {
-      Stopwatch w;
-      agree = Block(path, chars) == expected && agree;
-      w.KeepBest(block);
-    }
   }
   std::printf("sice_read_bench: %.1f MB, %llu lines, best of %d rounds%s\n", size,
               static_cast<unsigned long long>(expected), rounds,
               agree ? "" : "  (LINE COUNTS DIFFER)");
   Report("LectorLineas", size, streamed, base);
   Report("CargarLineas", size, whole, base);
-  Report("LoadLineBlock", size, block, base);
   std::printf("(%llu characters)\n", static_cast<unsigned long long>(chars));
   std::error_code ec;
   stdfs::remove_all(dir, ec);

@@ -166,57 +166,11 @@ std::string_view LectorLineas::ReadLineView() {
   return line;
 }
 
-LineBlock LoadLineBlock(const std::string& path) {
-  std::string real = fs::Current().FindFile(path).value_or(path);
-  LineBlock block;
-  size_t n = 0;
-  try {
-    auto file = fs::Current().OpenRead(real);
-    size_t capacity = static_cast<size_t>(file->Size());
-    block.bytes.reset(new char[capacity + 1]);
-    for (;;) {
-      if (n == capacity) {
-        // The file has grown since its size was taken.
-        capacity = capacity * 2 + 4096;
-        std::unique_ptr<char[]> bigger(new char[capacity + 1]);
-        std::memcpy(bigger.get(), block.bytes.get(), n);
-        block.bytes = std::move(bigger);
-      }
-      size_t got = file->Read(block.bytes.get() + n, capacity - n);
-      if (got == 0) break;
-      n += got;
-    }
-  } catch (const Error& e) {
-    throw Error(Format("Cannot open file \"%s\". %s", path, e.what()), e.Code());
-  }
-  const char* p = block.bytes.get();
-  while (n > 0 && p[n - 1] == '\0') --n;
-  if (n > 0 && p[n - 1] == kCtrlZ) --n;
-
-  // Lines end at CR LF, LF or CR. The next LF and the next CR are each looked
-  // for once and remembered, so a file of CR-only line ends stays linear.
-  block.lines.reserve(n / 48);
-  auto find = [&](char c, size_t from) {
-    const void* at = from < n ? std::memchr(p + from, c, n - from) : nullptr;
-    return at ? static_cast<size_t>(static_cast<const char*>(at) - p) : n;
-  };
-  size_t nextLf = find('\n', 0);
-  size_t nextCr = find('\r', 0);
-  size_t i = 0;
-  while (i < n) {
-    if (nextLf < i) nextLf = find('\n', i);
-    if (nextCr < i) nextCr = find('\r', i);
-    size_t end = std::min(nextLf, nextCr);
-    block.lines.emplace_back(p + i, end - i);
-    i = end + 1;
-    if (end == nextCr && i < n && p[i] == '\n') ++i;
-  }
-  return block;
-}
-
 std::vector<std::string> CargarLineas(const std::string& path) {
-  LineBlock block = LoadLineBlock(path);
-  return std::vector<std::string>(block.lines.begin(), block.lines.end());
+  std::vector<std::string> lines;
+  WholeFileLines reader(path);
+  for (std::string_view line; reader.Next(line);) lines.emplace_back(line);
+  return lines;
 }
 
 WholeFileLines::WholeFileLines(const std::string& path, size_t bufferSize) : path_(path) {
@@ -304,8 +258,7 @@ void WriteReplacing(const std::string& path, WriteLines&& write) {
 
 }  // namespace
 
-// Each line goes to the stream with its CR LF in one write, as a LineList
-// holds it.
+// Each line goes to the stream with its CR LF in one write.
 void GuardarLineas(const std::vector<std::string>& lines, const std::string& path) {
   WriteReplacing(path, [&](fs::WriteStream& out) {
     std::string ended;
@@ -317,9 +270,26 @@ void GuardarLineas(const std::vector<std::string>& lines, const std::string& pat
   });
 }
 
+void GuardarTexto(std::string_view text, const std::string& path) {
+  WriteReplacing(path, [&](fs::WriteStream& out) {
+    // A line at a time, as GuardarLineas writes.
+    while (!text.empty()) {
+      size_t end = text.find("\r\n");
+      size_t length = end == std::string_view::npos ? text.size() : end + 2;
+      out.Write(text.data(), length);
+      text.remove_prefix(length);
+    }
+  });
+}
+
 bool EsLineaDeDatos(std::string_view line, std::string_view selfName) {
   if (!line.empty() && (line[0] == '0' || line[0] == '9')) return false;
-  return text::AsciiUpper(CortarCampo(line, 2, 50)) != selfName;
+  std::string_view name = CortarCampoVista(line, 2, 50);
+  if (name.size() != selfName.size()) return true;
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (text::AsciiUpper(name[i]) != selfName[i]) return true;
+  }
+  return false;
 }
 
 std::string_view CortarCampoVista(std::string_view line, size_t column, size_t length) {
@@ -339,50 +309,6 @@ std::string CortarCampo(std::string_view line, size_t column, size_t length) {
 void AnadirCampo(std::string& line, std::string_view value, size_t width) {
   line.append(value);
   if (value.size() < width) line.append(std::min<size_t>(width - value.size(), 95), ' ');
-}
-
-namespace {
-// Blocks of whole huge pages; a longer line gets a block of its own size.
-constexpr size_t kLineBlock = size_t{2} << 20;
-}  // namespace
-
-LineList::LineList() = default;
-LineList::~LineList() = default;
-
-std::string& LineList::Begin() {
-  line_.clear();
-  return line_;
-}
-
-void LineList::End() {
-  std::memcpy(Append(line_.size()), line_.data(), line_.size());
-}
-
-char* LineList::Append(size_t length) {
-  size_t need = (length < 255 ? 1 : 1 + sizeof length) + length + 2;
-  if (blocks_.empty() || blocks_.back().memory.size() - blocks_.back().used < need)
-    blocks_.push_back(Block{LargeBuffer(std::max(kLineBlock, need))});
-  Block& block = blocks_.back();
-  char* at = block.memory.data() + block.used;
-  if (length < 255) {
-    *at++ = static_cast<char>(length);
-  } else {
-    *at++ = static_cast<char>(255);
-    std::memcpy(at, &length, sizeof length);
-    at += sizeof length;
-  }
-  block.used += need;
-  ++count_;
-  std::memcpy(at + length, "\r\n", 2);
-  return at;
-}
-
-// As the GuardarLineas above, line by line: a failure leaves the old file
-// whole.
-void detail::GuardarLineaList(const LineList& lines, const std::string& path) {
-  WriteReplacing(path, [&](fs::WriteStream& out) {
-    lines.ForEachEndedLine([&](std::string_view line) { out.Write(line.data(), line.size()); });
-  });
 }
 
 }  // namespace tos

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <algorithm>
-#include <concepts>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -14,7 +13,6 @@
 #include <vector>
 
 #include "data/files.h"
-#include "data/large_buffer.h"
 
 namespace tos {
 
@@ -65,16 +63,6 @@ class LectorLineas {
   bool stopped_ = false;  // a Ctrl-Z was met
 };
 
-// A whole file's bytes in one block and its lines as views into it: no
-// allocation per line, for the files that are read whole and then indexed.
-struct LineBlock {
-  std::unique_ptr<char[]> bytes;
-  std::vector<std::string_view> lines;
-};
-
-// Reads the whole file into its lines, as CargarLineas does, into one block.
-LineBlock LoadLineBlock(const std::string& path);
-
 // The lines CargarLineas gives, one at a time through a buffer that is
 // reused, for a large file that is looked through once: memory grows with
 // the longest line, not with the file. Raises what CargarLineas raises, at
@@ -113,79 +101,10 @@ std::vector<std::string> CargarLineas(const std::string& path);
 // file whole. Raises "Cannot create file "%s". %s".
 void GuardarLineas(const std::vector<std::string>& lines, const std::string& path);
 
-// A file's lines built in memory, one after another in a few large blocks:
-// no allocation per line and nothing copied as the list grows.
-class LineList {
- public:
-  LineList();
-  ~LineList();
-  LineList(const LineList&) = delete;
-  LineList& operator=(const LineList&) = delete;
-
-  // Starts a line: the text it returns is appended to (AnadirCampo and the
-  // like) until End adds the line to the list. A line begun and not ended is
-  // dropped by the next Begin.
-  std::string& Begin();
-  void End();
-  void Add(std::string_view line) {
-    Begin().assign(line);
-    End();
-  }
-  // Adds a line of exactly length bytes and returns where they go; the
-  // caller writes all of them before the list is used again.
-  char* Append(size_t length);
-  size_t size() const { return count_; }
-
-  // Calls visit(line) for every line, in order.
-  template <class Visit>
-  void ForEachLine(Visit&& visit) const {
-    ForEachEndedLine([&](std::string_view ended) { visit(ended.substr(0, ended.size() - 2)); });
-  }
-  // The same with each line's CR LF after it, as a file holds it.
-  template <class Visit>
-  void ForEachEndedLine(Visit&& visit) const {
-    for (const Block& block : blocks_) {
-      for (size_t at = 0; at < block.used;) {
-        size_t length = ReadLength(block.memory.data(), at) + 2;
-        visit(std::string_view(block.memory.data() + at, length));
-        at += length;
-      }
-    }
-  }
-
- private:
-  // Each line is its length, in one byte below 255 or in 255 and the
-  // length's bytes above, then its text and CR LF; a line never straddles
-  // two blocks.
-  struct Block {
-    LargeBuffer memory;
-    size_t used = 0;
-  };
-  static size_t ReadLength(const char* at, size_t& offset) {
-    unsigned char first = static_cast<unsigned char>(at[offset++]);
-    if (first < 255) return first;
-    size_t length;
-    std::memcpy(&length, at + offset, sizeof length);
-    offset += sizeof length;
-    return length;
-  }
-
-  std::vector<Block> blocks_;
-  std::string line_;
-  size_t count_ = 0;
-};
-
-namespace detail {
-void GuardarLineaList(const LineList& lines, const std::string& path);
-}
-
-// GuardarLineas for lines built in a LineList: the same file, the same errors.
-// A template only so that a braced list of lines ({} too) still means the
-// vector overload rather than two equal choices.
-template <std::same_as<LineList> Lines>
-void GuardarLineas(const Lines& lines, const std::string& path) {
-  detail::GuardarLineaList(lines, path);
-}
+// Writes text, whose lines already end in CR LF, the way GuardarLineas
+// writes its lines: beside the target, then renamed over it. Raises what
+// GuardarLineas raises.
+void GuardarTexto(std::string_view text, const std::string& path);
 
 // False for a header line ("0" first), a trailer line ("9" first) and the
 // file's self-name line (columns 2-51, trimmed and upper-cased, equal to

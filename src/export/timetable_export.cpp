@@ -1,7 +1,6 @@
 #include "export/timetable_export.h"
 
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -20,19 +19,17 @@ constexpr const char* kHorario = "SICE_HORARIO.TXT";
 
 enum class DayForm { kNumeric, kLetters };
 
-// Both files are read line by line only as far as needed: sice_asignat.txt
-// holds every subject and can be large, and only its header matters here.
-// The lines are the ones a whole reading gives.
+// Both files are read as CargarLineas reads them, but only as far as
+// needed: sice_asignat.txt holds every subject and can be large, and only
+// its header matters here.
 constexpr size_t kPeekBuffer = 64 << 10;
 
 // Columns 52-59 of the file's first header line, as they stand (shorter when
 // the line is); "" when no line starts with "0".
 std::string HeaderCode(const std::string& path) {
   WholeFileLines lines(path, kPeekBuffer);
-  std::string_view line;
-  while (lines.Next(line)) {
-    if (!line.empty() && line[0] == '0')
-      return std::string(line.size() > 51 ? line.substr(51, 8) : "");
+  for (std::string_view line; lines.Next(line);) {
+    if (!line.empty() && line[0] == '0') return std::string(line.size() > 51 ? line.substr(51, 8) : "");
   }
   return "";
 }
@@ -49,9 +46,9 @@ DayForm DayFormOf(const std::string& path) {
 
 // The day as the letter form writes it: SICE's letter for "1" to "7", any
 // other day text as it is.
-std::string_view DayLetter(std::string_view day) {
+std::string DayLetter(const std::string& day) {
   static constexpr char kLetters[] = "LMXJVSD";
-  if (day.size() == 1 && day[0] >= '1' && day[0] <= '7') return {&kLetters[day[0] - '1'], 1};
+  if (day.size() == 1 && day[0] >= '1' && day[0] <= '7') return std::string(1, kLetters[day[0] - '1']);
   return day;
 }
 
@@ -73,43 +70,15 @@ std::string FrameLine(char kind, const std::string& code, Clock& clock) {
   return line;
 }
 
-// AnadirCampo's bytes for a value read from a table, put at out; returns
-// their end. A line end inside the value would split a lesson over two
-// lines and make the trailer's count wrong: it is written as a blank. Values
-// are a few bytes long: one plain loop copies and checks them.
-char* PutValue(char* out, std::string_view value, size_t width) {
-  size_t size = value.size();
-  for (size_t i = 0; i < size; ++i) {
-    char c = value[i];
-    out[i] = c == '\r' || c == '\n' ? ' ' : c;
+// A value read from a table, as its line holds it: a line end inside it
+// would split a lesson over two lines and make the trailer's count wrong, so
+// it is written as a blank.
+std::string OnOneLine(std::string value) {
+  for (char& c : value) {
+    if (c == '\r' || c == '\n') c = ' ';
   }
-  size_t length = AnadirCampoLength(value, width);
-  std::memset(out + size, ' ', length - size);
-  return out + length;
+  return value;
 }
-
-// A detail line whose values all fit their slots: 26 columns, "LEC" in
-// columns 15-17, the rest blanks until the values are put in.
-constexpr size_t kPlainLine = 26;
-constexpr char kPlainBlanks[] = "1             LEC         ";
-static_assert(sizeof kPlainBlanks == kPlainLine + 1 && kPlainBlanks[14] == 'L');
-
-// PutValue's bytes for a value of at most four bytes, over blanks already
-// in place.
-inline void PutShort(char* out, std::string_view value) {
-  for (size_t i = 0; i < value.size(); ++i) {
-    char c = value[i];
-    out[i] = c == '\r' || c == '\n' ? ' ' : c;
-  }
-}
-
-// One slot of a detail line: its value, its width, and whether the value
-// comes from a table (and so may hold a line end).
-struct LineSlot {
-  std::string_view value;
-  size_t width;
-  bool fromTable;
-};
 
 // The six tables the export holds exclusively while it runs. Destruction
 // closes whatever is still open, so a failure never leaves one locked.
@@ -147,7 +116,7 @@ struct ExportTables {
 class LazyField {
  public:
   LazyField(Table& table, const char* name) : table_(table), name_(name) {}
-  const FieldReader& Get() {
+  Field Get() {
     if (!field_) [[unlikely]]
       field_.emplace(table_.FieldByName(name_));
     return *field_;
@@ -156,7 +125,7 @@ class LazyField {
  private:
   Table& table_;
   const char* name_;
-  std::optional<FieldReader> field_;
+  std::optional<Field> field_;
 };
 
 class Hourglass {
@@ -173,10 +142,9 @@ class Hourglass {
   bool on_ = true;
 };
 
-// The detail lines of every lesson of SOLUC, in record order. Field texts
-// are read as views into the current record and each line is written in
-// place into the list: nothing is allocated per lesson.
-void AppendLessons(ExportTables& tables, DayForm form, LineList& out) {
+// The detail lines of every lesson of SOLUC, in record order, each added to
+// out with its CR LF; returns how many.
+size_t AppendLessons(ExportTables& tables, DayForm form, std::string& out) {
   Table& soluc = tables.soluc;
   LazyField dia(soluc, "DIA");
   LazyField hora(soluc, "HORA");
@@ -185,47 +153,27 @@ void AppendLessons(ExportTables& tables, DayForm form, LineList& out) {
   LazyField asig(soluc, "ASIG");
   LazyField aula(soluc, "AULA");
   SlotIndex slots(tables.tramos);
-
-  // Every field's text is held until the line is written: each one whose
-  // text has to be made gets a spill of its own.
-  std::string spills[6];
+  size_t count = 0;
+  std::string line;
   for (soluc.First(); !soluc.Eof(); soluc.Next()) {
     if (dia.Get().AsInteger() == 0) continue;
-    std::string_view period = hora.Get().AsStringView(spills[0]);
-    std::string_view day = dia.Get().AsStringView(spills[1]);
+    std::string period = hora.Get().AsString();
+    std::string day = dia.Get().AsString();
     if (form == DayForm::kLetters) day = DayLetter(day);
-    std::string_view code = slots.Find(day, period);
-
-    std::string_view teacher = prof.Get().AsStringView(spills[2]);
-    std::string_view group = grupo.Get().AsStringView(spills[3]);
-    std::string_view subject = asig.Get().AsStringView(spills[4]);
-    std::string_view room = aula.Get().AsStringView(spills[5]);
-    if (code.size() <= 4 && day.size() <= 1 && teacher.size() <= 4 && group.size() <= 4 &&
-        subject.size() <= 4 && room.size() <= 4) {
-      // Every value fits its slot, as in nearly every lesson: the line has
-      // its 26 columns and each value goes at its own column over blanks.
-      char* at = out.Append(kPlainLine);
-      std::memcpy(at, kPlainBlanks, kPlainLine);
-      PutShort(at + 1, code);
-      PutShort(at + 5, day);
-      PutShort(at + 6, teacher);
-      PutShort(at + 10, group);
-      PutShort(at + 18, subject);
-      PutShort(at + 22, room);
-      continue;
-    }
-    const LineSlot line[] = {{code, 4, true},  {day, 1, true},    {teacher, 4, true},
-                             {group, 4, true}, {"LEC", 4, false}, {subject, 4, true},
-                             {room, 4, true}};
-    size_t length = 1;
-    for (const LineSlot& slot : line) length += AnadirCampoLength(slot.value, slot.width);
-    char* at = out.Append(length);
-    *at++ = '1';
-    for (const LineSlot& slot : line) {
-      at = slot.fromTable ? PutValue(at, slot.value, slot.width)
-                          : AnadirCampo(at, slot.value, slot.width);
-    }
+    std::string code(slots.Find(day, period));
+    line = "1";
+    AnadirCampo(line, OnOneLine(code), 4);
+    AnadirCampo(line, OnOneLine(day), 1);
+    AnadirCampo(line, OnOneLine(prof.Get().AsString()), 4);
+    AnadirCampo(line, OnOneLine(grupo.Get().AsString()), 4);
+    AnadirCampo(line, "LEC", 4);
+    AnadirCampo(line, OnOneLine(asig.Get().AsString()), 4);
+    AnadirCampo(line, OnOneLine(aula.Get().AsString()), 4);
+    out += line;
+    out += "\r\n";
+    ++count;
   }
+  return count;
 }
 
 }  // namespace
@@ -247,21 +195,19 @@ void BImportarClick(ProgramState& state, WindowServices& window, const std::stri
   std::string code = HeaderCode(state.RutaSice + "sice_asignat.txt");
   DayForm form = DayFormOf(state.RutaSice + "sice_sesiones.txt");
 
-  LineList out;
-  out.Add(FrameLine('0', code, clock));
+  // The file's text, each line with its CR LF.
+  std::string out = FrameLine('0', code, clock) + "\r\n";
 
   ExportTables tables(otemp);
   tables.OpenAll();
-  AppendLessons(tables, form, out);
+  size_t lessons = AppendLessons(tables, form, out);
   tables.CloseAll();
 
-  std::string trailer = FrameLine('9', code, clock);
-  trailer += std::to_string(out.size() - 1);
-  out.Add(trailer);
+  out += FrameLine('9', code, clock) + std::to_string(lessons) + "\r\n";
 
   // Replace the file under whatever letter case it already has.
   std::string target = state.RutaSice + kHorario;
-  GuardarLineas(out, fs::Current().FindFile(target).value_or(target));
+  GuardarTexto(out, fs::Current().FindFile(target).value_or(target));
 
   hourglass.Off();
   state.EstadoTransformacion = 1;

@@ -4,12 +4,9 @@
 // plain letters stay apart (é is not e), as Windows' own comparison does.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_set>
-
-#include "import/large_array.h"
 
 namespace tos {
 
@@ -18,19 +15,12 @@ char Cp1252Lower(char c);
 
 class CodigosVistos {
  public:
-  CodigosVistos();
   // Adds the code; false when it (in any letter case) was there already.
   bool Add(std::string_view code);
-  size_t Size() const { return shortCount_ + seen_.size(); }
+  size_t Size() const { return seen_.size(); }
 
  private:
-  // Codes of up to 7 bytes (SICE's are 4), folded and packed with their
-  // length into one number, in an open-addressing set; longer ones as text.
-  bool AddShort(uint64_t key);
-  LargeArray<uint64_t> shortSlots_;
-  size_t shortCount_ = 0;
   std::unordered_set<std::string> seen_;
-  std::string folded_;
 };
 
 }  // namespace tos

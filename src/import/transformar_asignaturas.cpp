@@ -1,7 +1,6 @@
 // Subjects: sice_asignat.txt -> ASIGNOMT, the first line of each code kept.
 #include "data/sice_text.h"
 #include "data/table.h"
-#include "import/data_lines.h"
 #include "import/imports.h"
 #include "import/seen_codes.h"
 
@@ -25,18 +24,17 @@ void TransformarAsignaturas(ImportContext& context) {
   Field nombre = table->FieldByName("NOMBRE");
 
   CodigosVistos vistos;
-  // Every record sets the same fields, so the writer's record needs no clearing.
-  RecordWriter writer(*table);
   while (!input.AtEnd()) {
-    std::string_view line = input.ReadLineView();
-    if (!EsLineaDeDatosRapida(line, "SICE_ASIGNAT.TXT")) continue;
+    std::string line = input.ReadLine();
+    if (!EsLineaDeDatos(line, "SICE_ASIGNAT.TXT")) continue;
     std::string_view code = CortarCampoVista(line, 2, 4);
     // The first line of a code wins whatever the later ones hold.
     if (!vistos.Add(code)) continue;
-    writer.SetAsString(cod, code);
-    writer.SetAsString(codLargo, CortarCampoVista(line, 6, 20));
-    writer.SetAsString(nombre, CortarCampoVista(line, 26, 150));
-    writer.Post();
+    table->Append();
+    cod.SetAsString(code);
+    codLargo.SetAsString(CortarCampoVista(line, 6, 20));
+    nombre.SetAsString(CortarCampoVista(line, 26, 150));
+    table->Post();
   }
   table->Close();
   input.Close();

@@ -1,7 +1,6 @@
 // Rooms: sice_aulas.txt -> AULAT, every data line a record.
 #include "data/sice_text.h"
 #include "data/table.h"
-#include "import/data_lines.h"
 #include "import/imports.h"
 
 namespace tos {
@@ -23,14 +22,13 @@ void TransformarAulas(ImportContext& context) {
   Field abrev = table->FieldByName("ABREV");
   Field nombre = table->FieldByName("NOMBRE");
 
-  // Every record sets the same fields, so the writer's record needs no clearing.
-  RecordWriter writer(*table);
   while (!input.AtEnd()) {
-    std::string_view line = input.ReadLineView();
-    if (!EsLineaDeDatosRapida(line, "SICE_AULAS.TXT")) continue;
-    writer.SetAsString(abrev, CortarCampoVista(line, 12, 4));
-    writer.SetAsString(nombre, CortarCampoVista(line, 86, 100));
-    writer.Post();
+    std::string line = input.ReadLine();
+    if (!EsLineaDeDatos(line, "SICE_AULAS.TXT")) continue;
+    table->Append();
+    abrev.SetAsString(CortarCampoVista(line, 12, 4));
+    nombre.SetAsString(CortarCampoVista(line, 86, 100));
+    table->Post();
   }
   table->Close();
   input.Close();

@@ -2,7 +2,6 @@
 // read back by the assignments import.
 #include "data/sice_text.h"
 #include "data/table.h"
-#include "import/data_lines.h"
 #include "import/imports.h"
 
 namespace tos {
@@ -29,26 +28,25 @@ void TransformarGrupos(ImportContext& context) {
   Field grupo = table->FieldByName("GRUPO");
   Field unidad = table->FieldByName("UNIDAD");
 
-  // Every record sets the same fields, so the writer's record needs no clearing.
-  RecordWriter writer(*table);
   while (!input.AtEnd()) {
-    std::string_view line = input.ReadLineView();
+    std::string line = input.ReadLine();
     // SICE names this file SICE_GRUPO.TXT but its self-name line carries an
     // S; a line naming SICE_GRUPO.TXT is data.
-    if (!EsLineaDeDatosRapida(line, "SICE_GRUPOS.TXT")) continue;
+    if (!EsLineaDeDatos(line, "SICE_GRUPOS.TXT")) continue;
     std::string_view unit = CortarCampoVista(line, 2, 10);
     std::string_view level = CortarCampoVista(line, 16, 3);
     // The unit is trimmed, so its last character (the group letter, "A" of
     // "1ESO A") is never a blank.
     std::string_view letter = unit.empty() ? unit : unit.substr(unit.size() - 1);
     if (level.empty()) level = "NIV";
-    writer.SetAsString(abrev, CortarCampoVista(line, 12, 4));
-    writer.SetAsString(turno, CortarCampoVista(line, 35, 3));
-    writer.SetAsString(nivel, level);
-    writer.SetAsString(curso, CortarCampoVista(line, 22, 3));
-    writer.SetAsString(grupo, letter);
-    writer.SetAsString(unidad, unit);
-    writer.Post();
+    table->Append();
+    abrev.SetAsString(CortarCampoVista(line, 12, 4));
+    turno.SetAsString(CortarCampoVista(line, 35, 3));
+    nivel.SetAsString(level);
+    curso.SetAsString(CortarCampoVista(line, 22, 3));
+    grupo.SetAsString(letter);
+    unidad.SetAsString(unit);
+    table->Post();
   }
   table->Close();
   input.Close();

@@ -1,7 +1,6 @@
 // Teachers: sice_prof.txt -> PROFT, the first line of each abbreviation kept.
 #include "data/sice_text.h"
 #include "data/table.h"
-#include "import/data_lines.h"
 #include "import/imports.h"
 #include "import/seen_codes.h"
 
@@ -28,17 +27,16 @@ void TransformarProfesores(ImportContext& context) {
   Field depart = table->FieldByName("DEPART");
 
   CodigosVistos vistos;
-  // Every record sets the same fields, so the writer's record needs no clearing.
-  RecordWriter writer(*table);
   while (!input.AtEnd()) {
-    std::string_view line = input.ReadLineView();
-    if (!EsLineaDeDatosRapida(line, "SICE_PROF.TXT")) continue;
+    std::string line = input.ReadLine();
+    if (!EsLineaDeDatos(line, "SICE_PROF.TXT")) continue;
     std::string_view code = CortarCampoVista(line, 2, 4);
     if (!vistos.Add(code)) continue;
-    writer.SetAsString(abrev, code);
-    writer.SetAsString(nombre, CortarCampoVista(line, 6, 90));
-    writer.SetAsString(depart, CortarCampoVista(line, 96, 50));
-    writer.Post();
+    table->Append();
+    abrev.SetAsString(code);
+    nombre.SetAsString(CortarCampoVista(line, 6, 90));
+    depart.SetAsString(CortarCampoVista(line, 96, 50));
+    table->Post();
   }
   table->Close();
   input.Close();

@@ -12,7 +12,6 @@
 #include "data/sice_text.h"
 #include "data/table.h"
 #include "data/text.h"
-#include "import/data_lines.h"
 #include "import/imports.h"
 #include "import/slot_time.h"
 
@@ -45,8 +44,7 @@ void TransformarSesiones(ImportContext& context) {
   }
   std::vector<Tramo> tramos;
   {
-    LineBlock block = LoadLineBlock(path);
-    tramos.reserve(block.lines.size());
+    std::vector<std::string> lines = CargarLineas(path);
     std::unique_ptr<Table> table = RecrearTabla(context.otemp, "DIASHORAST",
                                                 {{"DIHO", FieldKind::kText, 10},
                                                  {"CODDIHO", FieldKind::kText, 10},
@@ -83,8 +81,8 @@ void TransformarSesiones(ImportContext& context) {
     };
 
     try {
-      for (std::string_view line : block.lines) {
-        if (!EsLineaDeDatosRapida(line, "SICE_SESIONES.TXT")) continue;
+      for (const std::string& line : lines) {
+        if (!EsLineaDeDatos(line, "SICE_SESIONES.TXT")) continue;
         Tramo t;
         t.codigo = CortarCampo(line, 5, 4);
         t.dia = CortarCampo(line, 9, 1);
@@ -103,7 +101,7 @@ void TransformarSesiones(ImportContext& context) {
       }
       throw;
     }
-    block = {};
+    lines.clear();
 
     // Start times are equal and ordered as text with letter case ignored
     // (so "1000" comes before "900"); every one converted, so only signs

@@ -206,57 +206,21 @@ TEST(GuardarLineasFaultTest, FailureLeavesThePreviousFileWholeAndNoTemporary) {
   }
 }
 
-// The same failures when the lines were built in a LineList: the same file
-// operations in the same order, so every fault strikes where it strikes the
-// vector's writing, with the same message and the same file left behind.
-TEST(GuardarLineasFaultTest, LineListFailsAsTheVectorDoes) {
-  const std::string old = "0old header\r\n1old line\r\n9old trailer\r\n";
-  std::vector<std::string> lines;
-  LineList list;
-  for (int i = 0; i < 5000; ++i) {
-    lines.push_back(std::string(static_cast<size_t>(i % 300), static_cast<char>('a' + i % 26)));
-    list.Add(lines.back());
-  }
-  for (FsOp op : {FsOp::kOpen, FsOp::kWrite, FsOp::kClose, FsOp::kRename, FsOp::kRemove}) {
-    FaultyFileSystem counter;
-    {
-      test::TempDir dir;
-      fs::ScopedFileSystem scope(counter);
-      GuardarLineas(lines, dir.File("out.txt"));
-    }
-    int count = counter.Count(op);
-    for (int nth : {1, 2, 3, count / 2, count - 1, count}) {
-      if (nth < 1 || nth > count) continue;
-      SCOPED_TRACE(std::to_string(static_cast<int>(op)) + " " + std::to_string(nth));
-      std::string outcome[2];
-      for (int which = 0; which < 2; ++which) {
-        test::TempDir dir;
-        std::string path = dir.File("SICE_HORARIO.TXT");
-        test::WriteFile(path, old);
-        FaultyFileSystem faulty;
-        faulty.Add({op, nth, fs::kDiskFull, "", false, op == FsOp::kWrite});
-        {
-          fs::ScopedFileSystem scope(faulty);
-          try {
-            if (which == 0) {
-              GuardarLineas(lines, path);
-            } else {
-              GuardarLineas(list, path);
-            }
-            outcome[which] = "done";
-          } catch (const Error& e) {
-            outcome[which] = std::string(e.what()) + " " + std::to_string(e.Code());
-          }
-        }
-        EXPECT_EQ(faulty.OpenHandles(), 0);
-        EXPECT_FALSE(test::Exists(path + ".tmp~"));
-        outcome[which] += "|" + test::ReadFile(path);
-        // The paths differ between the two runs; the rest must not.
-        size_t at = outcome[which].find(path);
-        if (at != std::string::npos) outcome[which].replace(at, path.size(), "PATH");
-      }
-      EXPECT_EQ(outcome[1], outcome[0]);
-    }
+// GuardarTexto fails as GuardarLineas does: the old file stays whole and no
+// temporary file is left.
+TEST(GuardarTextoFaultTest, AFailureLeavesTheOldFileWhole) {
+  const std::string old = "0old header\r\n9old trailer\r\n";
+  for (FsOp op : {FsOp::kOpen, FsOp::kWrite, FsOp::kClose, FsOp::kRename}) {
+    SCOPED_TRACE(static_cast<int>(op));
+    test::TempDir dir;
+    std::string path = dir.File("SICE_HORARIO.TXT");
+    test::WriteFile(path, old);
+    FaultyFileSystem faulty;
+    faulty.Fail(op, 1, fs::kDiskFull);
+    fs::ScopedFileSystem scope(faulty);
+    EXPECT_THROW(GuardarTexto("0new\r\n9new\r\n", path), Error);
+    EXPECT_EQ(test::ReadFile(path), old);
+    EXPECT_FALSE(test::Exists(path + ".tmp~"));
   }
 }
 

@@ -301,67 +301,13 @@ TEST(AnadirCampoTest, PadsButNeverCuts) {
   }
 }
 
-// A LineList written by GuardarLineas gives the very file the same lines give
-// as a vector: empty lines, lines on both sides of the one-byte length
-// (254, 255, 256), a line longer than a block, and lines enough to fill
-// several blocks, built in each of the three ways a line can be added.
-TEST(LineListTest, WritesWhatTheVectorWrites) {
-  std::vector<std::vector<std::string>> cases = {
-      {},
-      {""},
-      {"", "", ""},
-      {"uno", "", "dos"},
-      {std::string(254, 'a'), std::string(255, 'b'), std::string(256, 'c'), ""},
-      {"0cabecera", std::string(5u << 20, 'x'), "9pie"},
-  };
-  std::vector<std::string> many;
-  for (int i = 0; i < 300000; ++i) many.push_back(std::string(static_cast<size_t>(i % 40), 'm'));
-  cases.push_back(many);
+// GuardarTexto writes the text as it is; GuardarLineas' lines are that text
+// with their CR LFs.
+TEST(GuardarTextoTest, WritesWhatGuardarLineasWrites) {
   test::TempDir dir;
-  for (const auto& lines : cases) {
-    SCOPED_TRACE(lines.size());
-    GuardarLineas(lines, dir.File("vector.txt"));
-    const std::string expected = test::ReadFile(dir.File("vector.txt"));
-    for (int way = 0; way < 3; ++way) {
-      LineList list;
-      for (size_t i = 0; i < lines.size(); ++i) {
-        const std::string& line = lines[i];
-        if (way == 0) {
-          list.Add(line);
-        } else if (way == 1) {
-          std::string& text = list.Begin();
-          text += line;
-          list.End();
-        } else {
-          char* at = list.Append(line.size());
-          if (!line.empty()) std::memcpy(at, line.data(), line.size());
-        }
-      }
-      EXPECT_EQ(list.size(), lines.size());
-      size_t visited = 0;
-      list.ForEachLine([&](std::string_view line) {
-        ASSERT_LT(visited, lines.size());
-        EXPECT_EQ(line, lines[visited]) << visited;
-        ++visited;
-      });
-      EXPECT_EQ(visited, lines.size());
-      GuardarLineas(list, dir.File("list.txt"));
-      EXPECT_EQ(test::ReadFile(dir.File("list.txt")), expected) << "way " << way;
-    }
-  }
-}
-
-TEST(LineListTest, ALineBegunAndNotEndedIsDropped) {
-  LineList list;
-  list.Add("uno");
-  list.Begin() += "a medias";
-  std::string& text = list.Begin();
-  EXPECT_EQ(text, "");
-  text += "dos";
-  list.End();
-  std::vector<std::string> lines;
-  list.ForEachLine([&](std::string_view line) { lines.emplace_back(line); });
-  EXPECT_EQ(lines, (std::vector<std::string>{"uno", "dos"}));
+  GuardarLineas({"0cabecera", "", "1línea", "9pie"}, dir.File("lineas.txt"));
+  GuardarTexto("0cabecera\r\n\r\n1línea\r\n9pie\r\n", dir.File("texto.txt"));
+  EXPECT_EQ(test::ReadFile(dir.File("texto.txt")), test::ReadFile(dir.File("lineas.txt")));
 }
 
 }  // namespace
