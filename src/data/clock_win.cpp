@@ -20,12 +20,17 @@ Clock& SystemClock() {
   return clock;
 }
 
+// Read once: every number a table gives as text asks for it, and a run is
+// over in seconds.
 char DecimalSeparator() {
-  wchar_t buffer[8] = {};
-  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, 8) >= 2 && buffer[0] < 0x80 &&
-      buffer[1] == 0)
-    return static_cast<char>(buffer[0]);
-  return '.';
+  static const char separator = [] {
+    wchar_t buffer[8] = {};
+    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, 8) >= 2 &&
+        buffer[0] < 0x80 && buffer[1] == 0)
+      return static_cast<char>(buffer[0]);
+    return '.';
+  }();
+  return separator;
 }
 
 }  // namespace tos

@@ -2,16 +2,6 @@
 
 namespace tos {
 
-std::string SlotIndex::Key(std::string_view day, std::string_view period) {
-  // The day's length first, so that no split of the same bytes into day and
-  // period gives the same key.
-  std::string key = std::to_string(day.size());
-  key += ':';
-  key += day;
-  key += period;
-  return key;
-}
-
 bool SlotIndex::ReadNext() {
   if (!started_) {
     table_.First();
@@ -22,15 +12,15 @@ bool SlotIndex::ReadNext() {
   if (table_.Eof()) return false;
   ++read_;
   // A DIA that cannot be read stops every walk that comes this far.
-  std::string day = table_.FieldByName("DIA").AsString();
+  Day& day = days_[table_.FieldByName("DIA").AsString()];
   std::string period;
   try {
     period = table_.FieldByName("HORA").AsString();
   } catch (const std::exception&) {
-    dayFailures_.try_emplace(day, Outcome{read_, {}, std::current_exception()});
+    if (!day.failure) day.failure = Outcome{read_, {}, std::current_exception()};
     return true;
   }
-  auto [at, added] = pairs_.try_emplace(Key(day, period), Outcome{read_, {}, nullptr});
+  auto [at, added] = day.periods.try_emplace(std::move(period), Outcome{read_, {}, nullptr});
   if (added) {
     try {
       at->second.code = table_.FieldByName("CODDIHO").AsString();
@@ -41,20 +31,45 @@ bool SlotIndex::ReadNext() {
   return true;
 }
 
+int SlotIndex::MemoPeriod(std::string_view period) {
+  if (period.empty() || period.size() > 4 || (period[0] == '0' && period.size() > 1)) return -1;
+  int value = 0;
+  for (char c : period) {
+    if (c < '0' || c > '9') return -1;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
 std::string_view SlotIndex::Find(std::string_view day, std::string_view period) {
-  std::string key = Key(day, period);
+  static const std::string kNone;
+  int memoPeriod = day.size() == 1 ? MemoPeriod(period) : -1;
+  std::vector<const std::string*>* memo = nullptr;
+  if (memoPeriod >= 0) {
+    memo = &memo_[static_cast<unsigned char>(day[0])];
+    if (static_cast<size_t>(memoPeriod) < memo->size() && (*memo)[memoPeriod])
+      return *(*memo)[memoPeriod];
+  }
+  auto answer = [&](const std::string& code) -> std::string_view {
+    if (memo) {
+      if (memo->size() <= static_cast<size_t>(memoPeriod)) memo->resize(memoPeriod + 1);
+      (*memo)[memoPeriod] = &code;
+    }
+    return code;
+  };
   for (;;) {
-    auto pair = pairs_.find(key);
-    auto failure = dayFailures_.find(std::string(day));
     const Outcome* first = nullptr;
-    if (pair != pairs_.end()) first = &pair->second;
-    if (failure != dayFailures_.end() && (!first || failure->second.record < first->record))
-      first = &failure->second;
+    if (auto d = days_.find(day); d != days_.end()) {
+      if (auto p = d->second.periods.find(period); p != d->second.periods.end())
+        first = &p->second;
+      const std::optional<Outcome>& failure = d->second.failure;
+      if (failure && (!first || failure->record < first->record)) first = &*failure;
+    }
     if (first) {
       if (first->error) std::rethrow_exception(first->error);
-      return first->code;
+      return answer(first->code);
     }
-    if (!ReadNext()) return {};
+    if (!ReadNext()) return answer(kNone);
   }
 }
 

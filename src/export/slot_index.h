@@ -4,9 +4,12 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "data/table.h"
 
@@ -36,17 +39,34 @@ class SlotIndex {
     std::string code;
     std::exception_ptr error;
   };
-  static std::string Key(std::string_view day, std::string_view period);
-  // Reads the next record into the maps; false at the end of the table.
+  // Texts looked up as views, with no copy.
+  struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  template <class Value>
+  using TextMap = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
+  // What has been read of one DIA: the first record of each HORA, and the
+  // first record whose HORA could not be read.
+  struct Day {
+    TextMap<Outcome> periods;
+    std::optional<Outcome> failure;
+  };
+  // Reads the next record into days_; false at the end of the table.
   bool ReadNext();
+
+  // The answers given so far for the keys nearly every timetable has, a
+  // one-byte day and a period written as a plain number below
+  // kMemoPeriods, by day byte and period: a lesson's slot is then found
+  // with no hashing. An answer never changes once given.
+  static constexpr int kMemoPeriods = 10000;
+  static int MemoPeriod(std::string_view period);
+  std::vector<const std::string*> memo_[256];
 
   Table& table_;
   bool started_ = false;
   int64_t read_ = 0;
-  // The first record of each (DIA, HORA) read so far.
-  std::unordered_map<std::string, Outcome> pairs_;
-  // The first record of each DIA whose HORA could not be read.
-  std::unordered_map<std::string, Outcome> dayFailures_;
+  TextMap<Day> days_;
 };
 
 }  // namespace tos

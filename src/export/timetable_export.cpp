@@ -70,16 +70,6 @@ std::string FrameLine(char kind, const std::string& code, Clock& clock) {
   return line;
 }
 
-// A value read from a table, as its line holds it: a line end inside it
-// would split a lesson over two lines and make the trailer's count wrong, so
-// it is written as a blank.
-std::string OnOneLine(std::string value) {
-  for (char& c : value) {
-    if (c == '\r' || c == '\n') c = ' ';
-  }
-  return value;
-}
-
 // The six tables the export holds exclusively while it runs. Destruction
 // closes whatever is still open, so a failure never leaves one locked.
 struct ExportTables {
@@ -154,22 +144,25 @@ size_t AppendLessons(ExportTables& tables, DayForm form, std::string& out) {
   LazyField aula(soluc, "AULA");
   SlotIndex slots(tables.tramos);
   size_t count = 0;
-  std::string line;
   for (soluc.First(); !soluc.Eof(); soluc.Next()) {
     if (dia.Get().AsInteger() == 0) continue;
     std::string period = hora.Get().AsString();
     std::string day = dia.Get().AsString();
     if (form == DayForm::kLetters) day = DayLetter(day);
-    std::string code(slots.Find(day, period));
-    line = "1";
-    AnadirCampo(line, OnOneLine(code), 4);
-    AnadirCampo(line, OnOneLine(day), 1);
-    AnadirCampo(line, OnOneLine(prof.Get().AsString()), 4);
-    AnadirCampo(line, OnOneLine(grupo.Get().AsString()), 4);
-    AnadirCampo(line, "LEC", 4);
-    AnadirCampo(line, OnOneLine(asig.Get().AsString()), 4);
-    AnadirCampo(line, OnOneLine(aula.Get().AsString()), 4);
-    out += line;
+    size_t start = out.size();
+    out += '1';
+    AnadirCampo(out, slots.Find(day, period), 4);
+    AnadirCampo(out, day, 1);
+    AnadirCampo(out, prof.Get().AsString(), 4);
+    AnadirCampo(out, grupo.Get().AsString(), 4);
+    AnadirCampo(out, "LEC", 4);
+    AnadirCampo(out, asig.Get().AsString(), 4);
+    AnadirCampo(out, aula.Get().AsString(), 4);
+    // A line end inside a value would split the lesson over two lines and
+    // make the trailer's count wrong: it is written as a blank.
+    for (size_t i = start; i < out.size(); ++i) {
+      if (out[i] == '\r' || out[i] == '\n') out[i] = ' ';
+    }
     out += "\r\n";
     ++count;
   }
