@@ -231,7 +231,7 @@ void AppendLessons(ExportTables& tables, DayForm form, LineList& out) {
 }  // namespace
 
 void BImportarClick(ProgramState& state, WindowServices& window, const std::string& otemp,
-                    Clock& clock) {
+                    Clock& clock, Report* /*report*/) {
   std::string folder = window.ChosenFolder();
   state.RutaSice = folder + fs::kSeparator;
   if (!fs::Current().DirectoryExists(folder)) {
