@@ -69,6 +69,9 @@ class Report {
   // Counts the case; keeps it only while fewer than kListed of its kind are
   // kept (texts longer than kTextLimit are cut), so memory stays bounded.
   void Add(NoticeKind kind, Notice notice);
+  // Whether Add would still keep a case of that kind: hot loops can count
+  // with Count and build a case's texts only while this holds.
+  bool Keeps(NoticeKind kind) const { return listed_[static_cast<size_t>(kind)].size() < kListed; }
   // Counts without a case (e.g. day-0 records).
   void Count(NoticeKind kind, uint64_t n = 1);
   void SetFolder(std::string folder);  // the SICE folder chosen

@@ -36,6 +36,8 @@ TEST(ReportTest, KeepsTheFirstCasesAndCountsEveryOne) {
   EXPECT_EQ(listed.front().where, "sice_asignat.txt, línea 1");
   EXPECT_EQ(listed.back().where, "sice_asignat.txt, línea 50");
   EXPECT_TRUE(report.Listed(NoticeKind::kSesionDiaCero).empty());
+  EXPECT_FALSE(report.Keeps(NoticeKind::kCodigoRepetidoDescartado));
+  EXPECT_TRUE(report.Keeps(NoticeKind::kSesionDiaCero));
   // A huge value is cut, so a kept case stays small too.
   EXPECT_LE(report.Listed(NoticeKind::kValorCortado)[0].where.size(), Report::kTextLimit + 3);
 
