@@ -28,8 +28,7 @@ constexpr KindText kKindTexts[kNoticeKinds] = {
      "valor cortado al ancho de su campo", "valores cortados al ancho de su campo"},
     {"Línea con el código vacío", "Se lee la línea tal como está, con el código vacío.",
      "línea con el código vacío", "líneas con el código vacío"},
-    {"Línea demasiado corta",
-     "Los campos que no caben en la línea se leen vacíos.",
+    {"Línea demasiado corta", "Los campos que no caben en la línea se leen vacíos.",
      "línea demasiado corta para sus campos", "líneas demasiado cortas para sus campos"},
     {"Asignatura de un grupo que no está en GRUPOST",
      "Se escribe la asignatura del grupo con TURNO, NIVEL, CURSO y GRUPO vacíos.",
@@ -43,28 +42,23 @@ constexpr KindText kKindTexts[kNoticeKinds] = {
      "No hay línea de horas para su asignatura, nivel y curso: se le da HORAS 1.",
      "asignatura de un grupo sin horas (se le da 1)",
      "asignaturas de grupos sin horas (se les da 1)"},
-    {"Horas por debajo de 1",
-     "Se le da HORAS 1.",
-     "asignatura con menos de 1 hora (se sube a 1)",
+    {"Horas por debajo de 1", "Se le da HORAS 1.", "asignatura con menos de 1 hora (se sube a 1)",
      "asignaturas con menos de 1 hora (se suben a 1)"},
-    {"Tramo que no acaba después de empezar",
-     "Se escribe el tramo con las horas que tiene.",
+    {"Tramo que no acaba después de empezar", "Se escribe el tramo con las horas que tiene.",
      "tramo que no acaba después de empezar", "tramos que no acaban después de empezar"},
     {"Tramos con el mismo día y la misma hora de inicio",
      "Se escriben los dos tramos; tienen el mismo número de tramo.",
-     "tramo con el día y la hora de inicio de otro", "tramos con el día y la hora de inicio de otro"},
+     "tramo con el día y la hora de inicio de otro",
+     "tramos con el día y la hora de inicio de otro"},
     {"Hora de inicio sin cuatro cifras",
      "Los tramos se numeran por el orden del texto de su hora de inicio, no por la hora.",
      "hora de inicio sin cuatro cifras", "horas de inicio sin cuatro cifras"},
-    {"Día no válido",
-     "Se escribe el tramo con el día tal como está.",
+    {"Día no válido", "Se escribe el tramo con el día tal como está.",
      "tramo con un día que no es ni letra de día ni cifra del 1 al 7",
      "tramos con un día que no es ni letra de día ni cifra del 1 al 7"},
-    {"Falta un fichero",
-     "No se ha leído: la tabla que se hace con él no se ha escrito.",
+    {"Falta un fichero", "No se ha leído: la tabla que se hace con él no se ha escrito.",
      "fichero que falta", "ficheros que faltan"},
-    {"Sesión sin tramo en DIASHORAST",
-     "Se escribe la sesión con el código de tramo en blanco.",
+    {"Sesión sin tramo en DIASHORAST", "Se escribe la sesión con el código de tramo en blanco.",
      "sesión sin tramo en DIASHORAST", "sesiones sin tramo en DIASHORAST"},
     {"Valor más largo que su columna",
      "Se escribe entero: el resto de la línea se desplaza a la derecha.",
@@ -85,7 +79,9 @@ constexpr KindText kKindTexts[kNoticeKinds] = {
      "tramo repetido en DIASHORAST", "tramos repetidos en DIASHORAST"},
 };
 
-const KindText& TextOf(NoticeKind kind) { return kKindTexts[static_cast<size_t>(kind)]; }
+const KindText& TextOf(NoticeKind kind) {
+  return kKindTexts[static_cast<size_t>(kind)];
+}
 
 // At most limit bytes, not ending inside a UTF-8 character, with "…" after
 // a cut.
@@ -102,8 +98,12 @@ void Limit(std::string& text) {
 
 }  // namespace
 
-std::string_view KindTitle(NoticeKind kind) { return TextOf(kind).title; }
-std::string_view KindAction(NoticeKind kind) { return TextOf(kind).action; }
+std::string_view KindTitle(NoticeKind kind) {
+  return TextOf(kind).title;
+}
+std::string_view KindAction(NoticeKind kind) {
+  return TextOf(kind).action;
+}
 
 Report::Report(Direction direction) : direction_(direction) {}
 
@@ -117,15 +117,21 @@ void Report::Add(NoticeKind kind, Notice notice) {
   listed_[i].push_back(std::move(notice));
 }
 
-void Report::Count(NoticeKind kind, uint64_t n) { counts_[static_cast<size_t>(kind)] += n; }
+void Report::Count(NoticeKind kind, uint64_t n) {
+  counts_[static_cast<size_t>(kind)] += n;
+}
 
-void Report::SetFolder(std::string folder) { folder_ = std::move(folder); }
+void Report::SetFolder(std::string folder) {
+  folder_ = std::move(folder);
+}
 
 void Report::AddOutput(std::string name, uint64_t count, std::string unit) {
   outputs_.push_back(Output{std::move(name), count, std::move(unit)});
 }
 
-void Report::SetError(std::string text) { error_ = std::move(text); }
+void Report::SetError(std::string text) {
+  error_ = std::move(text);
+}
 
 uint64_t Report::Total() const {
   uint64_t total = 0;
@@ -133,7 +139,9 @@ uint64_t Report::Total() const {
   return total;
 }
 
-uint64_t Report::CountOf(NoticeKind kind) const { return counts_[static_cast<size_t>(kind)]; }
+uint64_t Report::CountOf(NoticeKind kind) const {
+  return counts_[static_cast<size_t>(kind)];
+}
 
 const std::vector<Notice>& Report::Listed(NoticeKind kind) const {
   return listed_[static_cast<size_t>(kind)];

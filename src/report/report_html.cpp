@@ -32,14 +32,24 @@ void AppendText(std::string& out, std::string_view s) {
         i = at;
       }
     }
-    bool control = (cp < 0x20 && cp != '\t' && cp != '\n' && cp != '\r') ||
-                   (cp >= 0x7F && cp < 0xA0);
+    bool control =
+        (cp < 0x20 && cp != '\t' && cp != '\n' && cp != '\r') || (cp >= 0x7F && cp < 0xA0);
     switch (cp) {
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '&': out += "&amp;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
       default:
         if (control) {
           text::AppendUtf8(out, 0xFFFD);
@@ -88,9 +98,8 @@ const char kStyle[] =
 
 std::string RenderHtml(const Report& report, const LocalTime& now) {
   const bool import = report.GetDirection() == Direction::kSiceAOrvalent;
-  const char* title =
-      import ? "Informe de la transformación de SICE a Orvalent"
-             : "Informe de la transformación de Orvalent a SICE";
+  const char* title = import ? "Informe de la transformación de SICE a Orvalent"
+                             : "Informe de la transformación de Orvalent a SICE";
   std::string out;
   out.reserve(16384);
   out += "<!DOCTYPE html>\n<html lang=\"es\">\n<head>\n<meta charset=\"utf-8\">\n<title>";
@@ -143,8 +152,9 @@ std::string RenderHtml(const Report& report, const LocalTime& now) {
            "</p>\n";
     const std::vector<Notice>& listed = report.Listed(kind);
     if (!listed.empty()) {
-      out += "<table>\n<thead><tr><th>Dónde</th><th>Valores</th><th>Qué se ha hecho</th></tr>"
-             "</thead>\n<tbody>\n";
+      out +=
+          "<table>\n<thead><tr><th>Dónde</th><th>Valores</th><th>Qué se ha hecho</th></tr>"
+          "</thead>\n<tbody>\n";
       for (const Notice& n : listed) {
         out += "<tr><td>" + Html(n.where) + "</td><td>" + Html(n.values) + "</td><td>" +
                Html(n.action.empty() ? KindAction(kind) : std::string_view(n.action)) +
@@ -153,7 +163,8 @@ std::string RenderHtml(const Report& report, const LocalTime& now) {
       out += "</tbody>\n</table>\n";
     }
     if (count > listed.size()) {
-      out += "<p>" + std::string(listed.empty() ? "" : "y ") + std::to_string(count - listed.size()) +
+      out += "<p>" + std::string(listed.empty() ? "" : "y ") +
+             std::to_string(count - listed.size()) +
              (listed.empty() ? " casos, sin detalle." : " más.") + "</p>\n";
     }
   }

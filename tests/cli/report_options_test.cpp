@@ -76,7 +76,8 @@ TEST(CliReport, UnwritablePageChangesNothingElse) {
   std::string nowhere = fs::Join(s.temp.File("no-such"), "informe.html");
   CliRun failed = RunCli(s.temp, {"exportar", s.folder, "--otemp", s.otemp, "--informe", nowhere});
   EXPECT_EQ(failed.status, plain.status);
-  EXPECT_EQ(failed.messages, plain.messages + "No se ha podido escribir el informe " + nowhere + "\n");
+  EXPECT_EQ(failed.messages,
+            plain.messages + "No se ha podido escribir el informe " + nowhere + "\n");
   CliRun missing = RunCli(s.temp, {"exportar", s.In("no"), "--otemp", s.otemp});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.messages, "No existe la carpeta\n");
@@ -120,8 +121,8 @@ TEST(CliReport, ComprobarLeavesOnlyThePage) {
   Sice s;
   std::string tmp = s.temp.MakeDir("tmp");
   std::string err = s.temp.File("err.txt");
-  int status = RunShell("TMPDIR=" + ShellQuote(tmp) + " " + ShellQuote(CliPath()) +
-                        " comprobar " + ShellQuote(s.folder) + " 2>" + ShellQuote(err));
+  int status = RunShell("TMPDIR=" + ShellQuote(tmp) + " " + ShellQuote(CliPath()) + " comprobar " +
+                        ShellQuote(s.folder) + " 2>" + ShellQuote(err));
   std::string messages = ReadFile(err);
   bool notices = messages.find("Avisos: ") != std::string::npos;
   EXPECT_EQ(status, notices ? 3 : 0) << messages;

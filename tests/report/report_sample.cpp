@@ -20,12 +20,16 @@ int main(int argc, char** argv) {
     auto kind = static_cast<NoticeKind>(i);
     report.Add(kind, Notice{"sice_asignat.txt, línea " + std::to_string(i + 3),
                             "código M\xC1T <\"&'>; la línea 3 tiene los mismos datos",
-                            i % 2 ? "" : "Se conserva la primera (\xBF" "bien?)"});
+                            i % 2 ? ""
+                                  : "Se conserva la primera (\xBF"
+                                    "bien?)"});
   }
   for (int i = 0; i < 75; ++i)
-    report.Add(NoticeKind::kValorCortado,
-               Notice{"sice_prof.txt, línea " + std::to_string(i + 10),
-                      "NOMBRE \"GARC\xCD" "A P\xC9REZ, MAR\xCD" "A \xC1NGELES\" cortado a 40", ""});
+    report.Add(NoticeKind::kValorCortado, Notice{"sice_prof.txt, línea " + std::to_string(i + 10),
+                                                 "NOMBRE \"GARC\xCD"
+                                                 "A P\xC9REZ, MAR\xCD"
+                                                 "A \xC1NGELES\" cortado a 40",
+                                                 ""});
   report.Count(NoticeKind::kSesionDiaCero, 12);
   report.SetError("No se puede abrir \"C:\\OTEMP\\ASIGT.DBF\" <tabla en uso>.");
   return WriteReport(report, argv[1], LocalTime{2026, 12, 9, 15, 30, 0}) ? 0 : 1;

@@ -1,10 +1,11 @@
 // The conversion report: bounded cases with exact counts, the page's
 // escaping and encoding, the summary, and writing the page under faults.
+#include "report/report.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "report/report.h"
 #include "support/faulty_fs.h"
 #include "support/temp_dir.h"
 
@@ -56,11 +57,13 @@ TEST(ReportTest, PageEscapesTextAndReadsDataBytesAsWindows1252) {
     std::string shown;
   } cases[] = {
       {"a<b>&\"c'", "a&lt;b&gt;&amp;&quot;c&#39;"},
-      {"ESPA\xD1" "A", "ESPAÑA"},                      // a Windows-1252 byte from a file
-      {"código \xD1U", "código ÑU"},                   // UTF-8 text around a data byte
+      {"ESPA\xD1"
+       "A",
+       "ESPAÑA"},                     // a Windows-1252 byte from a file
+      {"código \xD1U", "código ÑU"},  // UTF-8 text around a data byte
       {"<script>", "&lt;script&gt;"},
       {"a\x01\x81z", "a\xEF\xBF\xBD\xEF\xBF\xBDz"},  // controls HTML does not allow
-      {"\xC3", "Ã"},                                   // a UTF-8 lead byte alone
+      {"\xC3", "Ã"},                                 // a UTF-8 lead byte alone
   };
   for (const auto& c : cases) {
     Report report(Direction::kOrvalentASice);
