@@ -29,25 +29,36 @@ int RunExportar(const Command& command, const std::vector<std::string>& args) {
 
   ProgramState state;
   ConsoleWindow window(parsed->folder);
+  Report report(Direction::kSiceAOrvalent);
+  int status;
   try {
-    BExportarClick(state, window, parsed->otemp);
+    BExportarClick(state, window, parsed->otemp, &report);
+    // 0 is left only by a missing folder: the run never started.
+    status = state.EstadoTransformacion == 1 ? kExitDone : kExitIncomplete;
   } catch (const std::exception& e) {
-    PrintMessage(DefaultErrorText(e.what()));
-    return kExitError;
+    std::string text = DefaultErrorText(e.what());
+    PrintMessage(text);
+    report.SetError(text);
+    status = kExitError;
   }
-  // 0 is left only by a missing folder: the run never started.
-  return state.EstadoTransformacion == 1 ? kExitDone : kExitIncomplete;
+  report.SetFolder(state.RutaSice);
+  FinishReport(report, *parsed, state.RutaSice);
+  return status;
 }
 
 const Command kExportar{
-    "exportar", "exportar CARPETA [--otemp DIR]",
+    "exportar", "exportar CARPETA [--otemp DIR] [--informe FICHERO | --sin-informe]",
     "  De SICE a Orvalent: lee los ficheros de SICE de CARPETA (sice_asignat.txt,\n"
     "  sice_prof.txt, sice_aulas.txt, sice_grupo.txt, sice_asignatgrupo.txt,\n"
     "  sice_asignatcurso.txt y sice_sesiones.txt) y rehace con ellos las tablas\n"
     "  ASIGNOMT, PROFT, AULAT, GRUPOST, ASIGT y DIASHORAST en la carpeta de trabajo\n"
     "  de Orvalent. --otemp DIR elige esa carpeta; sin él es C:\\OTEMP (en Linux, la\n"
     "  unidad C: de Wine: $WINEPREFIX/drive_c/OTEMP). La carpeta de trabajo debe\n"
-    "  existir: el programa no la crea. Los avisos salen por la salida de errores.\n"
+    "  existir: el programa no la crea. Los mensajes salen por la salida de errores,\n"
+    "  seguidos de un resumen de los avisos sobre los datos (una línea \"Avisos: ...\"\n"
+    "  por clase). El informe, una página HTML con cada aviso, se escribe en CARPETA\n"
+    "  como informe_sice_a_orvalent.html; --informe FICHERO lo escribe en FICHERO y\n"
+    "  --sin-informe no lo escribe.\n"
     "  Estado de salida: 0 hecho (también si solo faltaba sice_asignatcurso.txt);\n"
     "  1 faltaba la carpeta o algún fichero; 2 un error detuvo el proceso.\n",
     nullptr};

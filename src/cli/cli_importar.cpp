@@ -19,14 +19,17 @@ int RunImportar(const std::vector<std::string>& args);
 
 const Command& ImportarCommand() {
   static const Command command{
-      "importar", "importar CARPETA [--otemp DIR]",
+      "importar", "importar CARPETA [--otemp DIR] [--informe FICHERO | --sin-informe]",
       "  De Orvalent a SICE: escribe SICE_HORARIO.TXT en la carpeta de SICE CARPETA con\n"
       "  el horario de la tabla SOLUC y los tramos de DIASHORAST de la carpeta de trabajo\n"
       "  de Orvalent, que abre en exclusiva junto con GRUPOST, PROFT, AULAT y ASIGNOMT.\n"
       "  De CARPETA lee el código de cabecera (sice_asignat.txt) y la forma de los días\n"
       "  (sice_sesiones.txt). --otemp DIR elige la carpeta de trabajo; sin él es\n"
       "  C:\\OTEMP (en Linux, la unidad C: de Wine: $WINEPREFIX/drive_c/OTEMP). Los\n"
-      "  avisos salen por la salida de errores. Estado de salida: 0 hecho; 1 faltaba la\n"
+      "  mensajes salen por la salida de errores, seguidos de un resumen de los avisos\n"
+      "  sobre los datos. El informe, una página HTML con cada aviso, se escribe en\n"
+      "  CARPETA como informe_orvalent_a_sice.html (--informe FICHERO lo escribe en\n"
+      "  FICHERO; --sin-informe no lo escribe). Estado de salida: 0 hecho; 1 faltaba la\n"
       "  carpeta; 2 un error detuvo el proceso (el SICE_HORARIO.TXT anterior queda igual).\n",
       RunImportar};
   return command;
@@ -46,17 +49,21 @@ int RunImportar(const std::vector<std::string>& args) {
 
   ProgramState state;
   ConsoleWindow window(parsed->folder);
+  Report report(Direction::kOrvalentASice);
+  int status;
   try {
-    BImportarClick(state, window, parsed->otemp, SystemClock());
-  } catch (const Error& e) {
-    PrintMessage(DefaultErrorText(e.what()));
-    return kExitError;
+    BImportarClick(state, window, parsed->otemp, SystemClock(), &report);
+    // A missing folder leaves the state at 0.
+    status = state.EstadoTransformacion == 1 ? kExitDone : kExitIncomplete;
   } catch (const std::exception& e) {
-    PrintMessage(DefaultErrorText(e.what()));
-    return kExitError;
+    std::string text = DefaultErrorText(e.what());
+    PrintMessage(text);
+    report.SetError(text);
+    status = kExitError;
   }
-  // A missing folder leaves the state at 0.
-  return state.EstadoTransformacion == 1 ? kExitDone : kExitIncomplete;
+  report.SetFolder(state.RutaSice);
+  FinishReport(report, *parsed, state.RutaSice);
+  return status;
 }
 
 const CommandRegistration kRegistration{ImportarCommand()};

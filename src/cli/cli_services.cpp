@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "data/clock.h"
+#include "data/files.h"
+
 namespace tos::cli {
 
 void PrintMessage(const std::string& text) {
@@ -41,6 +44,22 @@ std::optional<FolderArgs> ParseFolderArgs(const std::vector<std::string>& args,
     } else if (arg.rfind("--otemp=", 0) == 0) {
       parsed.otemp = arg.substr(8);
       haveOtemp = true;
+    } else if (arg == "--informe" || arg.rfind("--informe=", 0) == 0) {
+      if (arg == "--informe") {
+        if (i + 1 >= args.size()) {
+          problem = "falta el fichero tras --informe";
+          return std::nullopt;
+        }
+        parsed.informe = args[++i];
+      } else {
+        parsed.informe = arg.substr(10);
+      }
+      if (parsed.informe.empty()) {
+        problem = "falta el fichero tras --informe";
+        return std::nullopt;
+      }
+    } else if (arg == "--sin-informe") {
+      parsed.sinInforme = true;
     } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
       problem = "opción desconocida: " + arg;
       return std::nullopt;
@@ -60,8 +79,28 @@ std::optional<FolderArgs> ParseFolderArgs(const std::vector<std::string>& args,
     problem = "falta la carpeta tras --otemp";
     return std::nullopt;
   }
+  if (parsed.sinInforme && !parsed.informe.empty()) {
+    problem = "--informe y --sin-informe no van juntos";
+    return std::nullopt;
+  }
+  parsed.otempGiven = haveOtemp;
   if (!haveOtemp) parsed.otemp = DefaultOtemp();
   return parsed;
+}
+
+void FinishReport(const Report& report, const FolderArgs& args, const std::string& rutaSice) {
+  std::string summary = SummaryLines(report);
+  std::fwrite(summary.data(), 1, summary.size(), stderr);
+  std::fflush(stderr);
+  if (args.sinInforme) return;
+  std::string path = args.informe;
+  if (path.empty()) {
+    // No folder, no page: the run has already said the folder is missing.
+    if (rutaSice.empty() || !fs::Current().DirectoryExists(rutaSice)) return;
+    path = rutaSice + ReportFileName(report.GetDirection());
+  }
+  if (!WriteReport(report, path, SystemClock().Now()))
+    PrintMessage("No se ha podido escribir el informe " + path);
 }
 
 }  // namespace tos::cli

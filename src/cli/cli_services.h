@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/window_services.h"
+#include "report/report.h"
 
 namespace tos::cli {
 
@@ -29,13 +30,22 @@ void PrintMessage(const std::string& text);
 // ($WINEPREFIX/drive_c/OTEMP, prefix ~/.wine by default).
 std::string DefaultOtemp();
 
-// Splits "CARPETA [--otemp DIR]": the folder and the working folder, or
-// nothing when the arguments are wrong (problem says why).
+// Splits "CARPETA [--otemp DIR] [--informe FICHERO | --sin-informe]": the
+// folder, the working folder and where the report's page goes, or nothing
+// when the arguments are wrong (problem says why).
 struct FolderArgs {
   std::string folder;
   std::string otemp;
+  bool otempGiven = false;
+  std::string informe;  // the page's path; "" for the SICE folder
+  bool sinInforme = false;
 };
 std::optional<FolderArgs> ParseFolderArgs(const std::vector<std::string>& args,
                                           std::string& problem);
+
+// After a run: the report's summary to stderr, then its page where the
+// arguments say (by default into the SICE folder, when that folder exists).
+// A page that cannot be written is said on stderr; nothing else changes.
+void FinishReport(const Report& report, const FolderArgs& args, const std::string& rutaSice);
 
 }  // namespace tos::cli

@@ -38,7 +38,7 @@ void PrintHelp() {
   }
   std::printf(
       "Estado de salida: 0 hecho; 1 faltaba un fichero o la carpeta; 2 un error detuvo el\n"
-      "proceso; 64 la orden está mal escrita.\n");
+      "proceso; 3 (solo comprobar) hay avisos sobre los datos; 64 la orden está mal escrita.\n");
 }
 }  // namespace
 

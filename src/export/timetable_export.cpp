@@ -172,7 +172,7 @@ size_t AppendLessons(ExportTables& tables, DayForm form, std::string& out) {
 }  // namespace
 
 void BImportarClick(ProgramState& state, WindowServices& window, const std::string& otemp,
-                    Clock& clock) {
+                    Clock& clock, Report* /*report*/) {
   std::string folder = window.ChosenFolder();
   state.RutaSice = folder + fs::kSeparator;
   if (!fs::Current().DirectoryExists(folder)) {

@@ -9,9 +9,11 @@
 
 namespace tos {
 
+class Report;
+
 // Writes SICE_HORARIO.TXT into the chosen folder from the tables in otemp;
 // header and trailer carry the clock's date and time.
 void BImportarClick(ProgramState& state, WindowServices& window, const std::string& otemp,
-                    Clock& clock);
+                    Clock& clock, Report* report = nullptr);
 
 }  // namespace tos

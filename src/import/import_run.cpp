@@ -5,7 +5,8 @@
 
 namespace tos {
 
-void BExportarClick(ProgramState& state, WindowServices& window, const std::string& otemp) {
+void BExportarClick(ProgramState& state, WindowServices& window, const std::string& otemp,
+                    Report* /*report*/) {
   // Always one separator more, as the folder list gives a drive root with
   // its own ("C:\" becomes "C:\\"); both forms reach the same files.
   state.RutaSice = window.ChosenFolder() + fs::kSeparator;

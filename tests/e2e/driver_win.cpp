@@ -3,6 +3,7 @@
 //   tos_e2e_driver SCENARIO PROGRAM WORK SAMPLES CLI
 #include <windows.h>
 
+#include <cctype>
 #include <cstdio>
 #include <map>
 
@@ -105,24 +106,47 @@ void CheckStandAloneFrame(const Window& w) {
   CheckEq(owner ? Text(owner) : std::string(), kTitle, "owned by the application window");
 }
 
-// Runs the command-line converter, its messages into a file; the lines.
+// Runs the command-line converter, its messages into a file; the lines,
+// without the report's summary (the window asks about the report instead).
 std::vector<std::string> Cli(const std::wstring& arguments) {
   CreateDirectoryW(WorkFile(L"otemp-cli").c_str(), nullptr);
   std::wstring errors = WorkFile(L"cli-messages.txt");
-  RunConsole(L"\"" + paths.cli + L"\" " + arguments, errors);
+  RunConsole(L"\"" + paths.cli + L"\" " + arguments + L" --sin-informe", errors);
   std::vector<std::string> lines;
   std::string all = ReadAll(errors), line;
+  auto keep = [&] {
+    if (!line.empty() && line.rfind("Avisos: ", 0) != 0) lines.push_back(line);
+    line.clear();
+  };
   for (char c : all) {
     if (c == '\n') {
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (!line.empty()) lines.push_back(line);
-      line.clear();
+      keep();
     } else {
       line += c;
     }
   }
-  if (!line.empty()) lines.push_back(line);
+  keep();
   return lines;
+}
+
+const char kInforme[] = "informe_sice_a_orvalent.html";
+
+// The report's question that follows a stand-alone run when the data had
+// notices, answered with the button given; the box (none when no question
+// came within timeoutMs).
+Box AnswerReport(DWORD pid, int button, int timeoutMs) {
+  Box box = NextBox(pid, timeoutMs);
+  if (!box.hwnd) return box;
+  Check(box.text.rfind("Se ha", 0) == 0 && box.text.find("en los datos. \u00bfQuiere ver el informe?") !=
+                                               std::string::npos,
+        "the report's question: " + box.text);
+  CheckEq(box.caption, kTitle, "the question's caption");
+  CheckEq(box.buttons, std::vector<std::string>{"S\u00ed", "No"}, "\"S\u00ed\" and \"No\"");
+  PostMessageW(GetDlgItem(box.hwnd, button), BM_CLICK, 0, 0);
+  WaitFor([&] { return !IsWindow(box.hwnd) || !IsWindowVisible(box.hwnd); }, 5000);
+  Pump(100);
+  return box;
 }
 
 std::vector<std::string> Texts(const std::vector<Box>& boxes) {
@@ -404,6 +428,7 @@ void ImportRun(bool withEnter) {
     Click(w.bExportar);
   }
   std::vector<Box> boxes = BoxesUntil(program.Pid(), "Proceso finalizado", 60000);
+  AnswerReport(program.Pid(), IDNO, 2000);
   CheckEq(Texts(boxes), expected, "the messages, in order, as the converter gives them");
   CheckEq(boxes.empty() ? std::string() : boxes.back().text, std::string("Proceso finalizado"),
           "the run ends");
@@ -427,6 +452,7 @@ void ImportEmpty() {
   Window w = Locate(form);
   Click(w.bExportar);
   std::vector<Box> boxes = BoxesUntil(program.Pid(), "Proceso finalizado", 30000);
+  AnswerReport(program.Pid(), IDNO, 2000);
   CheckEq(static_cast<int>(boxes.size()), 7, "six messages, then \"Proceso finalizado\"");
   CheckEq(Texts(boxes), expected, "the messages as the converter gives them");
   CheckPlainBoxes(boxes);
@@ -451,6 +477,7 @@ void Export() {
         "click on the panel");
   Check(Request(paths, "key Tab Return"), "Tab, then Enter");
   std::vector<Box> boxes = BoxesUntil(program.Pid(), "Proceso finalizado", 30000);
+  AnswerReport(program.Pid(), IDNO, 2000);
   CheckEq(Texts(boxes), std::vector<std::string>{"Proceso finalizado"},
           "only \"Proceso finalizado\"");
   CheckPlainBoxes(boxes);
@@ -753,7 +780,10 @@ void Folders() {
       Cli(L"exportar Z:\\ --otemp \"" + WorkFile(L"otemp-cli") + L"\"");
   Click(w.bExportar);
   std::vector<Box> boxes = BoxesUntil(program.Pid(), "Proceso finalizado", 30000);
+  AnswerReport(program.Pid(), IDNO, 2000);
   CheckEq(Texts(boxes), expected, "the run reads the folder chosen in the list");
+  // The run's page went to the root as well.
+  DeleteFileW(L"Z:\\informe_sice_a_orvalent.html");
 
   // Drive c: from the drive list, as a user picks it: open it, type c, Enter.
   RECT d;
@@ -795,11 +825,104 @@ void HelpKeys() {
   CheckEq(program.WaitExit(15000), 0, "exit code 0");
 }
 
+// A copy of the samples whose subjects file repeats a subject's line: the
+// run drops it and reports it.
+std::wstring SiceWithNotices(const wchar_t* name) {
+  std::wstring sice = SiceCopy(name);
+  std::wstring subjects = Join(sice, L"sice_asignat.txt");
+  std::string text = ReadAll(subjects);
+  std::string repeated;
+  for (const std::string& line : Lines(text)) {
+    if (line.size() > 5 && line[0] == '1' && line[1] != 'S') {
+      repeated = line;
+      break;
+    }
+  }
+  Check(!repeated.empty(), "a subject's line to repeat");
+  if (text.size() >= 2 && text.substr(text.size() - 2) != "\r\n") text += "\r\n";
+  WriteAll(subjects, text + repeated + "\r\n");
+  return sice;
+}
+
+// Stand-alone, a run with notices ends with the report's question; "No"
+// leaves the window open, "S\u00ed" opens the page (through the opener the
+// environment names, this driver, which notes the path it was given).
+void ReportQuestion(bool yes) {
+  RemoveTables();
+  std::wstring sice = SiceWithNotices(L"sice-avisos");
+  std::wstring noted = WorkFile(L"abierto.txt");
+  DeleteFileW(noted.c_str());
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  SetEnvironmentVariableW(L"TOS_INFORME_ABRIR", self);
+  SetEnvironmentVariableW(L"TOS_E2E_ANOTAR", noted.c_str());
+  Program program(paths, L"", sice);
+  HWND form = FindTop(program.Pid(), L"TMForm", 30000);
+  if (!form) return Check(false, "the window opens");
+  Window w = Locate(form);
+  Click(w.bExportar);
+  std::vector<Box> boxes = BoxesUntil(program.Pid(), "Proceso finalizado", 60000);
+  CheckEq(boxes.empty() ? std::string() : boxes.back().text, std::string("Proceso finalizado"),
+          "the run ends");
+  Box question = AnswerReport(program.Pid(), yes ? IDYES : IDNO, 10000);
+  Check(question.hwnd != nullptr, "after \"Proceso finalizado\", the report's question");
+  std::wstring page = Join(sice, Wide(kInforme));
+  Check(ReadAll(page).find("<!DOCTYPE html>") == 0, "the page is written into the SICE folder");
+  if (yes) {
+    Check(WaitFor([&] { return FileExists(noted); }, 10000), "\"S\u00ed\" opens the page");
+    // The folder as the folder list holds it: its letter case may differ.
+    auto lower = [](std::string t) {
+      for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      return t;
+    };
+    CheckEq(lower(ReadAll(noted)), lower(Utf8(page)), "the page's path given to the opener");
+  } else {
+    Pump(1500);
+    Check(!FileExists(noted), "\"No\" opens nothing");
+  }
+  Check(IsWindow(form) && program.Running(), "the window stays open");
+  Box stray = NextBox(program.Pid(), 1000);
+  Check(!stray.hwnd, "no other box: " + stray.text);
+  Dismiss(stray);
+  Click(w.bClose);
+  CheckEq(program.WaitExit(15000), 0, "exit code 0");
+  SetEnvironmentVariableW(L"TOS_INFORME_ABRIR", nullptr);
+}
+
+// Embedded, no question: the run closes the window as it always has, and
+// the page is written all the same.
+void ReportEmbedded() {
+  DeleteFileW(IniPath().c_str());
+  RemoveTables();
+  std::wstring sice = SiceWithNotices(L"sice-avisos");
+  HWND parent = MakeParent();
+  Program program(paths, EmbeddedArguments(L"exportar", parent), sice);
+  HWND form = FindEmbedded(parent);
+  if (!form) return Check(false, "the window appears inside the parent");
+  Window w = Locate(form);
+  Click(w.bExportar);
+  std::vector<Box> boxes = BoxesUntil(program.Pid(), "Proceso finalizado", 60000);
+  CheckEq(boxes.empty() ? std::string() : boxes.back().text, std::string("Proceso finalizado"),
+          "the run ends");
+  CheckEq(program.WaitExit(15000), 0, "the run closes the window: exit code 0");
+  Check(!FindTop(program.Pid(), L"#32770", 500), "no question");
+  CheckEq(IniValue(), std::string("1"), "the status as always");
+  Check(ReadAll(Join(sice, Wide(kInforme))).find("<!DOCTYPE html>") == 0,
+        "the page is written into the SICE folder");
+  DestroyWindow(parent);
+}
+
 }  // namespace
 }  // namespace tos::e2e
 
 int wmain(int argc, wchar_t** argv) {
   using namespace tos::e2e;
+  // Run as the report's opener: note the path given in TOS_E2E_ANOTAR.
+  wchar_t noted[MAX_PATH] = {};
+  if (argc == 2 && GetEnvironmentVariableW(L"TOS_E2E_ANOTAR", noted, MAX_PATH)) {
+    WriteAll(noted, Utf8(argv[1]));
+    return 0;
+  }
   if (argc < 6) {
     std::fprintf(stderr, "uso: tos_e2e_driver ESCENARIO PROGRAMA TRABAJO MUESTRAS CLI\n");
     return 2;
@@ -829,6 +952,9 @@ int wmain(int argc, wchar_t** argv) {
       {L"placement", Placement},
       {L"escape", Escape},
       {L"embedded_enter", EmbeddedEnter},
+      {L"report_no", [] { ReportQuestion(false); }},
+      {L"report_yes", [] { ReportQuestion(true); }},
+      {L"report_embedded", ReportEmbedded},
   };
   auto found = scenarios.find(scenario);
   if (found == scenarios.end()) {

@@ -1,6 +1,7 @@
 #include "app/window/main_window_win.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "app/error_box.h"
 #include "app/glyphs.h"
@@ -8,8 +9,10 @@
 #include "app/window/panel_win.h"
 #include "app/window/win_text.h"
 #include "data/clock.h"
+#include "data/files.h"
 #include "export/timetable_export.h"
 #include "import/import_run.h"
+#include "report/report.h"
 
 namespace tos::win {
 
@@ -89,6 +92,27 @@ void SetGlyph(HWND button, HIMAGELIST list) {
   image.margin = {4, 0, 0, 0};
   image.uAlign = BUTTON_IMAGELIST_ALIGN_LEFT;
   SendMessageW(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&image));
+}
+
+// Opens the report's page in the user's browser. TOS_INFORME_ABRIR, when
+// set, names a program to run with the page's path instead (the end-to-end
+// tests use it, so that no real browser starts).
+void OpenReport(HWND owner, const std::string& path) {
+  wchar_t opener[MAX_PATH] = {};
+  DWORD length = GetEnvironmentVariableW(L"TOS_INFORME_ABRIR", opener, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) {
+    std::wstring command = L"\"" + std::wstring(opener) + L"\" \"" + Wide(path) + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &startup, &info)) {
+      CloseHandle(info.hThread);
+      CloseHandle(info.hProcess);
+    }
+    return;
+  }
+  ShellExecuteW(owner, L"open", Wide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 bool IsButton(HWND hwnd) {
@@ -285,19 +309,44 @@ void MainWindow::Press(int id) {
 }
 
 void MainWindow::RunImport() {
-  AfterConversion(shell_.RunConversion([this] { BExportarClick(shell_.State(), *this, kOtemp); }));
+  Report report(Direction::kSiceAOrvalent);
+  std::optional<std::string> error = shell_.RunConversion(
+      [this, &report] { BExportarClick(shell_.State(), *this, kOtemp, &report); });
+  AfterConversion(error, &report);
 }
 
 void MainWindow::RunExport() {
-  AfterConversion(shell_.RunConversion(
-      [this] { BImportarClick(shell_.State(), *this, kOtemp, SystemClock()); }));
+  Report report(Direction::kOrvalentASice);
+  std::optional<std::string> error = shell_.RunConversion(
+      [this, &report] { BImportarClick(shell_.State(), *this, kOtemp, SystemClock(), &report); });
+  AfterConversion(error, &report);
 }
 
-void MainWindow::AfterConversion(const std::optional<std::string>& error) {
+std::optional<std::string> MainWindow::WritePage(Report& report,
+                                                 const std::optional<std::string>& error) {
+  const std::string& folder = shell_.State().RutaSice;
+  if (error) report.SetError(*error);
+  report.SetFolder(folder);
+  // A missing folder has been said already; the page has nowhere to go.
+  if (folder.empty() || !fs::Current().DirectoryExists(folder)) return std::nullopt;
+  std::string path = folder + ReportFileName(report.GetDirection());
+  if (!WriteReport(report, path, SystemClock().Now())) return std::nullopt;
+  return path;
+}
+
+void MainWindow::AfterConversion(const std::optional<std::string>& error, Report* report) {
+  // The page is written whatever happened, before the window may close.
+  std::optional<std::string> page;
+  if (report) page = WritePage(*report, error);
   if (error) {
     // The normal cursor comes back after an error too.
     SetHourglass(false);
     ShowError(*error);
+  }
+  // Stand-alone only: embedded, Orvalent's flow goes on untouched.
+  if (page && report->Total() > 0 && !shell_.State().Embedded() && !gone_ &&
+      !shell_.ShouldEndAfterConversion()) {
+    if (AskYesNo(Owner(), ReportQuestion(report->Total()))) OpenReport(Owner(), *page);
   }
   if (shell_.ShouldEndAfterConversion()) {
     PostQuitMessage(shell_.ExitCode());

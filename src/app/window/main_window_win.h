@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/help_requests.h"
@@ -15,6 +16,10 @@
 #include "app/shell.h"
 #include "app/window/folder_list_win.h"
 #include "app/window_services.h"
+
+namespace tos {
+class Report;
+}
 
 namespace tos::win {
 
@@ -59,7 +64,12 @@ class MainWindow final : public WindowServices {
   void Press(int id);
   void RunImport();
   void RunExport();
-  void AfterConversion(const std::optional<std::string>& error);
+  // The error box, the report's page and question, then what the run's end
+  // asks for (closing, the program's end).
+  void AfterConversion(const std::optional<std::string>& error, Report* report);
+  // Writes the run's page into the SICE folder; its path, or nothing when it
+  // could not be written.
+  std::optional<std::string> WritePage(Report& report, const std::optional<std::string>& error);
   void TryClose();
   void OnParentGone();
   HWND Owner() const;

@@ -1,5 +1,6 @@
 // The program's message boxes: modal, caption "transTarvexSice", one button
-// reading "Aceptar" whatever the language of Windows.
+// reading "Aceptar" (or, for a question, "Sí" and "No") whatever the
+// language of Windows.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,9 @@ namespace tos::win {
 
 // A plain message (no icon) or the default error box (error icon).
 void ShowMessageBox(HWND owner, const std::string& text, bool error);
+
+// A question with "Sí" and "No"; true when the answer is "Sí".
+bool AskYesNo(HWND owner, const std::string& text);
 
 // The box being shown, or nullptr; a box whose window went away can be
 // dismissed through it.
