@@ -221,7 +221,8 @@ int main(int argc, char** argv) {
   stdfs::remove(scratch);
 
   // Each import on its own (the run's order, so GRUPOST is there).
-  tos::ImportContext context{state, window, otemp};
+  tos::Report report(tos::Direction::kSiceAOrvalent);
+  tos::ImportContext context{state, window, otemp, report, std::nullopt};
   using Import = void (*)(tos::ImportContext&);
   const std::pair<const char*, Import> imports[] = {
       {"TransformarAsignaturas", tos::TransformarAsignaturas},

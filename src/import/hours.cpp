@@ -131,7 +131,7 @@ std::optional<double> LeerNumeroDecimal(std::string_view t) {
   return negative ? -value : value;
 }
 
-double HorasDeTexto(std::string_view cut) {
+double HorasDeTexto(std::string_view cut, bool* raised) {
   std::string textoHoras = cut.empty() ? std::string("1") : std::string(cut);
   std::replace(textoHoras.begin(), textoHoras.end(), ',', '.');
   std::optional<double> horas = LeerNumeroDecimal(textoHoras);
@@ -139,6 +139,7 @@ double HorasDeTexto(std::string_view cut) {
     throw Error(
         Format("'%s' no es un valor punto flotante válido", text::Cp1252ToUtf8(textoHoras)));
   }
+  if (raised) *raised = *horas < 1;
   return *horas < 1 ? 1.0 : *horas;
 }
 

@@ -19,8 +19,9 @@ std::optional<double> LeerNumeroDecimal(std::string_view text);
 // HORAS from the hours field as cut from the line: an empty field means 1,
 // every "," is a decimal point, and a value below 1 becomes 1. Raises
 // "'%s' no es un valor punto flotante válido" with the text after the comma
-// replacement when it is no number.
-double HorasDeTexto(std::string_view cut);
+// replacement when it is no number. raised, when given, tells whether the
+// value was below 1.
+double HorasDeTexto(std::string_view cut, bool* raised = nullptr);
 
 // The session string of h (Windows-1252): h rounded down gives n characters
 // "1", of which at most 13 are written, the rest counted in decimal digits in

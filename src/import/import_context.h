@@ -1,29 +1,97 @@
 // What every import works with: the program state (RutaSice,
-// EstadoTransformacion), the window for its messages, and the working folder
-// its table goes to ("C:\OTEMP" in the window).
+// EstadoTransformacion), the window for its messages, the working folder its
+// table goes to ("C:\OTEMP" in the window), and the report that tells the
+// user what the data lost on the way.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "app/program_state.h"
 #include "app/window_services.h"
+#include "data/table.h"
+#include "report/report.h"
 
 namespace tos {
+
+// A line of a SICE file, for the report: "sice_prof.txt, línea 12".
+struct Place {
+  const char* file;
+  uint64_t line;
+  std::string Text() const { return std::string(file) + ", línea " + std::to_string(line); }
+};
 
 struct ImportContext {
   ProgramState& state;
   WindowServices& window;
   std::string otemp;
+  Report& report;
+  // The subject codes this run wrote to ASIGNOMT; none when the subjects
+  // file was missing.
+  std::optional<std::unordered_set<std::string>> subjects;
 
   // A SICE file of the chosen folder (RutaSice ends in the separator).
   std::string SicePath(std::string_view name) const { return state.RutaSice + std::string(name); }
 
   // A missing input file: its message, and the run's outcome is incomplete.
-  void MissingFile(const std::string& message) {
+  void MissingFile(const std::string& message, std::string_view file) {
     window.ShowMessage(message);
     state.EstadoTransformacion = -1;
+    report.Add(NoticeKind::kFicheroAusente, {std::string(file), message, ""});
+  }
+
+  // Sets a text field, telling the report when the field cuts the value.
+  void Put(Field& field, std::string_view value, const Place& place) {
+    field.SetAsString(value);
+    if (value.size() > static_cast<size_t>(field.Info().width)) Cut(field, value, place);
+  }
+  void Cut(const Field& field, std::string_view value, const Place& place) {
+    if (!report.Keeps(NoticeKind::kValorCortado)) return report.Count(NoticeKind::kValorCortado);
+    report.Add(NoticeKind::kValorCortado,
+               {place.Text(),
+                "campo " + field.Info().name + " (" + std::to_string(field.Info().width) +
+                    " caracteres): " + std::string(value),
+                ""});
+  }
+
+  // A data line whose code is empty, or too short to reach its last field
+  // (which then reads as empty).
+  void CheckLine(std::string_view line, std::string_view code, size_t lastColumn,
+                 const Place& place) {
+    if (code.empty()) report.Add(NoticeKind::kCodigoVacio, {place.Text(), "", ""});
+    if (line.size() < lastColumn)
+      report.Add(NoticeKind::kLineaCorta,
+                 {place.Text(),
+                  std::to_string(line.size()) + " caracteres; sus campos llegan a la columna " +
+                      std::to_string(lastColumn),
+                  ""});
   }
 };
+
+// The codes of an import that keeps every line, for the report's notice of
+// a code written twice.
+class CodigosRepetidos {
+ public:
+  void Add(ImportContext& context, std::string_view code, const Place& place) {
+    auto [at, added] = first_.try_emplace(std::string(code), place.line);
+    if (!added)
+      context.report.Add(NoticeKind::kCodigoRepetidoConservado,
+                         {place.Text(),
+                          "código " + std::string(code) + "; primera línea con ese código: " +
+                              std::to_string(at->second),
+                          ""});
+  }
+
+ private:
+  std::unordered_map<std::string, uint64_t> first_;
+};
+
+// The outcome of an import's table for the report's head: its records.
+inline void Written(ImportContext& context, const char* table, uint64_t records) {
+  context.report.AddOutput(table, records, "registros");
+}
 
 }  // namespace tos

@@ -6,7 +6,7 @@
 namespace tos {
 
 void BExportarClick(ProgramState& state, WindowServices& window, const std::string& otemp,
-                    Report* /*report*/) {
+                    Report* report) {
   // Always one separator more, as the folder list gives a drive root with
   // its own ("C:\" becomes "C:\\"); both forms reach the same files.
   state.RutaSice = window.ChosenFolder() + fs::kSeparator;
@@ -21,7 +21,8 @@ void BExportarClick(ProgramState& state, WindowServices& window, const std::stri
 
   window.SetHourglass(true);
   state.EstadoTransformacion = 1;
-  ImportContext context{state, window, otemp};
+  Report unread(Direction::kSiceAOrvalent);
+  ImportContext context{state, window, otemp, report ? *report : unread, std::nullopt};
   try {
     TransformarAsignaturas(context);
     TransformarProfesores(context);

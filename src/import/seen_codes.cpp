@@ -21,10 +21,29 @@ char Cp1252Lower(char c) {
   }
 }
 
-bool CodigosVistos::Add(std::string_view code) {
+namespace {
+std::string Folded(std::string_view code) {
   std::string folded(code);
   for (char& c : folded) c = Cp1252Lower(c);
-  return seen_.insert(std::move(folded)).second;
+  return folded;
+}
+}  // namespace
+
+bool CodigosVistos::Add(std::string_view code, uint64_t line, std::string rest) {
+  return seen_.try_emplace(Folded(code), Primera{line, std::move(rest)}).second;
+}
+
+const CodigosVistos::Primera& CodigosVistos::First(std::string_view code) const {
+  return seen_.at(Folded(code));
+}
+
+Notice RepeatedCodeNotice(const char* file, uint64_t line, std::string_view code,
+                          const CodigosVistos::Primera& first, std::string_view rest) {
+  return {std::string(file) + ", línea " + std::to_string(line),
+          "código " + std::string(code) + "; primera línea con ese código: " +
+              std::to_string(first.line) +
+              (rest == first.rest ? "; los demás datos son iguales" : "; los demás datos difieren"),
+          ""};
 }
 
 }  // namespace tos

@@ -4,9 +4,12 @@
 // plain letters stay apart (é is not e), as Windows' own comparison does.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <unordered_map>
+
+#include "report/report.h"
 
 namespace tos {
 
@@ -15,12 +18,24 @@ char Cp1252Lower(char c);
 
 class CodigosVistos {
  public:
-  // Adds the code; false when it (in any letter case) was there already.
-  bool Add(std::string_view code);
+  // The first line of a code, and its other fields, for the report.
+  struct Primera {
+    uint64_t line;
+    std::string rest;
+  };
+  // Adds the code with its line and other fields; false when it (in any
+  // letter case) was there already.
+  bool Add(std::string_view code, uint64_t line = 0, std::string rest = {});
+  // The first line of a code that is there (in any letter case).
+  const Primera& First(std::string_view code) const;
   size_t Size() const { return seen_.size(); }
 
  private:
-  std::unordered_set<std::string> seen_;
+  std::unordered_map<std::string, Primera> seen_;
 };
+
+// The report's notice for a line dropped for its repeated code.
+Notice RepeatedCodeNotice(const char* file, uint64_t line, std::string_view code,
+                          const CodigosVistos::Primera& first, std::string_view rest);
 
 }  // namespace tos

@@ -4,12 +4,14 @@
 #include "import/imports.h"
 #include "import/seen_codes.h"
 
+#include <unordered_set>
+
 namespace tos {
 
 void TransformarAsignaturas(ImportContext& context) {
   const std::string path = context.SicePath("sice_asignat.txt");
   if (!ExisteArchivo(path)) {
-    context.MissingFile("No existe archivo de asignaturas (SICE_ASIGNAT.TXT)");
+    context.MissingFile("No existe archivo de asignaturas (SICE_ASIGNAT.TXT)", "sice_asignat.txt");
     return;
   }
   LectorLineas input;
@@ -24,18 +26,32 @@ void TransformarAsignaturas(ImportContext& context) {
   Field nombre = table->FieldByName("NOMBRE");
 
   CodigosVistos vistos;
+  std::unordered_set<std::string> written;
+  uint64_t number = 0;
   while (!input.AtEnd()) {
     std::string line = input.ReadLine();
+    const Place place{"sice_asignat.txt", ++number};
     if (!EsLineaDeDatos(line, "SICE_ASIGNAT.TXT")) continue;
     std::string_view code = CortarCampoVista(line, 2, 4);
+    std::string_view longCode = CortarCampoVista(line, 6, 20);
+    std::string_view name = CortarCampoVista(line, 26, 150);
     // The first line of a code wins whatever the later ones hold.
-    if (!vistos.Add(code)) continue;
+    std::string rest = std::string(longCode) + '\0' + std::string(name);
+    if (!vistos.Add(code, number, rest)) {
+      context.report.Add(NoticeKind::kCodigoRepetidoDescartado,
+                         RepeatedCodeNotice(place.file, number, code, vistos.First(code), rest));
+      continue;
+    }
+    context.CheckLine(line, code, 26, place);
     table->Append();
     cod.SetAsString(code);
-    codLargo.SetAsString(CortarCampoVista(line, 6, 20));
-    nombre.SetAsString(CortarCampoVista(line, 26, 150));
+    context.Put(codLargo, longCode, place);
+    context.Put(nombre, name, place);
     table->Post();
+    written.emplace(code);
   }
+  Written(context, "ASIGNOMT", table->RecordCount());
+  context.subjects = std::move(written);
   table->Close();
   input.Close();
 }

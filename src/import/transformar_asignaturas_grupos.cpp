@@ -38,10 +38,19 @@ struct Grupo {
 };
 
 struct Asignacion {
-  std::string casig, cgrup;        // as ASIGT holds them
-  const Grupo* grupo = nullptr;    // once the groups pass found it
-  std::optional<double> horas;     // once the hours pass gave them
+  std::string casig, cgrup;      // as ASIGT holds them
+  uint64_t line = 0;             // in sice_asignatgrupo.txt, for the report
+  const Grupo* grupo = nullptr;  // once the groups pass found it
+  std::optional<double> horas;   // once the hours pass gave them
 };
+
+constexpr const char* kAssignments = "sice_asignatgrupo.txt";
+
+Notice About(const Asignacion& a, std::string values = {}) {
+  return {Place{kAssignments, a.line}.Text(),
+          "asignatura " + a.casig + ", grupo " + a.cgrup + (values.empty() ? "" : "; " + values),
+          ""};
+}
 
 // An hours line's key: subject, level and course, each after its length so
 // that no two splits of the same bytes meet.
@@ -54,13 +63,20 @@ std::string HoursKey(std::string_view casig, std::string_view nivel, std::string
   return key;
 }
 
-void ReadAssignments(LectorLineas& input, std::vector<Asignacion>& asignaciones) {
+void ReadAssignments(ImportContext& context, LectorLineas& input,
+                     std::vector<Asignacion>& asignaciones) {
+  uint64_t number = 0;
   while (!input.AtEnd()) {
     std::string line = input.ReadLine();
+    ++number;
     if (!EsLineaDeDatos(line, "SICE_ASIGNATGRUPO.TXT")) continue;
     Asignacion a;
     a.casig = Stored(CortarCampoVista(line, 16, 4), 4);
     a.cgrup = Stored(CortarCampoVista(line, 12, 4), 4);
+    a.line = number;
+    context.CheckLine(line, a.casig.empty() ? a.casig : a.cgrup, 16, {kAssignments, number});
+    if (context.subjects && !context.subjects->count(a.casig))
+      context.report.Add(NoticeKind::kAsignaturaDesconocida, About(a));
     asignaciones.push_back(std::move(a));
   }
   input.Close();
@@ -69,10 +85,10 @@ void ReadAssignments(LectorLineas& input, std::vector<Asignacion>& asignaciones)
 // For each assignment, the first GRUPOST record (in table order) whose ABREV
 // is its CGRUP. A table without TURNO, NIVEL, CURSO or GRUPO fails only when
 // one of its groups is used, naming the first field missing.
-void GroupsPass(const std::string& otemp, std::vector<Asignacion>& asignaciones,
+void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones,
                 std::unordered_map<std::string, Grupo>& grupos) {
   Table grupost;
-  grupost.SetFolder(otemp);
+  grupost.SetFolder(context.otemp);
   grupost.SetTableName("GRUPOST.DBF");
   grupost.SetTableType(TableType::kFromExtension);
   grupost.SetReadOnly(true);
@@ -104,7 +120,10 @@ void GroupsPass(const std::string& otemp, std::vector<Asignacion>& asignaciones,
   }
   for (Asignacion& a : asignaciones) {
     auto found = grupos.find(a.cgrup);
-    if (found == grupos.end()) continue;
+    if (found == grupos.end()) {
+      context.report.Add(NoticeKind::kGrupoDesconocido, About(a));
+      continue;
+    }
     if (missing) {
       // Nothing has changed yet, so failing after the lookups is the same.
       for (Asignacion& undone : asignaciones) undone.grupo = nullptr;
@@ -119,7 +138,8 @@ void GroupsPass(const std::string& otemp, std::vector<Asignacion>& asignaciones,
 // and course. The file is read as CargarLineas reads it, a line at a time.
 // A failing hours text stops the pass at the first record that uses it: the
 // records before keep their hours, it and the ones after get none.
-void HoursPass(const std::string& path, std::vector<Asignacion>& asignaciones) {
+void HoursPass(ImportContext& context, const std::string& path,
+               std::vector<Asignacion>& asignaciones) {
   std::unordered_map<std::string, std::string> hours;
   WholeFileLines lines(path);
   for (std::string_view line; lines.Next(line);) {
@@ -132,11 +152,14 @@ void HoursPass(const std::string& path, std::vector<Asignacion>& asignaciones) {
     const Grupo none;
     const Grupo& g = a.grupo ? *a.grupo : none;
     auto found = hours.find(HoursKey(a.casig, g.nivel, g.curso));
-    if (found != hours.end()) a.horas = HorasDeTexto(found->second);
+    if (found == hours.end()) continue;
+    bool raised = false;
+    a.horas = HorasDeTexto(found->second, &raised);
+    if (raised) context.report.Add(NoticeKind::kHorasElevadas, About(a, "horas " + found->second));
   }
 }
 
-void Write(Table& table, const std::vector<Asignacion>& asignaciones) {
+void Write(ImportContext& context, Table& table, const std::vector<Asignacion>& asignaciones) {
   Field casig = table.FieldByName("CASIG");
   Field cgrup = table.FieldByName("CGRUP");
   Field turno = table.FieldByName("TURNO");
@@ -157,7 +180,7 @@ void Write(Table& table, const std::vector<Asignacion>& asignaciones) {
     }
     if (a.horas) {
       horas.SetAsFloat(*a.horas);
-      sesiones.SetAsString(SesionesDeHoras(*a.horas));
+      context.Put(sesiones, SesionesDeHoras(*a.horas), {kAssignments, a.line});
     }
     table.Post();
   }
@@ -168,7 +191,7 @@ void Write(Table& table, const std::vector<Asignacion>& asignaciones) {
 void TransformarAsignaturasGrupos(ImportContext& context) {
   const std::string assignmentsPath = context.SicePath("sice_asignatgrupo.txt");
   if (!ExisteArchivo(assignmentsPath)) {
-    context.MissingFile("No existe archivo de grupos (SICE_ASIGNATGRUPO.TXT)");
+    context.MissingFile("No existe archivo de grupos (SICE_ASIGNATGRUPO.TXT)", kAssignments);
     return;
   }
   LectorLineas input;
@@ -189,29 +212,37 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
   const std::string hoursPath = context.SicePath("sice_asignatcurso.txt");
   bool hoursMissing = false;
   try {
-    ReadAssignments(input, asignaciones);
-    GroupsPass(context.otemp, asignaciones, grupos);
+    ReadAssignments(context, input, asignaciones);
+    GroupsPass(context, asignaciones, grupos);
     hoursMissing = !ExisteArchivo(hoursPath);
     if (!hoursMissing) {
-      HoursPass(hoursPath, asignaciones);
+      HoursPass(context, hoursPath, asignaciones);
       // Assignments without an hours line get one session.
       for (Asignacion& a : asignaciones) {
-        if (!a.horas) a.horas = 1;
+        if (a.horas) continue;
+        a.horas = 1;
+        context.report.Add(NoticeKind::kSinHoras, About(a));
       }
     }
   } catch (...) {
     // Keep what the passes had done; the failure itself is what the user
     // must see, not a second one while saving.
     try {
-      Write(*table, asignaciones);
+      Write(context, *table, asignaciones);
     } catch (...) {
     }
     throw;
   }
-  Write(*table, asignaciones);
+  Write(context, *table, asignaciones);
+  Written(context, "ASIGT", table->RecordCount());
   // The hours file is optional for Orvalent: no change of the outcome.
-  if (hoursMissing)
-    context.window.ShowMessage("No existe archivo de grupos (SICE_ASIGNATCURSO.TXT)");
+  if (hoursMissing) {
+    const std::string message = "No existe archivo de grupos (SICE_ASIGNATCURSO.TXT)";
+    context.window.ShowMessage(message);
+    context.report.Add(NoticeKind::kFicheroAusente,
+                       {"sice_asignatcurso.txt", message,
+                        "ASIGT se escribe sin horas: HORAS y SESIONES quedan vacíos."});
+  }
   table->Close();
 }
 

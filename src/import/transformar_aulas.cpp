@@ -8,7 +8,7 @@ namespace tos {
 void TransformarAulas(ImportContext& context) {
   const std::string path = context.SicePath("sice_aulas.txt");
   if (!ExisteArchivo(path)) {
-    context.MissingFile("No existe archivo de aulas (SICE_AULAS.TXT)");
+    context.MissingFile("No existe archivo de aulas (SICE_AULAS.TXT)", "sice_aulas.txt");
     return;
   }
   LectorLineas input;
@@ -22,14 +22,21 @@ void TransformarAulas(ImportContext& context) {
   Field abrev = table->FieldByName("ABREV");
   Field nombre = table->FieldByName("NOMBRE");
 
+  CodigosRepetidos codes;
+  uint64_t number = 0;
   while (!input.AtEnd()) {
     std::string line = input.ReadLine();
+    const Place place{"sice_aulas.txt", ++number};
     if (!EsLineaDeDatos(line, "SICE_AULAS.TXT")) continue;
+    std::string_view code = CortarCampoVista(line, 12, 4);
+    context.CheckLine(line, code, 86, place);
+    codes.Add(context, code, place);
     table->Append();
-    abrev.SetAsString(CortarCampoVista(line, 12, 4));
-    nombre.SetAsString(CortarCampoVista(line, 86, 100));
+    abrev.SetAsString(code);
+    context.Put(nombre, CortarCampoVista(line, 86, 100), place);
     table->Post();
   }
+  Written(context, "AULAT", table->RecordCount());
   table->Close();
   input.Close();
 }

@@ -9,7 +9,7 @@ namespace tos {
 void TransformarGrupos(ImportContext& context) {
   const std::string path = context.SicePath("sice_grupo.txt");
   if (!ExisteArchivo(path)) {
-    context.MissingFile("No existe archivo de grupos (SICE_GRUPO.TXT)");
+    context.MissingFile("No existe archivo de grupos (SICE_GRUPO.TXT)", "sice_grupo.txt");
     return;
   }
   LectorLineas input;
@@ -28,8 +28,11 @@ void TransformarGrupos(ImportContext& context) {
   Field grupo = table->FieldByName("GRUPO");
   Field unidad = table->FieldByName("UNIDAD");
 
+  CodigosRepetidos codes;
+  uint64_t number = 0;
   while (!input.AtEnd()) {
     std::string line = input.ReadLine();
+    const Place place{"sice_grupo.txt", ++number};
     // SICE names this file SICE_GRUPO.TXT but its self-name line carries an
     // S; a line naming SICE_GRUPO.TXT is data.
     if (!EsLineaDeDatos(line, "SICE_GRUPOS.TXT")) continue;
@@ -39,15 +42,19 @@ void TransformarGrupos(ImportContext& context) {
     // "1ESO A") is never a blank.
     std::string_view letter = unit.empty() ? unit : unit.substr(unit.size() - 1);
     if (level.empty()) level = "NIV";
+    std::string_view code = CortarCampoVista(line, 12, 4);
+    context.CheckLine(line, code, 35, place);
+    codes.Add(context, code, place);
     table->Append();
-    abrev.SetAsString(CortarCampoVista(line, 12, 4));
-    turno.SetAsString(CortarCampoVista(line, 35, 3));
+    abrev.SetAsString(code);
+    context.Put(turno, CortarCampoVista(line, 35, 3), place);
     nivel.SetAsString(level);
     curso.SetAsString(CortarCampoVista(line, 22, 3));
     grupo.SetAsString(letter);
     unidad.SetAsString(unit);
     table->Post();
   }
+  Written(context, "GRUPOST", table->RecordCount());
   table->Close();
   input.Close();
 }

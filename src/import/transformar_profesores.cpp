@@ -9,7 +9,7 @@ namespace tos {
 void TransformarProfesores(ImportContext& context) {
   const std::string path = context.SicePath("sice_prof.txt");
   if (!ExisteArchivo(path)) {
-    context.MissingFile("No existe archivo de profesores (SICE_PROF.TXT)");
+    context.MissingFile("No existe archivo de profesores (SICE_PROF.TXT)", "sice_prof.txt");
     return;
   }
   LectorLineas input;
@@ -27,17 +27,28 @@ void TransformarProfesores(ImportContext& context) {
   Field depart = table->FieldByName("DEPART");
 
   CodigosVistos vistos;
+  uint64_t number = 0;
   while (!input.AtEnd()) {
     std::string line = input.ReadLine();
+    const Place place{"sice_prof.txt", ++number};
     if (!EsLineaDeDatos(line, "SICE_PROF.TXT")) continue;
     std::string_view code = CortarCampoVista(line, 2, 4);
-    if (!vistos.Add(code)) continue;
+    std::string_view name = CortarCampoVista(line, 6, 90);
+    std::string_view department = CortarCampoVista(line, 96, 50);
+    std::string rest = std::string(name) + '\0' + std::string(department);
+    if (!vistos.Add(code, number, rest)) {
+      context.report.Add(NoticeKind::kCodigoRepetidoDescartado,
+                         RepeatedCodeNotice(place.file, number, code, vistos.First(code), rest));
+      continue;
+    }
+    context.CheckLine(line, code, 96, place);
     table->Append();
     abrev.SetAsString(code);
-    nombre.SetAsString(CortarCampoVista(line, 6, 90));
-    depart.SetAsString(CortarCampoVista(line, 96, 50));
+    context.Put(nombre, name, place);
+    context.Put(depart, department, place);
     table->Post();
   }
+  Written(context, "PROFT", table->RecordCount());
   table->Close();
   input.Close();
 }

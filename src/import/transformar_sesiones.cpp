@@ -7,6 +7,7 @@
 // time does not convert, the slots before that line are written as they
 // stand after the first pass (HORA still the start time, DIHO empty).
 #include <algorithm>
+#include <unordered_map>
 
 #include "data/error.h"
 #include "data/sice_text.h"
@@ -34,12 +35,34 @@ int32_t ConvertTime(const std::string& value) {
   return *number;
 }
 
+constexpr const char* kFile = "sice_sesiones.txt";
+
+// What the report says of a slot: an end that is not after the start, a
+// day and start time seen before, a start time not of four digits (slots
+// are numbered by the text's order), a day that is no day.
+void CheckSlot(ImportContext& context, std::string_view line, const Tramo& t, int32_t start,
+               int32_t end, const Place& place,
+               std::unordered_map<std::string, uint64_t>& firstOfDayAndStart) {
+  context.CheckLine(line, t.codigo, 14, place);
+  const std::string slot = "tramo " + t.codigo + ", día " + t.dia + ", de " + t.desde + " a " + t.hasta;
+  if (end <= start) context.report.Add(NoticeKind::kTramoFinNoPosterior, {place.Text(), slot, ""});
+  auto [first, added] = firstOfDayAndStart.try_emplace(t.dia + '\0' + text::AsciiLower(t.desde), place.line);
+  if (!added)
+    context.report.Add(NoticeKind::kTramoRepetido,
+                       {place.Text(), slot + "; primera línea con ese día y hora: " +
+                                          std::to_string(first->second), ""});
+  if (t.desde.size() != 4) context.report.Add(NoticeKind::kHoraSinCuatroCifras, {place.Text(), slot, ""});
+  static constexpr std::string_view kDays = "LMXJVSD1234567";
+  if (t.dia.size() != 1 || kDays.find(t.dia[0]) == std::string_view::npos)
+    context.report.Add(NoticeKind::kDiaNoValido, {place.Text(), slot, ""});
+}
+
 }  // namespace
 
 void TransformarSesiones(ImportContext& context) {
   const std::string path = context.SicePath("sice_sesiones.txt");
   if (!ExisteArchivo(path)) {
-    context.MissingFile("No existe archivo de grupos (SICE_SESIONES.TXT)");
+    context.MissingFile("No existe archivo de grupos (SICE_SESIONES.TXT)", kFile);
     return;
   }
   std::vector<Tramo> tramos;
@@ -81,7 +104,10 @@ void TransformarSesiones(ImportContext& context) {
     };
 
     try {
+      uint64_t number = 0;
+      std::unordered_map<std::string, uint64_t> firstOfDayAndStart;
       for (const std::string& line : lines) {
+        const Place place{kFile, ++number};
         if (!EsLineaDeDatos(line, "SICE_SESIONES.TXT")) continue;
         Tramo t;
         t.codigo = CortarCampo(line, 5, 4);
@@ -92,6 +118,7 @@ void TransformarSesiones(ImportContext& context) {
         int32_t end = ConvertTime(t.hasta);
         int32_t start = ConvertTime(t.desde);
         t.minutos = MinutosDeTramo(start, end);
+        CheckSlot(context, line, t, start, end, place, firstOfDayAndStart);
         tramos.push_back(std::move(t));
       }
     } catch (...) {
@@ -116,6 +143,7 @@ void TransformarSesiones(ImportContext& context) {
       t.hora = static_cast<uint32_t>(at - starts.begin()) + 1;
     }
     write();
+    Written(context, "DIASHORAST", table->RecordCount());
     table->Close();
   }
 }

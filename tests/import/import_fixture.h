@@ -104,7 +104,8 @@ class ImportTest : public ::testing::Test {
   std::string otemp;
   ProgramState state;
   RecordingWindow window;
-  ImportContext context{state, window, otemp};
+  Report report{Direction::kSiceAOrvalent};
+  ImportContext context{state, window, otemp, report, std::nullopt};
 };
 
 }  // namespace tos::test

@@ -63,9 +63,15 @@ CliRun RunCli(const TempDir& temp, const std::vector<std::string>& args) {
   run.status = RunShell(command);
   if (Exists(out)) run.out = ReadFile(out);
   if (Exists(err)) run.err = ReadFile(err);
+  std::string line;
   for (char c : run.err) {
-    if (c != '\r') run.messages += c;
+    if (c == '\r') continue;
+    line += c;
+    if (c != '\n') continue;
+    (line.rfind("Avisos: ", 0) == 0 ? run.notices : run.messages) += line;
+    line.clear();
   }
+  run.messages += line;
   return run;
 }
 

@@ -13,7 +13,8 @@ struct CliRun {
   int status = -1;       // the exit status; -1 when it did not exit normally
   std::string out;       // stdout, as written
   std::string err;       // stderr, as written
-  std::string messages;  // stderr without its CRs
+  std::string messages;  // stderr without its CRs and without the notices' counts
+  std::string notices;   // the notices' counts ("Avisos: ..." lines) of stderr
 };
 
 // The converter, from TOS_CLI (set by ctest); under Wine the Linux path is
