@@ -9,7 +9,9 @@
 #include "data/files.h"
 #include "data/sice_text.h"
 #include "data/table.h"
+#include "export/export_notices.h"
 #include "export/slot_index.h"
+#include "report/report.h"
 
 namespace tos {
 
@@ -134,7 +136,8 @@ class Hourglass {
 
 // The detail lines of every lesson of SOLUC, in record order, each added to
 // out with its CR LF; returns how many.
-size_t AppendLessons(ExportTables& tables, DayForm form, std::string& out) {
+size_t AppendLessons(ExportTables& tables, DayForm form, std::string& out,
+                     ExportNotices& notices) {
   Table& soluc = tables.soluc;
   LazyField dia(soluc, "DIA");
   LazyField hora(soluc, "HORA");
@@ -144,20 +147,31 @@ size_t AppendLessons(ExportTables& tables, DayForm form, std::string& out) {
   LazyField aula(soluc, "AULA");
   SlotIndex slots(tables.tramos);
   size_t count = 0;
+  uint64_t record = 0;
   for (soluc.First(); !soluc.Eof(); soluc.Next()) {
-    if (dia.Get().AsInteger() == 0) continue;
+    ++record;
+    if (dia.Get().AsInteger() == 0) {
+      notices.DayZero();
+      continue;
+    }
     std::string period = hora.Get().AsString();
     std::string day = dia.Get().AsString();
     if (form == DayForm::kLetters) day = DayLetter(day);
+    std::string_view code = slots.Find(day, period);
+    std::string teacher = prof.Get().AsString();
+    std::string group = grupo.Get().AsString();
+    std::string subject = asig.Get().AsString();
+    std::string room = aula.Get().AsString();
+    notices.Lesson(record, day, period, code, teacher, group, subject, room);
     size_t start = out.size();
     out += '1';
-    AnadirCampo(out, slots.Find(day, period), 4);
+    AnadirCampo(out, code, 4);
     AnadirCampo(out, day, 1);
-    AnadirCampo(out, prof.Get().AsString(), 4);
-    AnadirCampo(out, grupo.Get().AsString(), 4);
+    AnadirCampo(out, teacher, 4);
+    AnadirCampo(out, group, 4);
     AnadirCampo(out, "LEC", 4);
-    AnadirCampo(out, asig.Get().AsString(), 4);
-    AnadirCampo(out, aula.Get().AsString(), 4);
+    AnadirCampo(out, subject, 4);
+    AnadirCampo(out, room, 4);
     // A line end inside a value would split the lesson over two lines and
     // make the trailer's count wrong: it is written as a blank.
     for (size_t i = start; i < out.size(); ++i) {
@@ -172,7 +186,7 @@ size_t AppendLessons(ExportTables& tables, DayForm form, std::string& out) {
 }  // namespace
 
 void BImportarClick(ProgramState& state, WindowServices& window, const std::string& otemp,
-                    Clock& clock, Report* /*report*/) {
+                    Clock& clock, Report* report) {
   std::string folder = window.ChosenFolder();
   state.RutaSice = folder + fs::kSeparator;
   if (!fs::Current().DirectoryExists(folder)) {
@@ -191,9 +205,13 @@ void BImportarClick(ProgramState& state, WindowServices& window, const std::stri
   // The file's text, each line with its CR LF.
   std::string out = FrameLine('0', code, clock) + "\r\n";
 
+  Report unread(Direction::kOrvalentASice);
+  ExportNotices notices(report ? *report : unread);
   ExportTables tables(otemp);
   tables.OpenAll();
-  size_t lessons = AppendLessons(tables, form, out);
+  notices.ReadCodes(tables.profesor, tables.grupos, tables.nomAsg, tables.aulas);
+  size_t lessons = AppendLessons(tables, form, out, notices);
+  notices.RepeatedSlots(tables.tramos);
   tables.CloseAll();
 
   out += FrameLine('9', code, clock) + std::to_string(lessons) + "\r\n";
@@ -201,6 +219,7 @@ void BImportarClick(ProgramState& state, WindowServices& window, const std::stri
   // Replace the file under whatever letter case it already has.
   std::string target = state.RutaSice + kHorario;
   GuardarTexto(out, fs::Current().FindFile(target).value_or(target));
+  if (report) report->AddOutput(kHorario, lessons + 2, "líneas");
 
   hourglass.Off();
   state.EstadoTransformacion = 1;

@@ -1,0 +1,50 @@
+// What the export tells the report: lessons without a slot, values longer
+// than their column, codes that are in no table, records with day 0, time
+// slots given twice. Reading for the report never changes the export: a
+// table it cannot read for this is simply not checked.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "data/table.h"
+#include "report/report.h"
+
+namespace tos {
+
+class ExportNotices {
+ public:
+  explicit ExportNotices(Report& report) : report_(report) {}
+
+  // The codes of the four tables the export holds, read before the lessons.
+  void ReadCodes(Table& profesor, Table& grupos, Table& nomAsg, Table& aulas);
+
+  // One SOLUC record with day 0.
+  void DayZero() { report_.Count(NoticeKind::kSesionDiaCero); }
+  // One lesson as its line holds it (day as written, code "" without slot).
+  void Lesson(uint64_t record, std::string_view day, std::string_view period,
+              std::string_view code, std::string_view teacher, std::string_view group,
+              std::string_view subject, std::string_view room);
+  // Time slots with the same day and period, from a walk of the whole table.
+  void RepeatedSlots(Table& tramos);
+
+ private:
+  struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  using Codes = std::optional<std::unordered_set<std::string, TextHash, std::equal_to<>>>;
+  static Codes ReadColumn(Table& table, const char* field);
+  void Check(const Codes& codes, NoticeKind kind, uint64_t record, const char* field,
+             std::string_view value);
+  void Overflow(uint64_t record, const char* field, std::string_view value, size_t width);
+
+  Report& report_;
+  Codes teachers_, groups_, subjects_, rooms_;
+};
+
+}  // namespace tos

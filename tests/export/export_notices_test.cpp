@@ -1,0 +1,66 @@
+// The report of the export: one case of every kind gives exactly those
+// notices; tables it cannot read for the report change nothing.
+#include <gtest/gtest.h>
+
+#include "export/export_fixture.h"
+#include "report/report.h"
+
+namespace tos::test {
+namespace {
+
+TEST(ExportNotices, EveryKindInPlace) {
+  ExportFixture f;
+  f.MakeValidInputs();
+  MakeTable(f.otemp, "PROFT.DBF", {{"ABREV", FieldKind::kText, 4}}, {{"P001"}});
+  MakeTable(f.otemp, "GRUPOST.DBF", {{"ABREV", FieldKind::kText, 4}}, {{"G1A"}});
+  MakeTable(f.otemp, "ASIGNOMT.DBF", {{"COD", FieldKind::kText, 4}}, {{"MAT"}});
+  MakeTable(f.otemp, "AULAT.DBF", {{"ABREV", FieldKind::kText, 4}}, {{"A01"}});
+  f.MakeTramos({{"L", "1", "0001"}, {"L", "1", "0009"}});
+  f.MakeSoluc({{"1", "1", "P001", "G1A", "MAT", "A01"},
+               {"0", "1", "P001", "G1A", "MAT", "A01"},
+               {"1", "7", "P001", "G1A", "MAT", "A01"},
+               {"1", "1", "P002", "G9Z", "FIS", "A99"},
+               {"1", "1", "P0001", "G1A", "MAT", ""}});
+  Report report(Direction::kOrvalentASice);
+  BImportarClick(f.state, f.window, f.otemp, f.clock, &report);
+  EXPECT_EQ(f.state.EstadoTransformacion, 1);
+  struct Expected {
+    NoticeKind kind;
+    uint64_t count;
+    std::string where, values;
+  };
+  const Expected expected[] = {
+      {NoticeKind::kSesionDiaCero, 1, "", ""},
+      {NoticeKind::kSesionSinTramo, 1, "SOLUC, registro 3", "día L, hora 7"},
+      {NoticeKind::kValorDesborda, 1, "SOLUC, registro 5", "PROF (4 columnas): P0001"},
+      {NoticeKind::kProfesorDesconocido, 2, "SOLUC, registro 4", "PROF P002"},
+      {NoticeKind::kGrupoNoEnTabla, 1, "SOLUC, registro 4", "CODGRUPO G9Z"},
+      {NoticeKind::kAsignaturaNoEnTabla, 1, "SOLUC, registro 4", "ASIG FIS"},
+      {NoticeKind::kAulaDesconocida, 1, "SOLUC, registro 4", "AULA A99"},
+      {NoticeKind::kTramoDuplicadoEnTabla, 1, "DIASHORAST, registro 2", "primer registro con ellos: 1"},
+  };
+  uint64_t total = 0;
+  for (const Expected& e : expected) {
+    SCOPED_TRACE(KindTitle(e.kind));
+    total += e.count;
+    ASSERT_EQ(report.CountOf(e.kind), e.count);
+    if (e.where.empty()) continue;
+    const Notice& first = report.Listed(e.kind).front();
+    EXPECT_EQ(first.where, e.where);
+    EXPECT_NE(first.values.find(e.values), std::string::npos) << first.values;
+  }
+  EXPECT_EQ(report.Total(), total);
+  ASSERT_EQ(report.Outputs().size(), 1u);
+  EXPECT_EQ(report.Outputs()[0].count, 6u);  // four lessons, header and trailer
+
+  // The fixture's tables have no code column: nothing to check, and a clean
+  // timetable gives no notice at all.
+  ExportFixture clean;
+  clean.MakeValidInputs();
+  Report none(Direction::kOrvalentASice);
+  BImportarClick(clean.state, clean.window, clean.otemp, clean.clock, &none);
+  EXPECT_EQ(none.Total(), 0u);
+}
+
+}  // namespace
+}  // namespace tos::test
