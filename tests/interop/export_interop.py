@@ -89,8 +89,8 @@ def soluc_by_ogr2ogr(otemp, work):
             "10031XP04 G2A LEC FIS A04 "]
 
 
-def windows_path(path, loader):
-    return "Z:" + path.replace("/", "\\") if loader else path
+def windows_path(path, windows):
+    return "Z:" + path.replace("/", "\\") if windows else path
 
 
 def check(name, make_soluc, args):
@@ -106,8 +106,8 @@ def check(name, make_soluc, args):
             soluc_before = f.read()
 
         command = ([args.loader] if args.loader else []) + [
-            args.cli, "importar", windows_path(sice, args.loader),
-            "--otemp", windows_path(otemp, args.loader)]
+            args.cli, "importar", windows_path(sice, args.windows),
+            "--otemp", windows_path(otemp, args.windows)]
         with open(os.path.join(work, "stderr.txt"), "wb") as err:
             status = subprocess.run(command, stdin=subprocess.DEVNULL,
                                     stdout=subprocess.DEVNULL, stderr=err).returncode
@@ -154,7 +154,10 @@ def check(name, make_soluc, args):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--cli", required=True)
-    parser.add_argument("--loader", default="", help="Wine loader for a Windows build")
+    parser.add_argument("--loader", default="",
+                        help="what runs the converter: Wine for a Windows build, an emulator")
+    parser.add_argument("--windows", action="store_true",
+                        help="a Windows build: paths go through drive Z:")
     args = parser.parse_args()
     ok = check("python-dbf", soluc_by_python_dbf, args)
     ok = check("ogr2ogr cp850", soluc_by_ogr2ogr, args) and ok
