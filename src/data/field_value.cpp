@@ -10,7 +10,6 @@ namespace tos {
 
 namespace {
 
-// Fields are a few bytes wide: plain loops rather than calls to memchr.
 bool IsBlank(char c) { return c == ' ' || c == '\0'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -40,17 +39,23 @@ void PutNumber(const FieldSlot& f, char* at, double value) {
                 std::to_string(f.info.width) + " caracteres) de la tabla " + f.path);
 }
 
-std::string_view UpToNul(std::string_view text) {
-  size_t n = 0;
-  while (n < text.size() && text[n] != '\0') ++n;
-  return text.substr(0, n);
+// A value being written ends at its first NUL.
+std::string_view UpToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
+
+void PutText(const FieldSlot& f, char* at, std::string_view text) {
+  if (f.page.IsIdentity())
+    Put(f, at, text);
+  else
+    Put(f, at, f.page.Encode(text, static_cast<size_t>(f.info.width)));
 }
 
 }  // namespace
 
 std::string_view TextAsRead(std::string_view text, size_t width) {
-  text = UpToNul(text.substr(0, std::min(text.size(), width)));
-  size_t n = text.size();
+  // Fields are a few bytes wide: plain loops rather than calls to memchr.
+  size_t end = std::min(text.size(), width);
+  size_t n = 0;
+  while (n < end && text[n] != '\0') ++n;
   while (n > 0 && text[n - 1] == ' ') --n;
   return text.substr(0, n);
 }
@@ -63,17 +68,27 @@ std::string_view ReadText(const FieldSlot& f, std::string_view raw, std::string&
 }
 
 WholeRead ReadWhole(const FieldSlot& f, std::string_view raw, std::string& spill) {
-  StoredNumber n = ReadNumber(f, raw);
-  if (n.kind == StoredNumber::kBlank) return {n, ""};
   size_t b = 0;
   size_t e = raw.size();
   while (b < e && IsBlank(raw[b])) ++b;
   while (e > b && IsBlank(raw[e - 1])) --e;
   std::string_view number = raw.substr(b, e - b);
-  bool hasSign = !number.empty() && (number[0] == '-' || number[0] == '+');
+  // Up to fifteen digits, as nearly every column holds them, the value is
+  // read here at once; the general reading takes the rest, and checks them.
+  StoredNumber n;
+  std::optional<double> plainValue = ParsePlainDigits(number);
+  if (plainValue)
+    n = {StoredNumber::kValue, *plainValue};
+  else
+    n = ReadNumber(f, raw);
+  if (n.kind == StoredNumber::kBlank) return {n, ""};
+  bool hasSign = number[0] == '-' || number[0] == '+';
   std::string_view digits = number.substr(hasSign ? 1 : 0);
-  bool plain = !digits.empty();
-  for (char c : digits) plain = plain && IsDigit(c);
+  bool plain = plainValue.has_value();
+  if (!plain) {
+    plain = !digits.empty();
+    for (char c : digits) plain = plain && IsDigit(c);
+  }
   if (plain) {
     size_t z = 0;
     while (z < digits.size() && digits[z] == '0') ++z;
@@ -90,13 +105,7 @@ WholeRead ReadWhole(const FieldSlot& f, std::string_view raw, std::string& spill
 
 StoredNumber ReadFloat(const FieldSlot& f, std::string_view raw) { return ReadNumber(f, raw); }
 
-void WriteText(const FieldSlot& f, char* at, std::string_view text) {
-  text = UpToNul(text);
-  if (f.page.IsIdentity())
-    Put(f, at, text);
-  else
-    Put(f, at, f.page.Encode(text, static_cast<size_t>(f.info.width)));
-}
+void WriteText(const FieldSlot& f, char* at, std::string_view text) { PutText(f, at, UpToNul(text)); }
 
 void WriteWhole(const FieldSlot& f, char* at, std::optional<int32_t> value) {
   if (!value) return Put(f, at, "");
@@ -111,7 +120,7 @@ void WriteFloat(const FieldSlot& f, char* at, std::optional<double> value) {
 void SetFromText(const FieldSlot& f, char* at, std::string_view value) {
   value = UpToNul(value);
   switch (f.info.kind) {
-    case FieldKind::kText: return WriteText(f, at, value);
+    case FieldKind::kText: return PutText(f, at, value);
     case FieldKind::kFloat:
       if (value.empty()) return WriteFloat(f, at, std::nullopt);
       return WriteFloat(f, at, TextToFloat(value, DecimalSeparator()));
