@@ -116,12 +116,12 @@ class ScopedFileSystem {
 };
 
 // The folder separator of the platform: "\" on Windows, "/" elsewhere.
-constexpr char kSeparator =
-#ifdef _WIN32
-    '\\';
-#else
-    '/';
-#endif
+extern const char kSeparator;
+// Whether c separates folders in a path: "\" and "/" on Windows, "/" elsewhere.
+bool IsSeparator(char c);
+// Whether the first size characters of path are a root that keeps its
+// separator as a folder of its own ("C:\" on Windows; "/" is one everywhere).
+bool IsDriveRoot(const std::string& path, size_t size);
 
 // Folder and name joined with one separator (none added when the folder
 // already ends in one).
@@ -130,5 +130,11 @@ std::string Join(const std::string& folder, const std::string& name);
 std::string Parent(const std::string& path);
 // The name part of a path.
 std::string BaseName(const std::string& path);
+// Whether the name part of a path has an extension (a dot).
+bool HasExtension(const std::string& path);
+// The extension of the name part, dot included; "" when it has none.
+std::string Extension(const std::string& path);
+// The path with the extension of its name part replaced (or added).
+std::string WithExtension(const std::string& path, const std::string& ext);
 
 }  // namespace tos::fs

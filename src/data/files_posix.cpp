@@ -18,6 +18,12 @@
 
 namespace tos::fs {
 
+const char kSeparator = '/';
+
+bool IsSeparator(char c) { return c == '/'; }
+
+bool IsDriveRoot(const std::string&, size_t) { return false; }
+
 int ErrnoCode(int e) {
   switch (e) {
     case ENOENT: return kFileNotFound;

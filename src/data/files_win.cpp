@@ -10,6 +10,12 @@
 
 namespace tos::fs {
 
+const char kSeparator = '\\';
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool IsDriveRoot(const std::string& path, size_t size) { return size == 3 && path[1] == ':'; }
+
 namespace {
 
 std::wstring Wide(const std::string& utf8) {

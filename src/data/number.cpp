@@ -236,12 +236,10 @@ std::optional<int32_t> RoundHalfEven(double value) {
   return static_cast<int32_t>(rounded);
 }
 
-namespace {
-
 // Digits with an optional sign, the form nearly every stored number has:
 // read at once. Up to 15 digits a double holds the value exactly, so it is the
 // one the general reading finds; anything else is left to that reading.
-std::optional<double> PlainDigits(std::string_view t) {
+std::optional<double> ParsePlainDigits(std::string_view t) {
   size_t i = 0;
   bool negative = false;
   if (!t.empty() && (t[0] == '-' || t[0] == '+')) {
@@ -258,12 +256,10 @@ std::optional<double> PlainDigits(std::string_view t) {
   return negative ? -value : value;
 }
 
-}  // namespace
-
 StoredNumber ParseStoredNumber(std::string_view stored) {
   std::string_view t = TrimBlanks(stored);
   if (t.empty()) return {};
-  if (std::optional<double> plain = PlainDigits(t)) return {StoredNumber::kValue, *plain};
+  if (std::optional<double> plain = ParsePlainDigits(t)) return {StoredNumber::kValue, *plain};
   return ParseStoredNumberInFull(stored);
 }
 

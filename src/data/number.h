@@ -45,6 +45,10 @@ struct StoredNumber {
   double value = 0;
 };
 
+// A sign and one to fifteen digits, nothing around them: their value, read
+// as ParseStoredNumber reads them. Nothing for any other text.
+std::optional<double> ParsePlainDigits(std::string_view text);
+
 // Reads a numeric column tolerantly: blanks and NULs around the number are
 // ignored, "," is taken as decimal point, an exponent is accepted; blank and
 // "*"-filled columns (an overflow mark) are blank.

@@ -71,77 +71,21 @@ class Field {
  private:
   friend class Table;
   friend class RecordWriter;
-  friend class FieldReader;
   Field(Table* table, int index) : table_(table), index_(index) {}
   Table* table_;
   int index_;
 };
 
 // A field read in a walk over a large table: the same texts, numbers and
-// errors as the Field it is made from, with the two shapes nearly every
-// record holds read here, in line, straight from the current record's
-// bytes: a text field in the Windows code page, and a whole-number field
-// holding nothing but one to nine digits (blanks and NULs around them).
-// Every other shape and state (another code page, a sign, a blank number,
-// the table closed) takes the Field's own reading. Valid while the table
-// stays open.
+// errors as the Field it is made from. Valid while the table stays open.
 class FieldReader {
  public:
-  explicit FieldReader(const Field& field);
-  std::string_view AsStringView(std::string& spill) const {
-    if (shape_ == Shape::kText && record_->size() >= end_) {
-      const char* raw = record_->data() + offset_;
-      size_t n = 0;
-      while (n < width_ && raw[n] != '\0') ++n;
-      while (n > 0 && raw[n - 1] == ' ') --n;
-      return std::string_view(raw, n);
-    }
-    std::string_view digits;
-    int32_t value;
-    if (PlainWhole(digits, value)) {
-      while (digits.size() > 1 && digits[0] == '0') digits.remove_prefix(1);
-      return digits;
-    }
-    return field_.AsStringView(spill);
-  }
-  int32_t AsInteger() const {
-    std::string_view digits;
-    int32_t value;
-    if (PlainWhole(digits, value)) return value;
-    return field_.AsInteger();
-  }
+  explicit FieldReader(const Field& field) : field_(field) {}
+  std::string_view AsStringView(std::string& spill) const;
+  int32_t AsInteger() const;
 
  private:
-  enum class Shape { kGeneral, kText, kWhole };
-  // A whole-number field holding one to nine digits: those digits and their
-  // value, which no reading of them can take out of range.
-  bool PlainWhole(std::string_view& digits, int32_t& value) const {
-    if (shape_ != Shape::kWhole || record_->size() < end_) return false;
-    const char* raw = record_->data() + offset_;
-    size_t b = 0;
-    size_t e = width_;
-    while (b < e && (raw[b] == ' ' || raw[b] == '\0')) ++b;
-    while (e > b && (raw[e - 1] == ' ' || raw[e - 1] == '\0')) --e;
-    if (b == e || e - b > 9) return false;
-    int32_t v = 0;
-    for (size_t i = b; i < e; ++i) {
-      unsigned d = static_cast<unsigned char>(raw[i]) - unsigned{'0'};
-      if (d > 9) return false;
-      v = v * 10 + static_cast<int32_t>(d);
-    }
-    digits = std::string_view(raw + b, e - b);
-    value = v;
-    return true;
-  }
-
   Field field_;
-  // The table's current record: the string itself, which stays the same
-  // object while the table is open, whatever its bytes.
-  const std::string* record_ = nullptr;
-  size_t offset_ = 0;
-  size_t width_ = 0;
-  size_t end_ = 0;  // offset_ + width_: a shorter record is never read here
-  Shape shape_ = Shape::kGeneral;
 };
 
 class Table {
@@ -192,7 +136,6 @@ class Table {
 
  private:
   friend class Field;
-  friend class FieldReader;
   friend class RecordWriter;
   std::unique_ptr<Impl> impl_;
 };

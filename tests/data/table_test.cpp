@@ -6,6 +6,7 @@
 
 #include "data/dbf_format.h"
 #include "data/error.h"
+#include "data/field_value.h"
 #include "support/temp_dir.h"
 
 namespace tos {
@@ -166,6 +167,14 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"EndsAtNul", std::string("AB\0CD", 5), "AB"},
                       TextCase{"TabKept", "A\t", "A\t"},
                       TextCase{"HighBytesKept", "\xe1\xf1\xd1\x80", "\xe1\xf1\xd1\x80"}));
+
+// The rule that code outside the table uses to know what a text field will
+// give back agrees with the field itself.
+TEST_P(TextFieldTest, TextAsReadIsWhatTheFieldReadsBack) {
+  auto t = Fresh();
+  size_t width = static_cast<size_t>(t->FieldByName("CODIGO").Info().width);
+  EXPECT_EQ(TextAsRead(GetParam().written, width), GetParam().read);
+}
 
 TEST_F(TableTest, NeverWrittenFields) {
   auto t = Fresh();
@@ -578,6 +587,23 @@ TEST_F(TableTest, EditThenAppendKeepsUntouchedRecordsAndOneEndMark) {
   EXPECT_EQ(after.compare(header + 2 * record, record, before, header + 2 * record, record), 0);
   EXPECT_EQ(after.substr(header + record + 1, 1), "b");
   EXPECT_EQ(CountInHeader(after), 4u);
+}
+
+TEST_F(TableTest, AWalkAfterAnEditSeesTheEditedRecord) {
+  {
+    auto t = Fresh();
+    AppendCodes(*t, {"A", "B", "C"});
+  }
+  auto t = Reopen();
+  t->First();
+  t->Next();
+  t->Edit();
+  t->FieldByName("CODIGO").SetAsString("b");
+  t->Post();
+  EXPECT_EQ(Walk(*t), (std::vector<std::string>{"A", "b", "C"}));
+  t->Close();
+  t = Reopen();
+  EXPECT_EQ(Walk(*t), (std::vector<std::string>{"A", "b", "C"}));
 }
 
 TEST_F(TableTest, OpenAndCloseWithoutChangesLeavesTheFileAlone) {

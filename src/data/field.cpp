@@ -1,0 +1,111 @@
+// A field of an open table: reading the current record's value and writing
+// the record being appended or edited, through the conversions of
+// field_value.h.
+#include <optional>
+
+#include "data/clock.h"
+#include "data/error.h"
+#include "data/field_value.h"
+#include "data/number.h"
+#include "data/table.h"
+#include "data/table_impl.h"
+
+namespace tos {
+
+const FieldInfo& Field::Info() const { return table_->impl_->Checked(index_, false); }
+
+std::string Field::AsString() const {
+  std::string spill;
+  std::string_view text = AsStringView(spill);
+  // text views spill or the record: either way a copy is made here.
+  return std::string(text);
+}
+
+std::string_view Field::AsStringView(std::string& spill) const {
+  Table::Impl& t = *table_->impl_;
+  const FieldInfo& f = t.Checked(index_, false);
+  FieldSlot slot = t.Slot(index_);
+  switch (f.kind) {
+    case FieldKind::kText: return ReadText(slot, t.Raw(index_), spill);
+    case FieldKind::kWhole: return ReadWhole(slot, t.Raw(index_), spill).text;
+    case FieldKind::kFloat: break;
+  }
+  StoredNumber n = ReadFloat(slot, t.Raw(index_));
+  if (n.kind == StoredNumber::kBlank) return "";
+  spill = FloatToText(n.value, DecimalSeparator());
+  return spill;
+}
+
+int32_t Field::AsInteger() const {
+  Table::Impl& t = *table_->impl_;
+  const FieldInfo& f = t.Checked(index_, false);
+  FieldSlot slot = t.Slot(index_);
+  std::string spill;
+  StoredNumber n;
+  switch (f.kind) {
+    case FieldKind::kText: return TextToWhole(ReadText(slot, t.Raw(index_), spill));
+    case FieldKind::kWhole: n = ReadWhole(slot, t.Raw(index_), spill).number; break;
+    case FieldKind::kFloat: n = ReadFloat(slot, t.Raw(index_)); break;
+  }
+  if (n.kind == StoredNumber::kBlank) return 0;
+  std::optional<int32_t> v = RoundHalfEven(n.value);
+  if (!v) throw Error(Format("'%s' no es un valor entero válido", AsString()));
+  return *v;
+}
+
+double Field::AsFloat() const {
+  Table::Impl& t = *table_->impl_;
+  const FieldInfo& f = t.Checked(index_, false);
+  FieldSlot slot = t.Slot(index_);
+  std::string spill;
+  StoredNumber n;
+  switch (f.kind) {
+    case FieldKind::kText: return TextToFloat(ReadText(slot, t.Raw(index_), spill), DecimalSeparator());
+    case FieldKind::kWhole: n = ReadWhole(slot, t.Raw(index_), spill).number; break;
+    case FieldKind::kFloat: n = ReadFloat(slot, t.Raw(index_)); break;
+  }
+  return n.kind == StoredNumber::kBlank ? 0 : n.value;
+}
+
+bool Field::IsNull() const {
+  Table::Impl& t = *table_->impl_;
+  const FieldInfo& f = t.Checked(index_, false);
+  FieldSlot slot = t.Slot(index_);
+  std::string spill;
+  switch (f.kind) {
+    case FieldKind::kText: return ReadText(slot, t.Raw(index_), spill).empty();
+    case FieldKind::kWhole: return ReadWhole(slot, t.Raw(index_), spill).number.kind == StoredNumber::kBlank;
+    case FieldKind::kFloat: break;
+  }
+  return ReadFloat(slot, t.Raw(index_)).kind == StoredNumber::kBlank;
+}
+
+void Field::SetAsString(std::string_view value) {
+  Table::Impl& t = *table_->impl_;
+  t.Checked(index_, true);
+  SetFromText(t.Slot(index_), t.record.data() + t.OffsetOf(index_), value);
+  t.changed = true;
+}
+
+void Field::SetAsFloat(double value) {
+  Table::Impl& t = *table_->impl_;
+  t.Checked(index_, true);
+  SetFromFloat(t.Slot(index_), t.record.data() + t.OffsetOf(index_), value);
+  t.changed = true;
+}
+
+void Field::SetAsInteger(int32_t value) {
+  Table::Impl& t = *table_->impl_;
+  t.Checked(index_, true);
+  SetFromWhole(t.Slot(index_), t.record.data() + t.OffsetOf(index_), value);
+  t.changed = true;
+}
+
+void Field::Clear() {
+  Table::Impl& t = *table_->impl_;
+  t.Checked(index_, true);
+  SetBlank(t.Slot(index_), t.record.data() + t.OffsetOf(index_));
+  t.changed = true;
+}
+
+}  // namespace tos

@@ -1,0 +1,155 @@
+#include "data/field_value.h"
+
+#include <cstring>
+
+#include "data/clock.h"
+#include "data/error.h"
+#include "data/text.h"
+
+namespace tos {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\0'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+[[noreturn]] void NotANumber(const FieldSlot& f, std::string_view raw) {
+  throw Error("El campo " + f.info.name + " de la tabla " + f.path + " contiene '" +
+              text::Cp1252ToUtf8(f.page.Decode(raw)) + "', que no es un número");
+}
+
+StoredNumber ReadNumber(const FieldSlot& f, std::string_view raw) {
+  StoredNumber n = ParseStoredNumber(raw);
+  if (n.kind == StoredNumber::kInvalid) NotANumber(f, raw);
+  return n;
+}
+
+// The bytes stored as they are, cut to the width, blanks after them.
+void Put(const FieldSlot& f, char* at, std::string_view bytes) {
+  size_t width = static_cast<size_t>(f.info.width);
+  size_t n = std::min(bytes.size(), width);
+  // An empty view may have no storage behind it at all.
+  if (n > 0) std::memcpy(at, bytes.data(), n);
+  std::memset(at + n, ' ', width - n);
+}
+
+void PutNumber(const FieldSlot& f, char* at, double value) {
+  if (!FormatStoredNumber(value, f.info.width, f.info.decimals, at))
+    throw Error("El valor " + FloatToText(value) + " no cabe en el campo " + f.info.name + " (" +
+                std::to_string(f.info.width) + " caracteres) de la tabla " + f.path);
+}
+
+// A value being written ends at its first NUL.
+std::string_view UpToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
+
+void PutText(const FieldSlot& f, char* at, std::string_view text) {
+  if (f.page.IsIdentity())
+    Put(f, at, text);
+  else
+    Put(f, at, f.page.Encode(text, static_cast<size_t>(f.info.width)));
+}
+
+}  // namespace
+
+std::string_view TextAsRead(std::string_view text, size_t width) {
+  // Fields are a few bytes wide: plain loops rather than calls to memchr.
+  size_t end = std::min(text.size(), width);
+  size_t n = 0;
+  while (n < end && text[n] != '\0') ++n;
+  while (n > 0 && text[n - 1] == ' ') --n;
+  return text.substr(0, n);
+}
+
+std::string_view ReadText(const FieldSlot& f, std::string_view raw, std::string& spill) {
+  std::string_view text = TextAsRead(raw, raw.size());
+  if (f.page.IsIdentity()) return text;
+  spill = f.page.Decode(text);
+  return spill;
+}
+
+WholeRead ReadWhole(const FieldSlot& f, std::string_view raw, std::string& spill) {
+  size_t b = 0;
+  size_t e = raw.size();
+  while (b < e && IsBlank(raw[b])) ++b;
+  while (e > b && IsBlank(raw[e - 1])) --e;
+  std::string_view number = raw.substr(b, e - b);
+  // Up to fifteen digits, as nearly every column holds them, the value is
+  // read here at once; the general reading takes the rest, and checks them.
+  StoredNumber n;
+  std::optional<double> plainValue = ParsePlainDigits(number);
+  if (plainValue)
+    n = {StoredNumber::kValue, *plainValue};
+  else
+    n = ReadNumber(f, raw);
+  if (n.kind == StoredNumber::kBlank) return {n, ""};
+  bool hasSign = number[0] == '-' || number[0] == '+';
+  std::string_view digits = number.substr(hasSign ? 1 : 0);
+  bool plain = plainValue.has_value();
+  if (!plain) {
+    plain = !digits.empty();
+    for (char c : digits) plain = plain && IsDigit(c);
+  }
+  if (plain) {
+    size_t z = 0;
+    while (z < digits.size() && digits[z] == '0') ++z;
+    if (z == digits.size()) return {n, "0"};
+    if (number[0] != '-') return {n, digits.substr(z)};
+    if (z == 0) return {n, number};
+    spill.assign(1, '-');
+    spill.append(digits.substr(z));
+    return {n, spill};
+  }
+  spill = FloatToText(n.value, DecimalSeparator());
+  return {n, spill};
+}
+
+StoredNumber ReadFloat(const FieldSlot& f, std::string_view raw) { return ReadNumber(f, raw); }
+
+void WriteText(const FieldSlot& f, char* at, std::string_view text) { PutText(f, at, UpToNul(text)); }
+
+void WriteWhole(const FieldSlot& f, char* at, std::optional<int32_t> value) {
+  if (!value) return Put(f, at, "");
+  PutNumber(f, at, *value);
+}
+
+void WriteFloat(const FieldSlot& f, char* at, std::optional<double> value) {
+  if (!value) return Put(f, at, "");
+  PutNumber(f, at, *value);
+}
+
+void SetFromText(const FieldSlot& f, char* at, std::string_view value) {
+  value = UpToNul(value);
+  switch (f.info.kind) {
+    case FieldKind::kText: return PutText(f, at, value);
+    case FieldKind::kFloat:
+      if (value.empty()) return WriteFloat(f, at, std::nullopt);
+      return WriteFloat(f, at, TextToFloat(value, DecimalSeparator()));
+    case FieldKind::kWhole:
+      if (value.empty()) return WriteWhole(f, at, std::nullopt);
+      return WriteWhole(f, at, TextToWhole(value));
+  }
+}
+
+void SetFromFloat(const FieldSlot& f, char* at, double value) {
+  switch (f.info.kind) {
+    case FieldKind::kText: return WriteText(f, at, FloatToText(value, DecimalSeparator()));
+    case FieldKind::kFloat: return WriteFloat(f, at, value);
+    case FieldKind::kWhole: {
+      std::optional<int32_t> whole = RoundHalfEven(value);
+      if (!whole) throw Error(Format("'%s' no es un valor entero válido", FloatToText(value)));
+      return WriteWhole(f, at, *whole);
+    }
+  }
+}
+
+void SetFromWhole(const FieldSlot& f, char* at, int32_t value) {
+  switch (f.info.kind) {
+    case FieldKind::kText: return WriteText(f, at, std::to_string(value));
+    case FieldKind::kFloat: return WriteFloat(f, at, value);
+    case FieldKind::kWhole: return WriteWhole(f, at, value);
+  }
+}
+
+void SetBlank(const FieldSlot& f, char* at) { Put(f, at, ""); }
+
+}  // namespace tos
