@@ -40,7 +40,6 @@ enum class TableType { kFromExtension, kDBase };
 enum class TableState { kClosed, kBrowsing, kAppending, kEditing };
 
 class Table;
-class RecordWriter;
 
 // A field of an open table, as FieldByName gives it. Valid while the table
 // stays open.
@@ -70,22 +69,9 @@ class Field {
 
  private:
   friend class Table;
-  friend class RecordWriter;
   Field(Table* table, int index) : table_(table), index_(index) {}
   Table* table_;
   int index_;
-};
-
-// A field read in a walk over a large table: the same texts, numbers and
-// errors as the Field it is made from. Valid while the table stays open.
-class FieldReader {
- public:
-  explicit FieldReader(const Field& field) : field_(field) {}
-  std::string_view AsStringView(std::string& spill) const;
-  int32_t AsInteger() const;
-
- private:
-  Field field_;
 };
 
 class Table {
@@ -136,41 +122,9 @@ class Table {
 
  private:
   friend class Field;
-  friend class RecordWriter;
   std::unique_ptr<Impl> impl_;
 };
 
-// Appending many records to an open table, for the writers of large
-// tables: a record is laid out here by the rules of the field writes and
-// appended whole, storing the bytes that Append, the same writes and Post
-// would store, without the table's state changes for each field. The
-// record is kept after Post, so a field set once holds for the records
-// after it until it is set again or the record is cleared.
-class RecordWriter {
- public:
-  explicit RecordWriter(Table& table);
-  // Every field blank, as Append starts a record.
-  void Clear();
-  // As Field::SetAsString and Field::SetAsFloat on a record being appended.
-  void SetAsString(const Field& field, std::string_view value);
-  void SetAsFloat(const Field& field, double value);
-  // The bytes that the fields from first to last (in the table's order)
-  // hold in the record being laid out, and those bytes put back into the
-  // same fields: a writer whose records repeat a few combinations of some
-  // fields lays each combination out once.
-  std::string_view Stored(const Field& first, const Field& last) const;
-  void SetStored(const Field& first, const Field& last, std::string_view bytes);
-  // Appends the record at the end of the table (posting first an append or
-  // edit the table had pending); it becomes the current record.
-  void Post();
-
- private:
-  // Where the fields from first to last lie in the record.
-  std::pair<size_t, size_t> Span(const Field& first, const Field& last) const;
-
-  Table& table_;
-  std::string record_;
-};
 
 // Deletes NAME.DBF (and NAME.MDX, NAME.CPG) in folder, creates the table
 // anew with fields in their order and opens it, shared and read-write.

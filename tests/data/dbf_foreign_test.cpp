@@ -110,21 +110,6 @@ TEST_F(ForeignTableTest, Cp850TextIsReadAndWrittenInItsOwnCodePage) {
   EXPECT_EQ(bytes.substr(66, 6), "\xA5\xA0?   ");
 }
 
-TEST_F(ForeignTableTest, RecordWriterWritesTextInTheTablesCodePage) {
-  DbfSpec s;
-  s.languageId = 0x02;
-  s.cols = {{"NOMBRE", 'C', 6}};
-  std::string path = Put(s);
-  {
-    auto t = Open("FUERA", false);
-    RecordWriter writer(*t);
-    writer.SetAsString(t->FieldByName("NOMBRE"), "\xD1\xE1\x80");  // Ñá€
-    writer.Post();
-  }
-  std::string bytes = test::ReadFile(path);
-  EXPECT_EQ(bytes.substr(bytes.size() - 8), " \xA5\xA0?   \x1A");
-}
-
 // A field's text read as a view is the text AsString gives, in every form a
 // column can hold: whole numbers with signs, zeros, blanks and NULs around
 // them, too many digits, other number forms; decimals; text with blanks,

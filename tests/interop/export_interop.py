@@ -156,8 +156,8 @@ def main():
     parser.add_argument("--cli", required=True)
     parser.add_argument("--loader", default="",
                         help="what runs the converter: Wine for a Windows build, an emulator")
-    parser.add_argument("--windows", action="store_true",
-                        help="a Windows build: paths go through drive Z:")
+    parser.add_argument("--windows", type=int, default=0,
+                        help="1 for a Windows build: paths go through drive Z:")
     args = parser.parse_args()
     ok = check("python-dbf", soluc_by_python_dbf, args)
     ok = check("ogr2ogr cp850", soluc_by_ogr2ogr, args) and ok
