@@ -39,21 +39,19 @@ void ExportNotices::Check(const Codes& codes, NoticeKind kind, uint64_t record, 
 void ExportNotices::Overflow(uint64_t record, const char* field, std::string_view value,
                              size_t width) {
   if (value.size() <= width) return;
-  report_.Add(NoticeKind::kValorDesborda,
-              {Where("SOLUC", record),
-               std::string(field) + " (" + std::to_string(width) + " columnas): " +
-                   std::string(value),
-               ""});
+  report_.Add(NoticeKind::kValorDesborda, {Where("SOLUC", record),
+                                           std::string(field) + " (" + std::to_string(width) +
+                                               " columnas): " + std::string(value),
+                                           ""});
 }
 
 void ExportNotices::Lesson(uint64_t record, std::string_view day, std::string_view period,
-                           std::string_view code, std::string_view teacher,
-                           std::string_view group, std::string_view subject,
-                           std::string_view room) {
+                           std::string_view code, std::string_view teacher, std::string_view group,
+                           std::string_view subject, std::string_view room) {
   if (code.empty())
-    report_.Add(NoticeKind::kSesionSinTramo,
-                {Where("SOLUC", record),
-                 "día " + std::string(day) + ", hora " + std::string(period), ""});
+    report_.Add(
+        NoticeKind::kSesionSinTramo,
+        {Where("SOLUC", record), "día " + std::string(day) + ", hora " + std::string(period), ""});
   Overflow(record, "código de tramo", code, 4);
   Overflow(record, "DIA", day, 1);
   Overflow(record, "PROF", teacher, 4);
@@ -76,13 +74,12 @@ void ExportNotices::RepeatedSlots(Table& tramos) {
       ++record;
       std::string day = dia.AsString();
       std::string period = hora.AsString();
-      auto [at, added] =
-          first.try_emplace(std::to_string(day.size()) + ':' + day + period, record);
+      auto [at, added] = first.try_emplace(std::to_string(day.size()) + ':' + day + period, record);
       if (!added)
         report_.Add(NoticeKind::kTramoDuplicadoEnTabla,
                     {Where("DIASHORAST", record),
-                     "día " + day + ", hora " + period + "; primer registro con ellos: " +
-                         std::to_string(at->second),
+                     "día " + day + ", hora " + period +
+                         "; primer registro con ellos: " + std::to_string(at->second),
                      ""});
     }
   } catch (const std::exception&) {

@@ -26,9 +26,9 @@ class ExportNotices {
   // One SOLUC record with day 0.
   void DayZero() { report_.Count(NoticeKind::kSesionDiaCero); }
   // One lesson as its line holds it (day as written, code "" without slot).
-  void Lesson(uint64_t record, std::string_view day, std::string_view period,
-              std::string_view code, std::string_view teacher, std::string_view group,
-              std::string_view subject, std::string_view room);
+  void Lesson(uint64_t record, std::string_view day, std::string_view period, std::string_view code,
+              std::string_view teacher, std::string_view group, std::string_view subject,
+              std::string_view room);
   // Time slots with the same day and period, from a walk of the whole table.
   void RepeatedSlots(Table& tramos);
 

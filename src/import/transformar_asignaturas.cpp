@@ -1,10 +1,11 @@
 // Subjects: sice_asignat.txt -> ASIGNOMT, the first line of each code kept.
+#include <algorithm>
+#include <vector>
+
 #include "data/sice_text.h"
 #include "data/table.h"
 #include "import/imports.h"
 #include "import/seen_codes.h"
-
-#include <unordered_set>
 
 namespace tos {
 
@@ -26,7 +27,7 @@ void TransformarAsignaturas(ImportContext& context) {
   Field nombre = table->FieldByName("NOMBRE");
 
   CodigosVistos vistos;
-  std::unordered_set<std::string> written;
+  std::vector<uint32_t> written;
   uint64_t number = 0;
   while (!input.AtEnd()) {
     std::string line = input.ReadLine();
@@ -48,9 +49,12 @@ void TransformarAsignaturas(ImportContext& context) {
     context.Put(codLargo, longCode, place);
     context.Put(nombre, name, place);
     table->Post();
-    written.emplace(code);
+    // As the table holds it: cut at a NUL, to the field's 4 bytes.
+    written.push_back(
+        ImportContext::PackedCode(code.substr(0, std::min(code.find('\0'), code.size()))));
   }
   Written(context, "ASIGNOMT", table->RecordCount());
+  std::sort(written.begin(), written.end());
   context.subjects = std::move(written);
   table->Close();
   input.Close();

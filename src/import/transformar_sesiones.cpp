@@ -44,14 +44,18 @@ void CheckSlot(ImportContext& context, std::string_view line, const Tramo& t, in
                int32_t end, const Place& place,
                std::unordered_map<std::string, uint64_t>& firstOfDayAndStart) {
   context.CheckLine(line, t.codigo, 14, place);
-  const std::string slot = "tramo " + t.codigo + ", día " + t.dia + ", de " + t.desde + " a " + t.hasta;
+  const std::string slot =
+      "tramo " + t.codigo + ", día " + t.dia + ", de " + t.desde + " a " + t.hasta;
   if (end <= start) context.report.Add(NoticeKind::kTramoFinNoPosterior, {place.Text(), slot, ""});
-  auto [first, added] = firstOfDayAndStart.try_emplace(t.dia + '\0' + text::AsciiLower(t.desde), place.line);
+  auto [first, added] =
+      firstOfDayAndStart.try_emplace(t.dia + '\0' + text::AsciiLower(t.desde), place.line);
   if (!added)
-    context.report.Add(NoticeKind::kTramoRepetido,
-                       {place.Text(), slot + "; primera línea con ese día y hora: " +
-                                          std::to_string(first->second), ""});
-  if (t.desde.size() != 4) context.report.Add(NoticeKind::kHoraSinCuatroCifras, {place.Text(), slot, ""});
+    context.report.Add(
+        NoticeKind::kTramoRepetido,
+        {place.Text(),
+         slot + "; primera línea con ese día y hora: " + std::to_string(first->second), ""});
+  if (t.desde.size() != 4)
+    context.report.Add(NoticeKind::kHoraSinCuatroCifras, {place.Text(), slot, ""});
   static constexpr std::string_view kDays = "LMXJVSD1234567";
   if (t.dia.size() != 1 || kDays.find(t.dia[0]) == std::string_view::npos)
     context.report.Add(NoticeKind::kDiaNoValido, {place.Text(), slot, ""});

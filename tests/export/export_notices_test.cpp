@@ -37,7 +37,8 @@ TEST(ExportNotices, EveryKindInPlace) {
       {NoticeKind::kGrupoNoEnTabla, 1, "SOLUC, registro 4", "CODGRUPO G9Z"},
       {NoticeKind::kAsignaturaNoEnTabla, 1, "SOLUC, registro 4", "ASIG FIS"},
       {NoticeKind::kAulaDesconocida, 1, "SOLUC, registro 4", "AULA A99"},
-      {NoticeKind::kTramoDuplicadoEnTabla, 1, "DIASHORAST, registro 2", "primer registro con ellos: 1"},
+      {NoticeKind::kTramoDuplicadoEnTabla, 1, "DIASHORAST, registro 2",
+       "primer registro con ellos: 1"},
   };
   uint64_t total = 0;
   for (const Expected& e : expected) {

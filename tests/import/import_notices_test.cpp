@@ -28,18 +28,17 @@ class ImportNotices : public ImportTest {
 };
 
 TEST_F(ImportNotices, EveryKindInPlace) {
-  WriteSice("sice_asignat.txt", CrLf({Subject("MAT", "MATEMATICAS1", "Matemáticas"),
-                                      Subject("mat", "OTRA", "Matemáticas"),
-                                      Subject("LEN", "LEN", "Lengua"),
-                                      Subject("", "VACIO", "Sin código"), "1CORT"}));
+  WriteSice(
+      "sice_asignat.txt",
+      CrLf({Subject("MAT", "MATEMATICAS1", "Matemáticas"), Subject("mat", "OTRA", "Matemáticas"),
+            Subject("LEN", "LEN", "Lengua"), Subject("", "VACIO", "Sin código"), "1CORT"}));
   WriteSice("sice_prof.txt", CrLf({Teacher("P01", std::string(45, 'N'), "Ciencias"),
                                    Teacher("P01", std::string(45, 'N'), "Ciencias")}));
   WriteSice("sice_aulas.txt", CrLf({Room("A01", "Aula"), Room("A01", "Otra aula")}));
   WriteSice("sice_grupo.txt", CrLf({Group("1ESO A", "G1A", "ESO", "1", "M"),
                                     Group("1ESO A", "G1A", "ESO", "1", "T")}));
-  WriteSice("sice_asignatgrupo.txt",
-            CrLf({Assignment("G1A", "MAT"), Assignment("GXX", "MAT"), Assignment("G1A", "ZZZ"),
-                  Assignment("G1A", "LEN")}));
+  WriteSice("sice_asignatgrupo.txt", CrLf({Assignment("G1A", "MAT"), Assignment("GXX", "MAT"),
+                                           Assignment("G1A", "ZZZ"), Assignment("G1A", "LEN")}));
   WriteSice("sice_asignatcurso.txt",
             CrLf({Hours("ESO", "1", "MAT", "3"), Hours("ESO", "1", "LEN", "0,5"),
                   Hours("", "", "MAT", "2")}));
@@ -52,7 +51,8 @@ TEST_F(ImportNotices, EveryKindInPlace) {
       {NoticeKind::kCodigoRepetidoDescartado, 2, "sice_asignat.txt, línea 2",
        "primera línea con ese código: 1; los demás datos difieren"},
       {NoticeKind::kCodigoRepetidoConservado, 2, "sice_aulas.txt, línea 2", "código A01"},
-      {NoticeKind::kValorCortado, 2, "sice_asignat.txt, línea 1", "CODLARGO (8 caracteres): MATEMATICAS1"},
+      {NoticeKind::kValorCortado, 2, "sice_asignat.txt, línea 1",
+       "CODLARGO (8 caracteres): MATEMATICAS1"},
       {NoticeKind::kCodigoVacio, 1, "sice_asignat.txt, línea 4", ""},
       {NoticeKind::kLineaCorta, 1, "sice_asignat.txt, línea 5", "5 caracteres"},
       {NoticeKind::kGrupoDesconocido, 1, "sice_asignatgrupo.txt, línea 2", "grupo GXX"},
@@ -60,7 +60,8 @@ TEST_F(ImportNotices, EveryKindInPlace) {
       {NoticeKind::kSinHoras, 1, "sice_asignatgrupo.txt, línea 3", "asignatura ZZZ"},
       {NoticeKind::kHorasElevadas, 1, "sice_asignatgrupo.txt, línea 4", "horas 0,5"},
       {NoticeKind::kTramoFinNoPosterior, 1, "sice_sesiones.txt, línea 3", "de 0800 a 0800"},
-      {NoticeKind::kTramoRepetido, 1, "sice_sesiones.txt, línea 3", "primera línea con ese día y hora: 2"},
+      {NoticeKind::kTramoRepetido, 1, "sice_sesiones.txt, línea 3",
+       "primera línea con ese día y hora: 2"},
       {NoticeKind::kHoraSinCuatroCifras, 1, "sice_sesiones.txt, línea 4", "de 900 a 1000"},
       {NoticeKind::kDiaNoValido, 1, "sice_sesiones.txt, línea 5", "día Q"},
       {NoticeKind::kFicheroAusente, 0, "", ""},
