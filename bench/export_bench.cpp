@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/program_state.h"
-#include "app/window_services.h"
+#include "core/program_state.h"
+#include "core/window_services.h"
 #include "data/clock.h"
 #include "stopwatch.h"
 #include "data/sice_text.h"

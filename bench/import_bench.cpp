@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "app/program_state.h"
-#include "app/window_services.h"
+#include "core/program_state.h"
+#include "core/window_services.h"
 #include "data/files.h"
 #include "data/table.h"
 #include "import/import_run.h"

@@ -24,8 +24,8 @@
 #define TOS_BENCH_FORK 1
 #endif
 
-#include "app/program_state.h"
-#include "app/window_services.h"
+#include "core/program_state.h"
+#include "core/window_services.h"
 #include "data/clock.h"
 #include "data/error.h"
 #include "data/files.h"

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "app/run_mode.h"
 
 namespace tos {

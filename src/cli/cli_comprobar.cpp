@@ -10,7 +10,7 @@
 #include <system_error>
 
 #include "app/error_box.h"
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "cli/cli_services.h"
 #include "cli/commands.h"
 #include "import/import_run.h"

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "app/error_box.h"
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "cli/cli_services.h"
 #include "cli/commands.h"
 #include "data/clock.h"

@@ -16,17 +16,6 @@ void PrintMessage(const std::string& text) {
 
 void ConsoleWindow::ShowMessage(const std::string& text) { PrintMessage(text); }
 
-std::string DefaultOtemp() {
-#ifdef _WIN32
-  return "C:\\OTEMP";
-#else
-  const char* prefix = std::getenv("WINEPREFIX");
-  if (prefix && *prefix) return std::string(prefix) + "/drive_c/OTEMP";
-  const char* home = std::getenv("HOME");
-  return std::string(home && *home ? home : ".") + "/.wine/drive_c/OTEMP";
-#endif
-}
-
 std::optional<FolderArgs> ParseFolderArgs(const std::vector<std::string>& args,
                                           std::string& problem) {
   FolderArgs parsed;

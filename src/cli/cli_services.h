@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/window_services.h"
+#include "cli/console.h"
+#include "core/window_services.h"
 #include "report/report.h"
 
 namespace tos::cli {
@@ -26,9 +27,6 @@ class ConsoleWindow final : public WindowServices {
 // Writes one message to stderr, followed by a line end.
 void PrintMessage(const std::string& text);
 
-// The working folder: "C:\OTEMP" on Windows; elsewhere Wine's drive C:
-// ($WINEPREFIX/drive_c/OTEMP, prefix ~/.wine by default).
-std::string DefaultOtemp();
 
 // Splits "CARPETA [--otemp DIR] [--informe FICHERO | --sin-informe]": the
 // folder, the working folder and where the report's page goes, or nothing

@@ -8,16 +8,13 @@
 #include "app/error_box.h"
 #include "cli/cli_services.h"
 #include "cli/commands.h"
+#include "cli/console.h"
+#include "core/version.h"
 #include "data/clock.h"
 #include "data/error.h"
 #include "data/files.h"
 #include "data/table.h"
 #include "data/text.h"
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace tos::cli {
 
@@ -79,7 +76,7 @@ int RunVer(const std::vector<std::string>& args) {
                   VerCommand().help.c_str());
       return kExitDone;
     } else if (arg == "--version") {
-      std::printf("transorvalentsice-cli 1.5\n");
+      std::printf("transorvalentsice-cli %s\n", TOS_VERSION);
       return kExitDone;
     } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
       return UsageError(VerCommand(), "opción desconocida: " + arg);
@@ -91,10 +88,8 @@ int RunVer(const std::vector<std::string>& args) {
   }
   if (path.empty()) return UsageError(VerCommand(), "falta la tabla");
 
-#ifdef _WIN32
-  // LF line ends, as on every other platform.
-  _setmode(_fileno(stdout), _O_BINARY);
-#endif
+  // LF line ends on every platform.
+  BinaryStdout();
   try {
     Table table;
     table.SetFolder(fs::Parent(path));

@@ -1,18 +1,14 @@
 // transorvalentsice-cli: both conversions without a window, and a look
 // inside the tables, for scripts, tests and curious users.
-#include <clocale>
 #include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
-#include "data/text.h"
+#include "cli/console.h"
+#include "core/version.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#include <shellapi.h>
-#endif
 
 namespace tos::cli {
 
@@ -32,7 +28,7 @@ void PrintHelp() {
   std::printf(
       "TransOrvalentSICE %s: pasa los datos de un centro entre SICE (ficheros de texto)\n"
       "y Orvalent (tablas dBase en C:\\OTEMP), sin ventana.\n\n",
-      "1.5");
+      TOS_VERSION);
   for (const Command& c : Commands()) {
     std::printf("transorvalentsice-cli %s\n%s\n", c.usage.c_str(), c.help.c_str());
   }
@@ -61,26 +57,7 @@ int UsageError(const Command& command, const std::string& problem) {
 
 int main(int argc, char** argv) {
   using namespace tos::cli;
-  std::setlocale(LC_ALL, "");
-#ifdef _WIN32
-  SetConsoleOutputCP(CP_UTF8);
-#endif
-#ifdef _WIN32
-  // The ANSI argv cannot hold every folder name: take the wide one.
-  (void)argv;
-  std::vector<std::string> args;
-  int wideCount = 0;
-  if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &wideCount)) {
-    for (int i = 1; i < wideCount; ++i) {
-      std::u16string w(reinterpret_cast<const char16_t*>(wide[i]));
-      args.push_back(tos::text::Utf16ToUtf8(w));
-    }
-    LocalFree(wide);
-  }
-  (void)argc;
-#else
-  std::vector<std::string> args(argv + 1, argv + argc);
-#endif
+  std::vector<std::string> args = StartConsole(argc, argv);
   if (args.empty()) {
     PrintUsage(stderr);
     return kExitUsage;
@@ -90,7 +67,7 @@ int main(int argc, char** argv) {
     return kExitDone;
   }
   if (args[0] == "--version") {
-    std::printf("transorvalentsice-cli 1.5\n");
+    std::printf("transorvalentsice-cli %s\n", TOS_VERSION);
     return kExitDone;
   }
   for (const Command& c : Commands()) {

@@ -34,12 +34,10 @@ class HtmlHelpEngine {
 // Loads the platform's engine; never fails (a missing engine has no entry).
 std::unique_ptr<HtmlHelpEngine> LoadHtmlHelpEngine();
 
-#ifdef _WIN32
-// The path as the engine's ANSI entry point wants it: the active code page
+// Windows only: the path as the engine's ANSI entry point wants it: the active code page
 // form, or, when the path has characters that code page lacks, the file's
 // short (8.3) name, which is plain ASCII. Anything that cannot be put right
 // keeps the code page's replacement characters.
 std::string AnsiFormOfPath(std::string_view utf8Path);
-#endif
 
 }  // namespace tos

@@ -13,8 +13,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "app/program_state.h"
-#include "app/window_services.h"
+#include "core/program_state.h"
+#include "core/window_services.h"
 #include "data/table.h"
 #include "report/report.h"
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "app/program_state.h"
-#include "app/window_services.h"
+#include "core/program_state.h"
+#include "core/window_services.h"
 
 namespace tos {
 

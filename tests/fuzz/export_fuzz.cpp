@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "data/clock.h"
 #include "data/error.h"
 #include "data/table.h"

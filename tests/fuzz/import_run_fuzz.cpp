@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "data/error.h"
 #include "data/table.h"
 #include "import/import_run.h"

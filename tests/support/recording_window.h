@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window_services.h"
+#include "core/window_services.h"
 
 namespace tos::test {
 

@@ -1,5 +1,7 @@
 #include "app/window/main_window_win.h"
 
+#include "core/version.h"
+
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -195,7 +197,8 @@ void MainWindow::CreateControls() {
   SetGlyph(bImportar_, checkGlyph_);
 
   draw3D1_ = CreatePanel(hwnd_, layout_.draw3D1, Draw3D1Look(), kDraw3D1Id);
-  CreateLabel(draw3D1_, controls::kLabel1, L"TransOrvalentSICE V-1.5", boldFont_, red, false,
+  CreateLabel(draw3D1_, controls::kLabel1, (L"TransOrvalentSICE V-" + Wide(TOS_VERSION)).c_str(),
+              boldFont_, red, false,
               kLabel1Id);
   HWND label2 = CreateLabel(draw3D1_, controls::kLabel2, L"", boldFont_, red, false, kLabel2Id);
   CreateLabel(draw3D1_, controls::kLabel5,

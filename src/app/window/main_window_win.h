@@ -15,7 +15,7 @@
 #include "app/layout.h"
 #include "app/shell.h"
 #include "app/window/folder_list_win.h"
-#include "app/window_services.h"
+#include "core/window_services.h"
 
 namespace tos {
 class Report;

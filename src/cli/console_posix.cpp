@@ -1,0 +1,22 @@
+#include <clocale>
+#include <cstdlib>
+
+#include "cli/console.h"
+
+namespace tos::cli {
+
+std::vector<std::string> StartConsole(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+void BinaryStdout() {}
+
+std::string DefaultOtemp() {
+  const char* prefix = std::getenv("WINEPREFIX");
+  if (prefix && *prefix) return std::string(prefix) + "/drive_c/OTEMP";
+  const char* home = std::getenv("HOME");
+  return std::string(home && *home ? home : ".") + "/.wine/drive_c/OTEMP";
+}
+
+}  // namespace tos::cli
