@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <compare>
+#include <deque>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -41,6 +42,8 @@ struct Grupo {
   std::string turno, nivel, curso, grupo;
 };
 
+// Kept in a deque: a million of them are added one by one, and a deque
+// grows without moving those it holds.
 struct Asignacion {
   std::string casig, cgrup;      // as ASIGT holds them
   uint64_t line = 0;             // in sice_asignatgrupo.txt, for the report
@@ -85,7 +88,7 @@ std::optional<HoursKey> KeyOf(std::string_view casig, std::string_view nivel,
 }
 
 void ReadAssignments(ImportContext& context, LectorLineas& input,
-                     std::vector<Asignacion>& asignaciones) {
+                     std::deque<Asignacion>& asignaciones) {
   uint64_t number = 0;
   while (!input.AtEnd()) {
     std::string_view line = input.ReadLineView();
@@ -106,7 +109,7 @@ void ReadAssignments(ImportContext& context, LectorLineas& input,
 // For each assignment, the first GRUPOST record (in table order) whose ABREV
 // is its CGRUP. A table without TURNO, NIVEL, CURSO or GRUPO fails only when
 // one of its groups is used, naming the first field missing.
-void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones,
+void GroupsPass(ImportContext& context, std::deque<Asignacion>& asignaciones,
                 std::unordered_map<std::string, Grupo>& grupos) {
   Table grupost;
   grupost.SetFolder(context.otemp);
@@ -163,7 +166,7 @@ void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones,
 // first record that uses it: the records before keep their hours, it and
 // the ones after get none.
 void HoursPass(ImportContext& context, const std::string& path,
-               std::vector<Asignacion>& asignaciones) {
+               std::deque<Asignacion>& asignaciones) {
   // A line's key and hours text (at most 6 bytes, as cut), with its place
   // in the file so that the first line of a key sorts first.
   struct Line {
@@ -228,7 +231,7 @@ void HoursPass(ImportContext& context, const std::string& path,
   }
 }
 
-void Write(ImportContext& context, Table& table, const std::vector<Asignacion>& asignaciones) {
+void Write(ImportContext& context, Table& table, const std::deque<Asignacion>& asignaciones) {
   Field casig = table.FieldByName("CASIG");
   Field cgrup = table.FieldByName("CGRUP");
   Field turno = table.FieldByName("TURNO");
@@ -280,7 +283,7 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
                                                {"GRUPO", FieldKind::kText, 2},
                                                {"HORAS", FieldKind::kFloat, 0},
                                                {"SESIONES", FieldKind::kText, 20}});
-  std::vector<Asignacion> asignaciones;
+  std::deque<Asignacion> asignaciones;
   std::unordered_map<std::string, Grupo> grupos;
   const std::string hoursPath = context.SicePath("sice_asignatcurso.txt");
   bool hoursMissing = false;

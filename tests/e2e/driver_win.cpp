@@ -612,23 +612,6 @@ void Parameters(const std::wstring& parameters) {
   Check(!FileExists(IniPath()), "stand-alone closing writes no status file");
 }
 
-// Where another window already stands at the top left, the new one is put
-// where Windows puts new windows, not over it at the screen's corner.
-void Placement() {
-  HWND other = MakeParent();
-  std::wstring sice = SiceCopy(L"sice");
-  Program program(paths, L"", sice);
-  HWND form = FindTop(program.Pid(), L"TMForm", 30000);
-  if (!form) return Check(false, "the window opens");
-  RECT r;
-  GetWindowRect(form, &r);
-  Check(r.left != 0 || r.top != 0, "not at the screen's top left: " + Describe(r));
-  Window w = Locate(form);
-  Click(w.bClose);
-  CheckEq(program.WaitExit(15000), 0, "exit code 0");
-  DestroyWindow(other);
-}
-
 // Esc presses no button: the window stays and nothing runs.
 void Escape() {
   DeleteFileW(IniPath().c_str());
@@ -949,7 +932,6 @@ int wmain(int argc, wchar_t** argv) {
       {L"help_f1", HelpKeys},
       {L"one_parameter", [] { Parameters(L"importar"); }},
       {L"three_parameters", [] { Parameters(L"importar 1A2B otro"); }},
-      {L"placement", Placement},
       {L"escape", Escape},
       {L"embedded_enter", EmbeddedEnter},
       {L"report_no", [] { ReportQuestion(false); }},
