@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <array>
 #include <compare>
-#include <deque>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "data/error.h"
+#include "data/field_value.h"
 #include "data/sice_text.h"
 #include "data/table.h"
 #include "import/hours.h"
@@ -29,12 +30,9 @@ namespace tos {
 
 namespace {
 
-// A text as a text field of that width reads it back: it ends at a NUL, is
-// cut to the width and loses the blanks on its right.
+// A text as a text field of that width reads it back.
 std::string Stored(std::string_view value, size_t width) {
-  value = value.substr(0, std::min(value.find('\0'), width));
-  while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
-  return std::string(value);
+  return std::string(TextAsRead(value, width));
 }
 
 // A group's fields as ASIGT holds them.
@@ -42,20 +40,37 @@ struct Grupo {
   std::string turno, nivel, curso, grupo;
 };
 
+// A code as ASIGT holds it: at most 4 bytes. A million assignments hold
+// two each, so they are kept in place rather than as strings (a third of
+// the memory, and fresh memory is costly to touch).
+struct Codigo {
+  std::array<char, 4> bytes{};
+  uint8_t size = 0;
+  static Codigo Of(std::string_view text) {
+    Codigo code;
+    code.size = static_cast<uint8_t>(std::min<size_t>(text.size(), 4));
+    std::copy(text.begin(), text.begin() + code.size, code.bytes.begin());
+    return code;
+  }
+  std::string_view View() const { return {bytes.data(), size}; }
+  std::string Text() const { return std::string(View()); }
+};
+
 // Kept in a deque: a million of them are added one by one, and a deque
 // grows without moving those it holds.
 struct Asignacion {
-  std::string casig, cgrup;      // as ASIGT holds them
+  Codigo casig, cgrup;
   uint64_t line = 0;             // in sice_asignatgrupo.txt, for the report
   const Grupo* grupo = nullptr;  // once the groups pass found it
-  std::optional<double> horas;   // once the hours pass gave them
+  double horas = 0;              // once the hours pass gave them (1 or more)
 };
 
 constexpr const char* kAssignments = "sice_asignatgrupo.txt";
 
 Notice About(const Asignacion& a, std::string values = {}) {
   return {Place{kAssignments, a.line}.Text(),
-          "asignatura " + a.casig + ", grupo " + a.cgrup + (values.empty() ? "" : "; " + values),
+          "asignatura " + a.casig.Text() + ", grupo " + a.cgrup.Text() +
+              (values.empty() ? "" : "; " + values),
           ""};
 }
 
@@ -95,11 +110,12 @@ void ReadAssignments(ImportContext& context, LectorLineas& input,
     ++number;
     if (!EsLineaDeDatos(line, "SICE_ASIGNATGRUPO.TXT")) continue;
     Asignacion a;
-    a.casig = Stored(CortarCampoVista(line, 16, 4), 4);
-    a.cgrup = Stored(CortarCampoVista(line, 12, 4), 4);
+    a.casig = Codigo::Of(Stored(CortarCampoVista(line, 16, 4), 4));
+    a.cgrup = Codigo::Of(Stored(CortarCampoVista(line, 12, 4), 4));
     a.line = number;
-    context.CheckLine(line, a.casig.empty() ? a.casig : a.cgrup, 16, {kAssignments, number});
-    if (!context.KnownSubject(a.casig))
+    context.CheckLine(line, a.casig.size == 0 ? a.casig.View() : a.cgrup.View(), 16,
+                      {kAssignments, number});
+    if (!context.KnownSubject(a.casig.View()))
       context.report.Add(NoticeKind::kAsignaturaDesconocida, About(a));
     asignaciones.push_back(std::move(a));
   }
@@ -143,7 +159,7 @@ void GroupsPass(ImportContext& context, std::deque<Asignacion>& asignaciones,
     grupos.emplace(std::move(code), std::move(g));
   }
   for (Asignacion& a : asignaciones) {
-    auto found = grupos.find(a.cgrup);
+    auto found = grupos.find(a.cgrup.Text());
     if (found == grupos.end()) {
       context.report.Add(NoticeKind::kGrupoDesconocido, About(a));
       continue;
@@ -200,8 +216,8 @@ void HoursPass(ImportContext& context, const std::string& path,
   std::vector<Want> wants;
   for (size_t i = 0; i < asignaciones.size(); ++i) {
     const Asignacion& a = asignaciones[i];
-    std::optional<HoursKey> key =
-        a.grupo ? KeyOf(a.casig, a.grupo->nivel, a.grupo->curso) : KeyOf(a.casig, "", "");
+    std::optional<HoursKey> key = a.grupo ? KeyOf(a.casig.View(), a.grupo->nivel, a.grupo->curso)
+                                          : KeyOf(a.casig.View(), "", "");
     if (key) wants.push_back({*key, i});
   }
   std::sort(wants.begin(), wants.end(), [](const Want& x, const Want& y) { return x.key < y.key; });
@@ -244,18 +260,18 @@ void Write(ImportContext& context, Table& table, const std::deque<Asignacion>& a
   std::unordered_map<double, std::string> sessionStrings;
   for (const Asignacion& a : asignaciones) {
     table.Append();
-    casig.SetAsString(a.casig);
-    cgrup.SetAsString(a.cgrup);
+    casig.SetAsString(a.casig.View());
+    cgrup.SetAsString(a.cgrup.View());
     if (a.grupo) {
       turno.SetAsString(a.grupo->turno);
       nivel.SetAsString(a.grupo->nivel);
       curso.SetAsString(a.grupo->curso);
       grupo.SetAsString(a.grupo->grupo);
     }
-    if (a.horas) {
-      horas.SetAsFloat(*a.horas);
-      auto [text, added] = sessionStrings.try_emplace(*a.horas);
-      if (added) text->second = SesionesDeHoras(*a.horas);
+    if (a.horas != 0) {
+      horas.SetAsFloat(a.horas);
+      auto [text, added] = sessionStrings.try_emplace(a.horas);
+      if (added) text->second = SesionesDeHoras(a.horas);
       context.Put(sesiones, text->second, {kAssignments, a.line});
     }
     table.Post();
@@ -295,7 +311,7 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
       HoursPass(context, hoursPath, asignaciones);
       // Assignments without an hours line get one session.
       for (Asignacion& a : asignaciones) {
-        if (a.horas) continue;
+        if (a.horas != 0) continue;
         a.horas = 1;
         context.report.Add(NoticeKind::kSinHoras, About(a));
       }
