@@ -29,12 +29,22 @@ std::string Folded(std::string_view code) {
 }
 }  // namespace
 
-bool CodigosVistos::Add(std::string_view code, uint64_t line, std::string rest) {
-  return seen_.try_emplace(Folded(code), Primera{line, std::move(rest)}).second;
+bool CodigosVistos::Add(std::string_view code, uint64_t line, std::string_view first,
+                        std::string_view second) {
+  auto [at, added] = seen_.try_emplace(Folded(code));
+  if (added) at->second = Primera{line, OtherFields(first, second)};
+  return added;
 }
 
 const CodigosVistos::Primera& CodigosVistos::First(std::string_view code) const {
   return seen_.at(Folded(code));
+}
+
+std::string OtherFields(std::string_view first, std::string_view second) {
+  std::string text;
+  text.reserve(first.size() + 1 + second.size());
+  text.append(first).append(1, '\0').append(second);
+  return text;
 }
 
 Notice RepeatedCodeNotice(const char* file, uint64_t line, std::string_view code,

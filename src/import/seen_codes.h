@@ -23,9 +23,10 @@ class CodigosVistos {
     uint64_t line;
     std::string rest;
   };
-  // Adds the code with its line and other fields; false when it (in any
-  // letter case) was there already.
-  bool Add(std::string_view code, uint64_t line = 0, std::string rest = {});
+  // Adds the code with its line and its line's two other fields; false when
+  // it (in any letter case) was there already.
+  bool Add(std::string_view code, uint64_t line = 0, std::string_view first = {},
+           std::string_view second = {});
   // The first line of a code that is there (in any letter case).
   const Primera& First(std::string_view code) const;
   size_t Size() const { return seen_.size(); }
@@ -33,6 +34,10 @@ class CodigosVistos {
  private:
   std::unordered_map<std::string, Primera> seen_;
 };
+
+// A line's other fields as one text, to tell whether a repeated line holds
+// the same data.
+std::string OtherFields(std::string_view first, std::string_view second);
 
 // The report's notice for a line dropped for its repeated code.
 Notice RepeatedCodeNotice(const char* file, uint64_t line, std::string_view code,

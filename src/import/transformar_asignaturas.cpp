@@ -30,17 +30,17 @@ void TransformarAsignaturas(ImportContext& context) {
   std::vector<uint32_t> written;
   uint64_t number = 0;
   while (!input.AtEnd()) {
-    std::string line = input.ReadLine();
+    std::string_view line = input.ReadLineView();
     const Place place{"sice_asignat.txt", ++number};
     if (!EsLineaDeDatos(line, "SICE_ASIGNAT.TXT")) continue;
     std::string_view code = CortarCampoVista(line, 2, 4);
     std::string_view longCode = CortarCampoVista(line, 6, 20);
     std::string_view name = CortarCampoVista(line, 26, 150);
     // The first line of a code wins whatever the later ones hold.
-    std::string rest = std::string(longCode) + '\0' + std::string(name);
-    if (!vistos.Add(code, number, rest)) {
+    if (!vistos.Add(code, number, longCode, name)) {
       context.report.Add(NoticeKind::kCodigoRepetidoDescartado,
-                         RepeatedCodeNotice(place.file, number, code, vistos.First(code), rest));
+                         RepeatedCodeNotice(place.file, number, code, vistos.First(code),
+                                            OtherFields(longCode, name)));
       continue;
     }
     context.CheckLine(line, code, 26, place);

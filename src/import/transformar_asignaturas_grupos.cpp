@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "data/error.h"
@@ -110,8 +111,8 @@ void ReadAssignments(ImportContext& context, LectorLineas& input,
     ++number;
     if (!EsLineaDeDatos(line, "SICE_ASIGNATGRUPO.TXT")) continue;
     Asignacion a;
-    a.casig = Codigo::Of(Stored(CortarCampoVista(line, 16, 4), 4));
-    a.cgrup = Codigo::Of(Stored(CortarCampoVista(line, 12, 4), 4));
+    a.casig = Codigo::Of(TextAsRead(CortarCampoVista(line, 16, 4), 4));
+    a.cgrup = Codigo::Of(TextAsRead(CortarCampoVista(line, 12, 4), 4));
     a.line = number;
     context.CheckLine(line, a.casig.size == 0 ? a.casig.View() : a.cgrup.View(), 16,
                       {kAssignments, number});
@@ -122,11 +123,24 @@ void ReadAssignments(ImportContext& context, LectorLineas& input,
   input.Close();
 }
 
+// The groups of GRUPOST by code packed in a number, the first record of a
+// code only, sorted by code: a million assignments find theirs by a binary
+// search over the codes, which lie in one small block of memory.
+struct Grupos {
+  std::vector<uint32_t> codes;
+  std::vector<Grupo> grupos;  // in the order of codes
+  const Grupo* Find(std::string_view code) const {
+    uint32_t packed = ImportContext::PackedCode(code);
+    auto at = std::lower_bound(codes.begin(), codes.end(), packed);
+    return at != codes.end() && *at == packed ? &grupos[static_cast<size_t>(at - codes.begin())]
+                                              : nullptr;
+  }
+};
+
 // For each assignment, the first GRUPOST record (in table order) whose ABREV
 // is its CGRUP. A table without TURNO, NIVEL, CURSO or GRUPO fails only when
 // one of its groups is used, naming the first field missing.
-void GroupsPass(ImportContext& context, std::deque<Asignacion>& asignaciones,
-                std::unordered_map<std::string, Grupo>& grupos) {
+void GroupsPass(ImportContext& context, std::deque<Asignacion>& asignaciones, Grupos& found) {
   Table grupost;
   grupost.SetFolder(context.otemp);
   grupost.SetTableName("GRUPOST.DBF");
@@ -145,10 +159,12 @@ void GroupsPass(ImportContext& context, std::deque<Asignacion>& asignaciones,
     }
   }
   Field abrev = grupost.FieldByName("ABREV");
+  std::vector<std::pair<uint32_t, Grupo>> read;
+  std::unordered_set<uint32_t> seen;
   for (; !grupost.Eof(); grupost.Next()) {
     std::string code = abrev.AsString();
     // Longer codes never equal a CGRUP, which ASIGT holds in 4 characters.
-    if (code.size() > 4 || grupos.count(code)) continue;
+    if (code.size() > 4 || !seen.insert(ImportContext::PackedCode(code)).second) continue;
     Grupo g;
     if (!missing) {
       g = {Stored(grupost.FieldByName("TURNO").AsString(), 1),
@@ -156,11 +172,17 @@ void GroupsPass(ImportContext& context, std::deque<Asignacion>& asignaciones,
            Stored(grupost.FieldByName("CURSO").AsString(), 3),
            Stored(grupost.FieldByName("GRUPO").AsString(), 2)};
     }
-    grupos.emplace(std::move(code), std::move(g));
+    read.emplace_back(ImportContext::PackedCode(code), std::move(g));
+  }
+  std::sort(read.begin(), read.end(),
+            [](const auto& x, const auto& y) { return x.first < y.first; });
+  for (auto& [code, g] : read) {
+    found.codes.push_back(code);
+    found.grupos.push_back(std::move(g));
   }
   for (Asignacion& a : asignaciones) {
-    auto found = grupos.find(a.cgrup.Text());
-    if (found == grupos.end()) {
+    const Grupo* g = found.Find(a.cgrup.View());
+    if (!g) {
       context.report.Add(NoticeKind::kGrupoDesconocido, About(a));
       continue;
     }
@@ -169,7 +191,7 @@ void GroupsPass(ImportContext& context, std::deque<Asignacion>& asignaciones,
       for (Asignacion& undone : asignaciones) undone.grupo = nullptr;
       grupost.FieldByName(missing);  // raises the field's error
     }
-    a.grupo = &found->second;
+    a.grupo = g;
   }
   grupost.Close();
 }
@@ -300,7 +322,7 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
                                                {"HORAS", FieldKind::kFloat, 0},
                                                {"SESIONES", FieldKind::kText, 20}});
   std::deque<Asignacion> asignaciones;
-  std::unordered_map<std::string, Grupo> grupos;
+  Grupos grupos;
   const std::string hoursPath = context.SicePath("sice_asignatcurso.txt");
   bool hoursMissing = false;
   try {

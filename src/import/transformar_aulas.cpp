@@ -25,7 +25,7 @@ void TransformarAulas(ImportContext& context) {
   CodigosRepetidos codes;
   uint64_t number = 0;
   while (!input.AtEnd()) {
-    std::string line = input.ReadLine();
+    std::string_view line = input.ReadLineView();
     const Place place{"sice_aulas.txt", ++number};
     if (!EsLineaDeDatos(line, "SICE_AULAS.TXT")) continue;
     std::string_view code = CortarCampoVista(line, 12, 4);

@@ -31,7 +31,7 @@ void TransformarGrupos(ImportContext& context) {
   CodigosRepetidos codes;
   uint64_t number = 0;
   while (!input.AtEnd()) {
-    std::string line = input.ReadLine();
+    std::string_view line = input.ReadLineView();
     const Place place{"sice_grupo.txt", ++number};
     // SICE names this file SICE_GRUPO.TXT but its self-name line carries an
     // S; a line naming SICE_GRUPO.TXT is data.

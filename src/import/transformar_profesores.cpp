@@ -29,16 +29,16 @@ void TransformarProfesores(ImportContext& context) {
   CodigosVistos vistos;
   uint64_t number = 0;
   while (!input.AtEnd()) {
-    std::string line = input.ReadLine();
+    std::string_view line = input.ReadLineView();
     const Place place{"sice_prof.txt", ++number};
     if (!EsLineaDeDatos(line, "SICE_PROF.TXT")) continue;
     std::string_view code = CortarCampoVista(line, 2, 4);
     std::string_view name = CortarCampoVista(line, 6, 90);
     std::string_view department = CortarCampoVista(line, 96, 50);
-    std::string rest = std::string(name) + '\0' + std::string(department);
-    if (!vistos.Add(code, number, rest)) {
+    if (!vistos.Add(code, number, name, department)) {
       context.report.Add(NoticeKind::kCodigoRepetidoDescartado,
-                         RepeatedCodeNotice(place.file, number, code, vistos.First(code), rest));
+                         RepeatedCodeNotice(place.file, number, code, vistos.First(code),
+                                            OtherFields(name, department)));
       continue;
     }
     context.CheckLine(line, code, 96, place);
