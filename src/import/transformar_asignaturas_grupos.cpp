@@ -12,7 +12,6 @@
 #include <array>
 #include <compare>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,45 +33,6 @@ namespace {
 // A text as a text field of that width reads it back.
 std::string Stored(std::string_view value, size_t width) {
   return std::string(TextAsRead(value, width));
-}
-
-// A group's fields as ASIGT holds them.
-struct Grupo {
-  std::string turno, nivel, curso, grupo;
-};
-
-// A code as ASIGT holds it: at most 4 bytes. A million assignments hold
-// two each, so they are kept in place rather than as strings (a third of
-// the memory, and fresh memory is costly to touch).
-struct Codigo {
-  std::array<char, 4> bytes{};
-  uint8_t size = 0;
-  static Codigo Of(std::string_view text) {
-    Codigo code;
-    code.size = static_cast<uint8_t>(std::min<size_t>(text.size(), 4));
-    std::copy(text.begin(), text.begin() + code.size, code.bytes.begin());
-    return code;
-  }
-  std::string_view View() const { return {bytes.data(), size}; }
-  std::string Text() const { return std::string(View()); }
-};
-
-// Kept in a deque: a million of them are added one by one, and a deque
-// grows without moving those it holds.
-struct Asignacion {
-  Codigo casig, cgrup;
-  uint64_t line = 0;             // in sice_asignatgrupo.txt, for the report
-  const Grupo* grupo = nullptr;  // once the groups pass found it
-  double horas = 0;              // once the hours pass gave them (1 or more)
-};
-
-constexpr const char* kAssignments = "sice_asignatgrupo.txt";
-
-Notice About(const Asignacion& a, std::string values = {}) {
-  return {Place{kAssignments, a.line}.Text(),
-          "asignatura " + a.casig.Text() + ", grupo " + a.cgrup.Text() +
-              (values.empty() ? "" : "; " + values),
-          ""};
 }
 
 // An hours line's key: subject, level and course, zero-filled to 4, 3 and
@@ -103,8 +63,48 @@ std::optional<HoursKey> KeyOf(std::string_view casig, std::string_view nivel,
   return key;
 }
 
+// A group's fields as ASIGT holds them.
+struct Grupo {
+  std::string turno, nivel, curso, grupo;
+  // Its level and course as an hours key holds them (the subject's bytes
+  // zero); none when they are too long ever to equal a line's.
+  std::optional<HoursKey> levelCourse = HoursKey{};
+};
+
+// A code as ASIGT holds it: at most 4 bytes. A million assignments hold
+// two each, so they are kept in place rather than as strings (a third of
+// the memory, and fresh memory is costly to touch).
+struct Codigo {
+  std::array<char, 4> bytes{};
+  uint8_t size = 0;
+  static Codigo Of(std::string_view text) {
+    Codigo code;
+    code.size = static_cast<uint8_t>(std::min<size_t>(text.size(), 4));
+    std::copy(text.begin(), text.begin() + code.size, code.bytes.begin());
+    return code;
+  }
+  std::string_view View() const { return {bytes.data(), size}; }
+  std::string Text() const { return std::string(View()); }
+};
+
+struct Asignacion {
+  Codigo casig, cgrup;
+  uint64_t line = 0;             // in sice_asignatgrupo.txt, for the report
+  const Grupo* grupo = nullptr;  // once the groups pass found it
+  double horas = 0;              // once the hours pass gave them (1 or more)
+};
+
+constexpr const char* kAssignments = "sice_asignatgrupo.txt";
+
+Notice About(const Asignacion& a, std::string values = {}) {
+  return {Place{kAssignments, a.line}.Text(),
+          "asignatura " + a.casig.Text() + ", grupo " + a.cgrup.Text() +
+              (values.empty() ? "" : "; " + values),
+          ""};
+}
+
 void ReadAssignments(ImportContext& context, LectorLineas& input,
-                     std::deque<Asignacion>& asignaciones) {
+                     std::vector<Asignacion>& asignaciones) {
   uint64_t number = 0;
   while (!input.AtEnd()) {
     std::string_view line = input.ReadLineView();
@@ -140,7 +140,7 @@ struct Grupos {
 // For each assignment, the first GRUPOST record (in table order) whose ABREV
 // is its CGRUP. A table without TURNO, NIVEL, CURSO or GRUPO fails only when
 // one of its groups is used, naming the first field missing.
-void GroupsPass(ImportContext& context, std::deque<Asignacion>& asignaciones, Grupos& found) {
+void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones, Grupos& found) {
   Table grupost;
   grupost.SetFolder(context.otemp);
   grupost.SetTableName("GRUPOST.DBF");
@@ -171,6 +171,7 @@ void GroupsPass(ImportContext& context, std::deque<Asignacion>& asignaciones, Gr
            Stored(grupost.FieldByName("NIVEL").AsString(), 5),
            Stored(grupost.FieldByName("CURSO").AsString(), 3),
            Stored(grupost.FieldByName("GRUPO").AsString(), 2)};
+      g.levelCourse = KeyOf("", g.nivel, g.curso);
     }
     read.emplace_back(ImportContext::PackedCode(code), std::move(g));
   }
@@ -204,7 +205,7 @@ void GroupsPass(ImportContext& context, std::deque<Asignacion>& asignaciones, Gr
 // first record that uses it: the records before keep their hours, it and
 // the ones after get none.
 void HoursPass(ImportContext& context, const std::string& path,
-               std::deque<Asignacion>& asignaciones) {
+               std::vector<Asignacion>& asignaciones) {
   // A line's key and hours text (at most 6 bytes, as cut), with its place
   // in the file so that the first line of a key sorts first.
   struct Line {
@@ -238,9 +239,12 @@ void HoursPass(ImportContext& context, const std::string& path,
   std::vector<Want> wants;
   for (size_t i = 0; i < asignaciones.size(); ++i) {
     const Asignacion& a = asignaciones[i];
-    std::optional<HoursKey> key = a.grupo ? KeyOf(a.casig.View(), a.grupo->nivel, a.grupo->curso)
-                                          : KeyOf(a.casig.View(), "", "");
-    if (key) wants.push_back({*key, i});
+    static const Grupo kNone;
+    const std::optional<HoursKey>& levelCourse = (a.grupo ? *a.grupo : kNone).levelCourse;
+    if (!levelCourse) continue;
+    // The subject's code is at most 4 bytes and holds no NUL: it has a key.
+    HoursKey subject = *KeyOf(a.casig.View(), "", "");
+    wants.push_back({{subject.first | levelCourse->first, levelCourse->rest}, i});
   }
   std::sort(wants.begin(), wants.end(), [](const Want& x, const Want& y) { return x.key < y.key; });
   std::vector<const Line*> found(asignaciones.size(), nullptr);
@@ -269,7 +273,7 @@ void HoursPass(ImportContext& context, const std::string& path,
   }
 }
 
-void Write(ImportContext& context, Table& table, const std::deque<Asignacion>& asignaciones) {
+void Write(ImportContext& context, Table& table, const std::vector<Asignacion>& asignaciones) {
   Field casig = table.FieldByName("CASIG");
   Field cgrup = table.FieldByName("CGRUP");
   Field turno = table.FieldByName("TURNO");
@@ -321,7 +325,7 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
                                                {"GRUPO", FieldKind::kText, 2},
                                                {"HORAS", FieldKind::kFloat, 0},
                                                {"SESIONES", FieldKind::kText, 20}});
-  std::deque<Asignacion> asignaciones;
+  std::vector<Asignacion> asignaciones;
   Grupos grupos;
   const std::string hoursPath = context.SicePath("sice_asignatcurso.txt");
   bool hoursMissing = false;
