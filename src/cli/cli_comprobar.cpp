@@ -10,9 +10,9 @@
 #include <system_error>
 
 #include "app/error_box.h"
-#include "core/program_state.h"
 #include "cli/cli_services.h"
 #include "cli/commands.h"
+#include "core/program_state.h"
 #include "import/import_run.h"
 
 namespace tos::cli {

@@ -1,15 +1,13 @@
 // "exportar CARPETA [--otemp DIR]": the SICE-to-Orvalent import run without
 // a window, as Orvalent's "exportar" direction asks for it.
 #include <cstdio>
-#include <exception>
 #include <optional>
 
-#include "app/error_box.h"
-#include "core/program_state.h"
 #include "cli/cli_services.h"
 #include "cli/commands.h"
-#include "data/error.h"
+#include "core/program_state.h"
 #include "import/import_run.h"
+#include "report/report.h"
 
 namespace tos::cli {
 
@@ -27,23 +25,10 @@ int RunExportar(const Command& command, const std::vector<std::string>& args) {
   std::optional<FolderArgs> parsed = ParseFolderArgs(args, problem);
   if (!parsed) return UsageError(command, problem);
 
-  ProgramState state;
-  ConsoleWindow window(parsed->folder);
-  Report report(Direction::kSiceAOrvalent);
-  int status;
-  try {
-    BExportarClick(state, window, parsed->otemp, &report);
-    // 0 is left only by a missing folder: the run never started.
-    status = state.EstadoTransformacion == 1 ? kExitDone : kExitIncomplete;
-  } catch (const std::exception& e) {
-    std::string text = DefaultErrorText(e.what());
-    PrintMessage(text);
-    report.SetError(text);
-    status = kExitError;
-  }
-  report.SetFolder(state.RutaSice);
-  FinishReport(report, *parsed, state.RutaSice);
-  return status;
+  return RunConversion(*parsed, Direction::kSiceAOrvalent,
+                       [&](ProgramState& state, WindowServices& window, Report* report) {
+                         BExportarClick(state, window, parsed->otemp, report);
+                       });
 }
 
 const Command kExportar{

@@ -1,15 +1,13 @@
 // "importar": the Orvalent-to-SICE timetable export without a window.
 #include <cstdio>
-#include <exception>
 #include <optional>
 
-#include "app/error_box.h"
-#include "core/program_state.h"
 #include "cli/cli_services.h"
 #include "cli/commands.h"
+#include "core/program_state.h"
 #include "data/clock.h"
-#include "data/error.h"
 #include "export/timetable_export.h"
+#include "report/report.h"
 
 namespace tos::cli {
 
@@ -47,23 +45,10 @@ int RunImportar(const std::vector<std::string>& args) {
   std::optional<FolderArgs> parsed = ParseFolderArgs(args, problem);
   if (!parsed) return UsageError(ImportarCommand(), problem);
 
-  ProgramState state;
-  ConsoleWindow window(parsed->folder);
-  Report report(Direction::kOrvalentASice);
-  int status;
-  try {
-    BImportarClick(state, window, parsed->otemp, SystemClock(), &report);
-    // A missing folder leaves the state at 0.
-    status = state.EstadoTransformacion == 1 ? kExitDone : kExitIncomplete;
-  } catch (const std::exception& e) {
-    std::string text = DefaultErrorText(e.what());
-    PrintMessage(text);
-    report.SetError(text);
-    status = kExitError;
-  }
-  report.SetFolder(state.RutaSice);
-  FinishReport(report, *parsed, state.RutaSice);
-  return status;
+  return RunConversion(*parsed, Direction::kOrvalentASice,
+                       [&](ProgramState& state, WindowServices& window, Report* report) {
+                         BImportarClick(state, window, parsed->otemp, SystemClock(), report);
+                       });
 }
 
 const CommandRegistration kRegistration{ImportarCommand()};

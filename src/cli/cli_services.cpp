@@ -1,8 +1,10 @@
 #include "cli/cli_services.h"
 
 #include <cstdio>
-#include <cstdlib>
+#include <exception>
 
+#include "app/error_box.h"
+#include "cli/commands.h"
 #include "data/clock.h"
 #include "data/files.h"
 
@@ -14,7 +16,9 @@ void PrintMessage(const std::string& text) {
   std::fflush(stderr);
 }
 
-void ConsoleWindow::ShowMessage(const std::string& text) { PrintMessage(text); }
+void ConsoleWindow::ShowMessage(const std::string& text) {
+  PrintMessage(text);
+}
 
 std::optional<FolderArgs> ParseFolderArgs(const std::vector<std::string>& args,
                                           std::string& problem) {
@@ -90,6 +94,27 @@ void FinishReport(const Report& report, const FolderArgs& args, const std::strin
   }
   if (!WriteReport(report, path, SystemClock().Now()))
     PrintMessage("No se ha podido escribir el informe " + path);
+}
+
+int RunConversion(const FolderArgs& args, Direction direction,
+                  const std::function<void(ProgramState&, WindowServices&, Report*)>& convert) {
+  ProgramState state;
+  ConsoleWindow window(args.folder);
+  Report report(direction);
+  int status;
+  try {
+    convert(state, window, &report);
+    // A missing folder leaves the state at 0, a missing file at -1.
+    status = state.EstadoTransformacion == 1 ? kExitDone : kExitIncomplete;
+  } catch (const std::exception& e) {
+    std::string text = DefaultErrorText(e.what());
+    PrintMessage(text);
+    report.SetError(text);
+    status = kExitError;
+  }
+  report.SetFolder(state.RutaSice);
+  FinishReport(report, args, state.RutaSice);
+  return status;
 }
 
 }  // namespace tos::cli

@@ -2,11 +2,13 @@
 // go to stderr, one per line, in UTF-8.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/console.h"
+#include "core/program_state.h"
 #include "core/window_services.h"
 #include "report/report.h"
 
@@ -27,7 +29,6 @@ class ConsoleWindow final : public WindowServices {
 // Writes one message to stderr, followed by a line end.
 void PrintMessage(const std::string& text);
 
-
 // Splits "CARPETA [--otemp DIR] [--informe FICHERO | --sin-informe]": the
 // folder, the working folder and where the report's page goes, or nothing
 // when the arguments are wrong (problem says why).
@@ -45,5 +46,12 @@ std::optional<FolderArgs> ParseFolderArgs(const std::vector<std::string>& args,
 // arguments say (by default into the SICE folder, when that folder exists).
 // A page that cannot be written is said on stderr; nothing else changes.
 void FinishReport(const Report& report, const FolderArgs& args, const std::string& rutaSice);
+
+// Runs one conversion as the converter does: its messages to stderr, an
+// error that ends it as the default error box shows it, then the report of
+// that direction. The exit status: done, incomplete (a missing file or
+// folder) or error.
+int RunConversion(const FolderArgs& args, Direction direction,
+                  const std::function<void(ProgramState&, WindowServices&, Report*)>& convert);
 
 }  // namespace tos::cli

@@ -46,9 +46,12 @@ std::string CsvValue(const std::string& utf8) {
 
 const char* KindName(FieldKind kind) {
   switch (kind) {
-    case FieldKind::kText: return "texto";
-    case FieldKind::kFloat: return "flotante";
-    case FieldKind::kWhole: return "entero";
+    case FieldKind::kText:
+      return "texto";
+    case FieldKind::kFloat:
+      return "flotante";
+    case FieldKind::kWhole:
+      return "entero";
   }
   return "texto";
 }
@@ -63,7 +66,9 @@ std::string PlainNumber(std::string shown) {
   return shown;
 }
 
-void Emit(const std::string& line) { std::fwrite(line.data(), 1, line.size(), stdout); }
+void Emit(const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), stdout);
+}
 
 int RunVer(const std::vector<std::string>& args) {
   bool fieldsOnly = false;

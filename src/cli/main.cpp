@@ -9,7 +9,6 @@
 #include "cli/console.h"
 #include "core/version.h"
 
-
 namespace tos::cli {
 
 namespace {
@@ -20,7 +19,8 @@ std::vector<Command>& Registry() {
 
 void PrintUsage(std::FILE* to) {
   std::fprintf(to, "uso: transorvalentsice-cli ORDEN ...\n\n");
-  for (const Command& c : Commands()) std::fprintf(to, "  transorvalentsice-cli %s\n", c.usage.c_str());
+  for (const Command& c : Commands())
+    std::fprintf(to, "  transorvalentsice-cli %s\n", c.usage.c_str());
   std::fprintf(to, "  transorvalentsice-cli --help | --version\n");
 }
 
@@ -38,7 +38,9 @@ void PrintHelp() {
 }
 }  // namespace
 
-const std::vector<Command>& Commands() { return Registry(); }
+const std::vector<Command>& Commands() {
+  return Registry();
+}
 
 CommandRegistration::CommandRegistration(Command command) {
   auto& all = Registry();

@@ -138,8 +138,8 @@ const char kInforme[] = "informe_sice_a_orvalent.html";
 Box AnswerReport(DWORD pid, int button, int timeoutMs) {
   Box box = NextBox(pid, timeoutMs);
   if (!box.hwnd) return box;
-  Check(box.text.rfind("Se ha", 0) == 0 && box.text.find("en los datos. \u00bfQuiere ver el informe?") !=
-                                               std::string::npos,
+  Check(box.text.rfind("Se ha", 0) == 0 &&
+            box.text.find("en los datos. \u00bfQuiere ver el informe?") != std::string::npos,
         "the report's question: " + box.text);
   CheckEq(box.caption, kTitle, "the question's caption");
   CheckEq(box.buttons, std::vector<std::string>{"S\u00ed", "No"}, "\"S\u00ed\" and \"No\"");
@@ -311,6 +311,24 @@ void CheckEmbedded(const Window& w, HWND parent, Panels panels) {
   CheckPanels(w, panels);
 }
 
+// A real click into the folder list, which then has the focus.
+void FocusFolderList(const Window& w, HWND form) {
+  RECT r;
+  GetWindowRect(w.list, &r);
+  Check(Request(paths, "click " + std::to_string(r.left + 60) + " " + std::to_string(r.top + 8)),
+        "click in the folder list");
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  WaitFor(
+      [&] {
+        return GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info) &&
+               info.hwndFocus == w.list;
+      },
+      5000);
+  CheckEq(ToText(static_cast<const void*>(info.hwndFocus)),
+          ToText(static_cast<const void*>(w.list)), "the folder list has the focus");
+}
+
 // ---- scenarios -----------------------------------------------------------
 
 void StandAlone() {
@@ -409,20 +427,7 @@ void ImportRun(bool withEnter) {
   Window w = Locate(form);
   if (withEnter) {
     // Focus into the folder list with a real click, then a real Enter.
-    RECT r;
-    GetWindowRect(w.list, &r);
-    Check(Request(paths, "click " + std::to_string(r.left + 60) + " " + std::to_string(r.top + 8)),
-          "click in the folder list");
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    WaitFor(
-        [&] {
-          return GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info) &&
-                 info.hwndFocus == w.list;
-        },
-        5000);
-    CheckEq(ToText(static_cast<const void*>(info.hwndFocus)),
-            ToText(static_cast<const void*>(w.list)), "the folder list has the focus");
+    FocusFolderList(w, form);
     Check(Request(paths, "key Return"), "Enter");
   } else {
     Click(w.bExportar);
@@ -647,19 +652,7 @@ void EmbeddedEnter() {
   HWND form = FindEmbedded(parent);
   if (!form) return Check(false, "the window appears inside the parent");
   Window w = Locate(form);
-  RECT r;
-  GetWindowRect(w.list, &r);
-  Check(Request(paths, "click " + std::to_string(r.left + 60) + " " + std::to_string(r.top + 8)),
-        "click in the folder list");
-  GUITHREADINFO info = {};
-  info.cbSize = sizeof info;
-  WaitFor(
-      [&] {
-        return GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info) &&
-               info.hwndFocus == w.list;
-      },
-      5000);
-  Check(info.hwndFocus == w.list, "the folder list has the focus");
+  FocusFolderList(w, form);
   Check(Request(paths, "key Return"), "Enter");
   std::vector<Box> boxes = BoxesUntil(program.Pid(), "Proceso finalizado", 30000);
   CheckEq(Texts(boxes), std::vector<std::string>{"Proceso finalizado"}, "the export runs");
