@@ -87,21 +87,22 @@ struct ImportContext {
 };
 
 // The codes of an import that keeps every line, for the report's notice of
-// a code written twice.
+// a code written twice. Codes are cut to 4 bytes and trimmed (never ending
+// in a NUL), so packed in a number they stay apart.
 class CodigosRepetidos {
  public:
   void Add(ImportContext& context, std::string_view code, const Place& place) {
-    auto [at, added] = first_.try_emplace(std::string(code), place.line);
+    auto [at, added] = first_.try_emplace(ImportContext::PackedCode(code), place.line);
     if (!added)
       context.report.Add(NoticeKind::kCodigoRepetidoConservado,
                          {place.Text(),
-                          "código " + std::string(code) +
-                              "; primera línea con ese código: " + std::to_string(at->second),
+                          "código " + std::string(code) + "; primera línea con ese código: " +
+                              std::to_string(at->second),
                           ""});
   }
 
  private:
-  std::unordered_map<std::string, uint64_t> first_;
+  std::unordered_map<uint32_t, uint64_t> first_;
 };
 
 // The outcome of an import's table for the report's head: its records.
