@@ -30,9 +30,24 @@ void ExportNotices::ReadCodes(Table& profesor, Table& grupos, Table& nomAsg, Tab
   rooms_ = ReadColumn(aulas, "ABREV");
 }
 
-void ExportNotices::Check(const Codes& codes, NoticeKind kind, uint64_t record, const char* field,
-                          std::string_view value) {
-  if (!codes || value.empty() || codes->find(value) != codes->end()) return;
+void ExportNotices::Check(const Codes& codes, Verdicts& verdicts, NoticeKind kind, uint64_t record,
+                          const char* field, std::string_view value) {
+  if (!codes || value.empty()) return;
+  bool known;
+  if (value.size() <= 4) {
+    uint32_t packed = 0;
+    for (size_t i = 0; i < 4; ++i)
+      packed = packed << 8 | (i < value.size() ? static_cast<unsigned char>(value[i]) : 0u);
+    // A field's text holds no NUL, so the zeros after a shorter code tell
+    // it apart.
+    Verdict& verdict = verdicts[(packed * 2654435761u) >> 22];
+    if (!verdict.used || verdict.packed != packed)
+      verdict = {packed, true, codes->find(value) != codes->end()};
+    known = verdict.known;
+  } else {
+    known = codes->find(value) != codes->end();
+  }
+  if (known) return;
   report_.Add(kind, {Where("SOLUC", record), std::string(field) + " " + std::string(value), ""});
 }
 
@@ -58,10 +73,10 @@ void ExportNotices::Lesson(uint64_t record, std::string_view day, std::string_vi
   Overflow(record, "CODGRUPO", group, 4);
   Overflow(record, "ASIG", subject, 4);
   Overflow(record, "AULA", room, 4);
-  Check(teachers_, NoticeKind::kProfesorDesconocido, record, "PROF", teacher);
-  Check(groups_, NoticeKind::kGrupoNoEnTabla, record, "CODGRUPO", group);
-  Check(subjects_, NoticeKind::kAsignaturaNoEnTabla, record, "ASIG", subject);
-  Check(rooms_, NoticeKind::kAulaDesconocida, record, "AULA", room);
+  Check(teachers_, teacherVerdicts_, NoticeKind::kProfesorDesconocido, record, "PROF", teacher);
+  Check(groups_, groupVerdicts_, NoticeKind::kGrupoNoEnTabla, record, "CODGRUPO", group);
+  Check(subjects_, subjectVerdicts_, NoticeKind::kAsignaturaNoEnTabla, record, "ASIG", subject);
+  Check(rooms_, roomVerdicts_, NoticeKind::kAulaDesconocida, record, "AULA", room);
 }
 
 void ExportNotices::RepeatedSlots(Table& tramos) {

@@ -40,9 +40,11 @@ std::string Stored(std::string_view value, size_t width) {
 // NUL have one: a record's texts never hold a NUL, and a longer level or
 // course never equals a line's.
 struct HoursKey {
-  uint64_t first = 0;  // bytes 0-7
+  uint64_t first = 0;  // bytes 0-7, the first one highest
   uint16_t rest = 0;   // bytes 8-9
   auto operator<=>(const HoursKey&) const = default;
+  // The subject's bytes: the key's highest, so keys sort by subject first.
+  uint32_t Subject() const { return static_cast<uint32_t>(first >> 32); }
 };
 
 std::optional<HoursKey> KeyOf(std::string_view casig, std::string_view nivel,
@@ -55,9 +57,9 @@ std::optional<HoursKey> KeyOf(std::string_view casig, std::string_view nivel,
     for (int i = 0; i < width; ++i, ++at) {
       uint64_t byte = i < static_cast<int>(part.size()) ? static_cast<unsigned char>(part[i]) : 0;
       if (at < 8)
-        key.first |= byte << (8 * at);
+        key.first |= byte << (8 * (7 - at));
       else
-        key.rest = static_cast<uint16_t>(key.rest | byte << (8 * (at - 8)));
+        key.rest = static_cast<uint16_t>(key.rest | byte << (8 * (9 - at)));
     }
   }
   return key;
@@ -116,8 +118,6 @@ void ReadAssignments(ImportContext& context, LectorLineas& input,
     a.line = number;
     context.CheckLine(line, a.casig.size == 0 ? a.casig.View() : a.cgrup.View(), 16,
                       {kAssignments, number});
-    if (!context.KnownSubject(a.casig.View()))
-      context.report.Add(NoticeKind::kAsignaturaDesconocida, About(a));
     asignaciones.push_back(std::move(a));
   }
   input.Close();
@@ -205,7 +205,7 @@ void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones, G
 // first record that uses it: the records before keep their hours, it and
 // the ones after get none.
 void HoursPass(ImportContext& context, const std::string& path,
-               std::vector<Asignacion>& asignaciones) {
+               std::vector<Asignacion>& asignaciones, std::vector<uint8_t>& verdicts) {
   // A line's key and hours text (at most 6 bytes, as cut), with its place
   // in the file so that the first line of a key sorts first.
   struct Line {
@@ -253,6 +253,17 @@ void HoursPass(ImportContext& context, const std::string& path,
     while (line != lines.end() && line->key < want.key) ++line;
     if (line != lines.end() && line->key == want.key) found[want.record] = &*line;
   }
+  // The wants come by subject: the walk tells the report's check of each
+  // assignment's subject too, with no search.
+  if (context.subjects) {
+    verdicts.assign(asignaciones.size(), 0);
+    auto subject = context.subjects->begin();
+    for (const Want& want : wants) {
+      while (subject != context.subjects->end() && *subject < want.key.Subject()) ++subject;
+      bool known = subject != context.subjects->end() && *subject == want.key.Subject();
+      verdicts[want.record] = known ? 1 : 2;
+    }
+  }
 
   // A school has a few distinct hours texts: each is read once.
   std::unordered_map<std::string_view, std::pair<double, bool>> read;
@@ -270,6 +281,20 @@ void HoursPass(ImportContext& context, const std::string& path,
     if (raised)
       context.report.Add(NoticeKind::kHorasElevadas,
                          About(a, "horas " + std::string(found[i]->Hours())));
+  }
+}
+
+// Tells the report of each assignment whose subject the run did not write,
+// in file order. verdicts holds, for each record the hours pass met, 1 for
+// a known subject and 2 for an unknown one; the others are looked up.
+void TellUnknownSubjects(ImportContext& context, const std::vector<Asignacion>& asignaciones,
+                         const std::vector<uint8_t>& verdicts) {
+  if (!context.subjects) return;
+  for (size_t i = 0; i < asignaciones.size(); ++i) {
+    const Asignacion& a = asignaciones[i];
+    uint8_t verdict = i < verdicts.size() ? verdicts[i] : 0;
+    bool known = verdict != 0 ? verdict == 1 : context.KnownSubject(a.casig.View());
+    if (!known) context.report.Add(NoticeKind::kAsignaturaDesconocida, About(a));
   }
 }
 
@@ -329,12 +354,13 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
   Grupos grupos;
   const std::string hoursPath = context.SicePath("sice_asignatcurso.txt");
   bool hoursMissing = false;
+  std::vector<uint8_t> verdicts;  // of the subjects, as the hours pass met them
   try {
     ReadAssignments(context, input, asignaciones);
     GroupsPass(context, asignaciones, grupos);
     hoursMissing = !ExisteArchivo(hoursPath);
     if (!hoursMissing) {
-      HoursPass(context, hoursPath, asignaciones);
+      HoursPass(context, hoursPath, asignaciones, verdicts);
       // Assignments without an hours line get one session.
       for (Asignacion& a : asignaciones) {
         if (a.horas != 0) continue;
@@ -346,11 +372,13 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
     // Keep what the passes had done; the failure itself is what the user
     // must see, not a second one while saving.
     try {
+      TellUnknownSubjects(context, asignaciones, verdicts);
       Write(context, *table, asignaciones);
     } catch (...) {
     }
     throw;
   }
+  TellUnknownSubjects(context, asignaciones, verdicts);
   Write(context, *table, asignaciones);
   Written(context, "ASIGT", table->RecordCount());
   // The hours file is optional for Orvalent: no change of the outcome.
