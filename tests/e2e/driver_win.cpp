@@ -286,10 +286,16 @@ std::wstring EmbeddedArguments(const std::wstring& word, HWND parent) {
   return word + L" " + Wide(Hex(reinterpret_cast<uintptr_t>(parent)));
 }
 
+// The program's window inside the parent, once shown: it is made a child,
+// then placed, then shown, and only the shown window is in its place.
 HWND FindEmbedded(HWND parent) {
   HWND form = nullptr;
-  WaitFor([&] { return (form = FindWindowExW(parent, nullptr, L"TMForm", nullptr)) != nullptr; },
-          20000);
+  WaitFor(
+      [&] {
+        form = FindWindowExW(parent, nullptr, L"TMForm", nullptr);
+        return form != nullptr && IsWindowVisible(form);
+      },
+      20000);
   return form;
 }
 
