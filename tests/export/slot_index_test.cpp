@@ -117,15 +117,20 @@ void PrintTo(const SlotCase& c, std::ostream* os) {
 
 class SlotIndexTest : public ::testing::TestWithParam<SlotCase> {};
 
+// The folder's DIASHORAST, open as the export opens it.
+void OpenTramos(Table& tramos, const std::string& folder) {
+  tramos.SetFolder(folder);
+  tramos.SetTableName("DIASHORAST");
+  tramos.SetTableType(TableType::kDBase);
+  tramos.Open();
+}
+
 TEST_P(SlotIndexTest, FindsWhatAWalkFinds) {
   const SlotCase& c = GetParam();
   ExportFixture f;
   f.MakeTramos(c.slots);
   Table tramos("wwTableTramos");
-  tramos.SetFolder(f.otemp);
-  tramos.SetTableName("DIASHORAST");
-  tramos.SetTableType(TableType::kDBase);
-  tramos.Open();
+  OpenTramos(tramos, f.otemp);
   SlotIndex index(tramos);
   auto first = FirstOfEachKey(c.slots);
   std::vector<Key> keys = c.lookups;
@@ -159,10 +164,7 @@ TEST(SlotIndex, ReadsOnlyAsFarAsTheAnswer) {
   WriteFile(path, bytes);
 
   Table tramos("wwTableTramos");
-  tramos.SetFolder(f.otemp);
-  tramos.SetTableName("DIASHORAST");
-  tramos.SetTableType(TableType::kDBase);
-  tramos.Open();
+  OpenTramos(tramos, f.otemp);
   SlotIndex index(tramos);
   EXPECT_EQ(index.Find("L", "1"), "0101");
   EXPECT_EQ(index.RecordsRead(), 1);
