@@ -54,10 +54,10 @@ void ExportNotices::Check(const Codes& codes, Verdicts& verdicts, NoticeKind kin
 void ExportNotices::Overflow(uint64_t record, const char* field, std::string_view value,
                              size_t width) {
   if (value.size() <= width) return;
-  report_.Add(NoticeKind::kValorDesborda, {Where("SOLUC", record),
-                                           std::string(field) + " (" + std::to_string(width) +
-                                               " columnas): " + std::string(value),
-                                           ""});
+  report_.Add(
+      NoticeKind::kValorDesborda,
+      {Where("SOLUC", record),
+       std::string(field) + " (ancho " + std::to_string(width) + "): " + std::string(value), ""});
 }
 
 void ExportNotices::Lesson(uint64_t record, std::string_view day, std::string_view period,

@@ -10,7 +10,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "core/program_state.h"
@@ -33,10 +32,9 @@ struct ImportContext {
   std::string otemp;
   Report& report;
   // The subject codes this run wrote to ASIGNOMT, as ASIGNOMT holds them
-  // (at most 4 bytes, no NUL) packed into numbers and sorted: a million
-  // assignments look them up, and a binary search over numbers in one block
-  // is ten times faster than a set of strings. None when the subjects file
-  // was missing.
+  // (at most 4 bytes, no NUL) packed into numbers and sorted, for the
+  // report's check of the assignments' subjects; none when the subjects
+  // file was missing.
   std::optional<std::vector<uint32_t>> subjects;
   static uint32_t PackedCode(std::string_view code) {
     uint32_t packed = 0;
@@ -67,8 +65,8 @@ struct ImportContext {
     if (!report.Keeps(NoticeKind::kValorCortado)) return report.Count(NoticeKind::kValorCortado);
     report.Add(NoticeKind::kValorCortado,
                {place.Text(),
-                "campo " + field.Info().name + " (" + std::to_string(field.Info().width) +
-                    " caracteres): " + std::string(value),
+                "campo " + field.Info().name + " (ancho " + std::to_string(field.Info().width) +
+                    "): " + std::string(value),
                 ""});
   }
 
@@ -96,8 +94,8 @@ class CodigosRepetidos {
     if (!added)
       context.report.Add(NoticeKind::kCodigoRepetidoConservado,
                          {place.Text(),
-                          "código " + std::string(code) + "; primera línea con ese código: " +
-                              std::to_string(at->second),
+                          "código " + std::string(code) +
+                              "; primera línea con ese código: " + std::to_string(at->second),
                           ""});
   }
 

@@ -32,7 +32,7 @@ TEST(ExportNotices, EveryKindInPlace) {
   const Expected expected[] = {
       {NoticeKind::kSesionDiaCero, 1, "", ""},
       {NoticeKind::kSesionSinTramo, 1, "SOLUC, registro 3", "día L, hora 7"},
-      {NoticeKind::kValorDesborda, 1, "SOLUC, registro 5", "PROF (4 columnas): P0001"},
+      {NoticeKind::kValorDesborda, 1, "SOLUC, registro 5", "PROF (ancho 4): P0001"},
       {NoticeKind::kProfesorDesconocido, 2, "SOLUC, registro 4", "PROF P002"},
       {NoticeKind::kGrupoNoEnTabla, 1, "SOLUC, registro 4", "CODGRUPO G9Z"},
       {NoticeKind::kAsignaturaNoEnTabla, 1, "SOLUC, registro 4", "ASIG FIS"},

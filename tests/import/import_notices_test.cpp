@@ -52,7 +52,7 @@ TEST_F(ImportNotices, EveryKindInPlace) {
        "primera línea con ese código: 1; los demás datos difieren"},
       {NoticeKind::kCodigoRepetidoConservado, 2, "sice_aulas.txt, línea 2", "código A01"},
       {NoticeKind::kValorCortado, 2, "sice_asignat.txt, línea 1",
-       "CODLARGO (8 caracteres): MATEMATICAS1"},
+       "CODLARGO (ancho 8): MATEMATICAS1"},
       {NoticeKind::kCodigoVacio, 1, "sice_asignat.txt, línea 4", ""},
       {NoticeKind::kLineaCorta, 1, "sice_asignat.txt, línea 5", "5 caracteres"},
       {NoticeKind::kGrupoDesconocido, 1, "sice_asignatgrupo.txt, línea 2", "grupo GXX"},
