@@ -12,7 +12,9 @@
 
 namespace tos {
 
-const FieldInfo& Field::Info() const { return table_->impl_->Checked(index_, false); }
+const FieldInfo& Field::Info() const {
+  return table_->impl_->Checked(index_, false);
+}
 
 std::string Field::AsString() const {
   std::string spill;
@@ -26,9 +28,12 @@ std::string_view Field::AsStringView(std::string& spill) const {
   const FieldInfo& f = t.Checked(index_, false);
   FieldSlot slot = t.Slot(index_);
   switch (f.kind) {
-    case FieldKind::kText: return ReadText(slot, t.Raw(index_), spill);
-    case FieldKind::kWhole: return ReadWhole(slot, t.Raw(index_), spill).text;
-    case FieldKind::kFloat: break;
+    case FieldKind::kText:
+      return ReadText(slot, t.Raw(index_), spill);
+    case FieldKind::kWhole:
+      return ReadWhole(slot, t.Raw(index_), spill).text;
+    case FieldKind::kFloat:
+      break;
   }
   StoredNumber n = ReadFloat(slot, t.Raw(index_));
   if (n.kind == StoredNumber::kBlank) return "";
@@ -36,17 +41,23 @@ std::string_view Field::AsStringView(std::string& spill) const {
   return spill;
 }
 
+namespace {
+// The number a whole or floating-point field holds.
+StoredNumber NumberOf(const Table::Impl& t, int index, FieldKind kind) {
+  std::string spill;
+  return kind == FieldKind::kWhole ? ReadWhole(t.Slot(index), t.Raw(index), spill).number
+                                   : ReadFloat(t.Slot(index), t.Raw(index));
+}
+}  // namespace
+
 int32_t Field::AsInteger() const {
   Table::Impl& t = *table_->impl_;
   const FieldInfo& f = t.Checked(index_, false);
-  FieldSlot slot = t.Slot(index_);
-  std::string spill;
-  StoredNumber n;
-  switch (f.kind) {
-    case FieldKind::kText: return TextToWhole(ReadText(slot, t.Raw(index_), spill));
-    case FieldKind::kWhole: n = ReadWhole(slot, t.Raw(index_), spill).number; break;
-    case FieldKind::kFloat: n = ReadFloat(slot, t.Raw(index_)); break;
+  if (f.kind == FieldKind::kText) {
+    std::string spill;
+    return TextToWhole(ReadText(t.Slot(index_), t.Raw(index_), spill));
   }
+  StoredNumber n = NumberOf(t, index_, f.kind);
   if (n.kind == StoredNumber::kBlank) return 0;
   std::optional<int32_t> v = RoundHalfEven(n.value);
   if (!v) throw Error(Format("'%s' no es un valor entero válido", AsString()));
@@ -56,14 +67,11 @@ int32_t Field::AsInteger() const {
 double Field::AsFloat() const {
   Table::Impl& t = *table_->impl_;
   const FieldInfo& f = t.Checked(index_, false);
-  FieldSlot slot = t.Slot(index_);
-  std::string spill;
-  StoredNumber n;
-  switch (f.kind) {
-    case FieldKind::kText: return TextToFloat(ReadText(slot, t.Raw(index_), spill), DecimalSeparator());
-    case FieldKind::kWhole: n = ReadWhole(slot, t.Raw(index_), spill).number; break;
-    case FieldKind::kFloat: n = ReadFloat(slot, t.Raw(index_)); break;
+  if (f.kind == FieldKind::kText) {
+    std::string spill;
+    return TextToFloat(ReadText(t.Slot(index_), t.Raw(index_), spill), DecimalSeparator());
   }
+  StoredNumber n = NumberOf(t, index_, f.kind);
   return n.kind == StoredNumber::kBlank ? 0 : n.value;
 }
 
@@ -73,9 +81,12 @@ bool Field::IsNull() const {
   FieldSlot slot = t.Slot(index_);
   std::string spill;
   switch (f.kind) {
-    case FieldKind::kText: return ReadText(slot, t.Raw(index_), spill).empty();
-    case FieldKind::kWhole: return ReadWhole(slot, t.Raw(index_), spill).number.kind == StoredNumber::kBlank;
-    case FieldKind::kFloat: break;
+    case FieldKind::kText:
+      return ReadText(slot, t.Raw(index_), spill).empty();
+    case FieldKind::kWhole:
+      return ReadWhole(slot, t.Raw(index_), spill).number.kind == StoredNumber::kBlank;
+    case FieldKind::kFloat:
+      break;
   }
   return ReadFloat(slot, t.Raw(index_)).kind == StoredNumber::kBlank;
 }

@@ -317,6 +317,16 @@ void CheckEmbedded(const Window& w, HWND parent, Panels panels) {
   CheckPanels(w, panels);
 }
 
+// A real click on the lower panel, away from its controls: the window is
+// activated with the focus on its first button.
+void ClickPanel(const Window& w) {
+  RECT panel;
+  GetWindowRect(w.d1, &panel);
+  Check(Request(paths,
+                "click " + std::to_string(panel.left + 560) + " " + std::to_string(panel.top + 60)),
+        "click on the panel");
+}
+
 // A real click into the folder list, which then has the focus.
 void FocusFolderList(const Window& w, HWND form) {
   RECT r;
@@ -481,11 +491,7 @@ void Export() {
   Window w = Locate(form);
   // Real keys: a click on the panel activates the window with the focus on
   // BExportar; Tab moves it to BImportar, and Enter presses the focused button.
-  RECT panel;
-  GetWindowRect(w.d1, &panel);
-  Check(Request(paths,
-                "click " + std::to_string(panel.left + 560) + " " + std::to_string(panel.top + 60)),
-        "click on the panel");
+  ClickPanel(w);
   Check(Request(paths, "key Tab Return"), "Tab, then Enter");
   std::vector<Box> boxes = BoxesUntil(program.Pid(), "Proceso finalizado", 30000);
   AnswerReport(program.Pid(), IDNO, 2000);
@@ -632,11 +638,7 @@ void Escape() {
   HWND form = FindTop(program.Pid(), L"TMForm", 30000);
   if (!form) return Check(false, "the window opens");
   Window w = Locate(form);
-  RECT panel;
-  GetWindowRect(w.d1, &panel);
-  Check(Request(paths,
-                "click " + std::to_string(panel.left + 560) + " " + std::to_string(panel.top + 60)),
-        "click on the panel");
+  ClickPanel(w);
   Check(Request(paths, "key Escape"), "Esc");
   Check(!NextBox(program.Pid(), 2000).hwnd, "no message box");
   Check(IsWindow(form) && program.Running(), "the window stays open");
