@@ -65,11 +65,11 @@ bool ExisteArchivo(const std::string& path) {
 LectorLineas::LectorLineas() = default;
 LectorLineas::~LectorLineas() = default;
 
-void LectorLineas::Open(const std::string& path) {
+void LectorLineas::Open(const std::string& path, FileDecoding* decoding) {
   Close();
   std::string real = fs::Current().FindFile(path).value_or(path);
   try {
-    file_ = fs::Current().OpenRead(real);
+    file_ = std::make_unique<SiceStream>(fs::Current().OpenRead(real), real, decoding);
   } catch (const Error& e) {
     RethrowIo(e);
   }
@@ -166,17 +166,19 @@ std::string_view LectorLineas::ReadLineView() {
   return line;
 }
 
-std::vector<std::string> CargarLineas(const std::string& path) {
+std::vector<std::string> CargarLineas(const std::string& path, FileDecoding* decoding) {
   std::vector<std::string> lines;
-  WholeFileLines reader(path);
+  WholeFileLines reader(path, 1 << 20, decoding);
   for (std::string_view line; reader.Next(line);) lines.emplace_back(line);
   return lines;
 }
 
-WholeFileLines::WholeFileLines(const std::string& path, size_t bufferSize) : path_(path) {
+WholeFileLines::WholeFileLines(const std::string& path, size_t bufferSize,
+                               FileDecoding* decoding)
+    : path_(path) {
   std::string real = fs::Current().FindFile(path).value_or(path);
   try {
-    file_ = fs::Current().OpenRead(real);
+    file_ = std::make_unique<SiceStream>(fs::Current().OpenRead(real), real, decoding);
     size_ = file_->Size();
   } catch (const Error& e) {
     throw Error(Format("Cannot open file \"%s\". %s", path_, e.what()), e.Code());

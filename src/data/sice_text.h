@@ -1,6 +1,8 @@
 // SICE's fixed-width text files: finding them, the two ways their lines are
 // read, telling data lines apart, cutting fields, and building and writing
-// lines. File contents are Windows-1252 bytes and pass through unchanged.
+// lines. File contents are Windows-1252 bytes and pass through unchanged;
+// a file in UTF-8 or UTF-16 is first turned into Windows-1252 (see
+// sice_encoding.h), and both readers tell how it was read.
 #pragma once
 
 #include <algorithm>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "data/files.h"
+#include "data/sice_encoding.h"
 
 namespace tos {
 
@@ -36,8 +39,9 @@ class LectorLineas {
   LectorLineas& operator=(const LectorLineas&) = delete;
 
   // Opens the file for reading, others may read but not write it. The name
-  // is matched ignoring letter case.
-  void Open(const std::string& path);
+  // is matched ignoring letter case. decoding, when given, receives how the
+  // file's characters were read; it must outlive the reading.
+  void Open(const std::string& path, FileDecoding* decoding = nullptr);
   // True when no line is left.
   bool AtEnd();
   // The next line, without its line end. Only valid while !AtEnd().
@@ -53,7 +57,7 @@ class LectorLineas {
 
  private:
   bool Fill();
-  std::unique_ptr<fs::ReadStream> file_;
+  std::unique_ptr<SiceStream> file_;
   std::vector<char> buffer_;
   std::string withoutCr_;  // a line whose CRs had to be left out
   size_t begin_ = 0;
@@ -69,7 +73,8 @@ class LectorLineas {
 // the read that fails.
 class WholeFileLines {
  public:
-  explicit WholeFileLines(const std::string& path, size_t bufferSize = 1 << 20);
+  explicit WholeFileLines(const std::string& path, size_t bufferSize = 1 << 20,
+                          FileDecoding* decoding = nullptr);
   ~WholeFileLines();
   WholeFileLines(const WholeFileLines&) = delete;
   WholeFileLines& operator=(const WholeFileLines&) = delete;
@@ -82,7 +87,7 @@ class WholeFileLines {
  private:
   bool Fill();
   std::string path_;
-  std::unique_ptr<fs::ReadStream> file_;
+  std::unique_ptr<SiceStream> file_;
   std::vector<char> buffer_;
   size_t begin_ = 0;
   size_t end_ = 0;
@@ -94,7 +99,7 @@ class WholeFileLines {
 // at the very end of the file are padding and are dropped, then a final
 // Ctrl-Z (the DOS end mark); every other byte is part of the text.
 // Raises "Cannot open file "%s". %s" when the file cannot be opened or read.
-std::vector<std::string> CargarLineas(const std::string& path);
+std::vector<std::string> CargarLineas(const std::string& path, FileDecoding* decoding = nullptr);
 
 // Writes every line followed by CR LF. The file is written beside the target
 // under a temporary name and renamed over it, so a failure leaves the old

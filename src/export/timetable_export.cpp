@@ -28,21 +28,31 @@ constexpr size_t kPeekBuffer = 64 << 10;
 
 // Columns 52-59 of the file's first header line, as they stand (shorter when
 // the line is); "" when no line starts with "0".
-std::string HeaderCode(const std::string& path) {
-  WholeFileLines lines(path, kPeekBuffer);
-  for (std::string_view line; lines.Next(line);) {
-    if (!line.empty() && line[0] == '0')
-      return std::string(line.size() > 51 ? line.substr(51, 8) : "");
+std::string HeaderCode(const std::string& path, Report& report) {
+  FileDecoding decoding;
+  std::string code;
+  {
+    WholeFileLines lines(path, kPeekBuffer, &decoding);
+    for (std::string_view line; lines.Next(line);) {
+      if (!line.empty() && line[0] == '0') {
+        code = line.size() > 51 ? line.substr(51, 8) : "";
+        break;
+      }
+    }
   }
-  return "";
+  TellDecoding(report, "sice_asignat.txt", decoding);
+  return code;
 }
 
 // SICE writes days as digits when column 9 of the sessions file's second
 // line holds one from 1 to 7, and as letters otherwise.
-DayForm DayFormOf(const std::string& path) {
-  WholeFileLines lines(path, kPeekBuffer);
+DayForm DayFormOf(const std::string& path, Report& report) {
+  FileDecoding decoding;
   std::string_view second;
-  if (!lines.Next(second) || !lines.Next(second)) throw Error("List index out of bounds (1)");
+  WholeFileLines lines(path, kPeekBuffer, &decoding);
+  bool two = lines.Next(second) && lines.Next(second);
+  TellDecoding(report, "sice_sesiones.txt", decoding);
+  if (!two) throw Error("List index out of bounds (1)");
   if (second.size() >= 9 && second[8] >= '1' && second[8] <= '7') return DayForm::kNumeric;
   return DayForm::kLetters;
 }
@@ -200,14 +210,15 @@ void BImportarClick(ProgramState& state, WindowServices& window, const std::stri
   }
 
   Hourglass hourglass(window);
-  std::string code = HeaderCode(state.RutaSice + "sice_asignat.txt");
-  DayForm form = DayFormOf(state.RutaSice + "sice_sesiones.txt");
+  Report unread(Direction::kOrvalentASice);
+  Report& told = report ? *report : unread;
+  std::string code = HeaderCode(state.RutaSice + "sice_asignat.txt", told);
+  DayForm form = DayFormOf(state.RutaSice + "sice_sesiones.txt", told);
 
   // The file's text, each line with its CR LF.
   std::string out = FrameLine('0', code, clock) + "\r\n";
 
-  Report unread(Direction::kOrvalentASice);
-  ExportNotices notices(report ? *report : unread);
+  ExportNotices notices(told);
   ExportTables tables(otemp);
   tables.OpenAll();
   notices.ReadCodes(tables.profesor, tables.grupos, tables.nomAsg, tables.aulas);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <deque>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "core/program_state.h"
 #include "core/window_services.h"
 #include "data/table.h"
+#include "import/file_watch.h"
 #include "report/report.h"
 
 namespace tos {
@@ -44,6 +46,13 @@ struct ImportContext {
   }
   bool KnownSubject(std::string_view code) const {
     return !subjects || std::binary_search(subjects->begin(), subjects->end(), PackedCode(code));
+  }
+  // The SICE files read, in the order they were opened, each with what its
+  // lines and characters told (the report's notices of where they came
+  // from, told when the run ends).
+  std::deque<FileWatch> files = {};
+  FileWatch& Watch(const char* file, const char* selfName) {
+    return files.emplace_back(file, selfName);
   }
 
   // A SICE file of the chosen folder (RutaSice ends in the separator).

@@ -33,11 +33,17 @@ void BExportarClick(ProgramState& state, WindowServices& window, const std::stri
     TransformarAsignaturasGrupos(context);
     TransformarSesiones(context);
   } catch (...) {
+    try {
+      TellFiles(context.report, context.files);
+    } catch (...) {
+      // The error that ended the run is the one to show.
+    }
     // Half-rebuilt tables must not read as done to an embedded Orvalent.
     state.EstadoTransformacion = -1;
     window.SetHourglass(false);
     throw;
   }
+  TellFiles(context.report, context.files);
   window.SetHourglass(false);
   window.ShowMessage("Proceso finalizado");
   if (state.Embedded()) window.CloseWindow();

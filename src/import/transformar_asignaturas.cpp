@@ -15,8 +15,9 @@ void TransformarAsignaturas(ImportContext& context) {
     context.MissingFile("No existe archivo de asignaturas (SICE_ASIGNAT.TXT)", "sice_asignat.txt");
     return;
   }
+  FileWatch& watch = context.Watch("sice_asignat.txt", "SICE_ASIGNAT.TXT");
   LectorLineas input;
-  input.Open(path);
+  input.Open(path, &watch.decoding);
   std::unique_ptr<Table> table = RecrearTabla(context.otemp, "ASIGNOMT",
                                               {{"COD", FieldKind::kText, 4},
                                                {"CODLARGO", FieldKind::kText, 8},
@@ -32,7 +33,7 @@ void TransformarAsignaturas(ImportContext& context) {
   while (!input.AtEnd()) {
     std::string_view line = input.ReadLineView();
     const Place place{"sice_asignat.txt", ++number};
-    if (!EsLineaDeDatos(line, "SICE_ASIGNAT.TXT")) continue;
+    if (!watch.See(line)) continue;
     std::string_view code = CortarCampoVista(line, 2, 4);
     std::string_view longCode = CortarCampoVista(line, 6, 20);
     std::string_view name = CortarCampoVista(line, 26, 150);
@@ -53,6 +54,7 @@ void TransformarAsignaturas(ImportContext& context) {
     written.push_back(
         ImportContext::PackedCode(code.substr(0, std::min(code.find('\0'), code.size()))));
   }
+  watch.ReadToEnd();
   Written(context, "ASIGNOMT", table->RecordCount());
   std::sort(written.begin(), written.end());
   context.subjects = std::move(written);

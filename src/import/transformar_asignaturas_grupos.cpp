@@ -105,13 +105,13 @@ Notice About(const Asignacion& a, std::string values = {}) {
           ""};
 }
 
-void ReadAssignments(ImportContext& context, LectorLineas& input,
+void ReadAssignments(ImportContext& context, LectorLineas& input, FileWatch& watch,
                      std::vector<Asignacion>& asignaciones) {
   uint64_t number = 0;
   while (!input.AtEnd()) {
     std::string_view line = input.ReadLineView();
     ++number;
-    if (!EsLineaDeDatos(line, "SICE_ASIGNATGRUPO.TXT")) continue;
+    if (!watch.See(line)) continue;
     Asignacion a;
     a.casig = Codigo::Of(TextAsRead(CortarCampoVista(line, 16, 4), 4));
     a.cgrup = Codigo::Of(TextAsRead(CortarCampoVista(line, 12, 4), 4));
@@ -120,6 +120,7 @@ void ReadAssignments(ImportContext& context, LectorLineas& input,
                       {kAssignments, number});
     asignaciones.push_back(std::move(a));
   }
+  watch.ReadToEnd();
   input.Close();
 }
 
@@ -219,9 +220,10 @@ void HoursPass(ImportContext& context, const std::string& path,
     }
   };
   std::vector<Line> lines;
-  WholeFileLines file(path);
+  FileWatch& watch = context.Watch("sice_asignatcurso.txt", "SICE_ASIGNATCURSO.TXT");
+  WholeFileLines file(path, 1 << 20, &watch.decoding);
   for (std::string_view line; file.Next(line);) {
-    if (!EsLineaDeDatos(line, "SICE_ASIGNATCURSO.TXT")) continue;
+    if (!watch.See(line)) continue;
     std::optional<HoursKey> key = KeyOf(CortarCampoVista(line, 24, 4), CortarCampoVista(line, 2, 3),
                                         CortarCampoVista(line, 8, 3));
     if (!key) continue;
@@ -230,6 +232,7 @@ void HoursPass(ImportContext& context, const std::string& path,
     std::copy(hours.begin(), hours.end(), entry.hours.begin());
     lines.push_back(entry);
   }
+  watch.ReadToEnd();
   std::sort(lines.begin(), lines.end());
 
   struct Want {
@@ -337,8 +340,9 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
     context.MissingFile("No existe archivo de grupos (SICE_ASIGNATGRUPO.TXT)", kAssignments);
     return;
   }
+  FileWatch& watch = context.Watch(kAssignments, "SICE_ASIGNATGRUPO.TXT");
   LectorLineas input;
-  input.Open(assignmentsPath);
+  input.Open(assignmentsPath, &watch.decoding);
   std::unique_ptr<Table> table = RecrearTabla(context.otemp, "ASIGT",
                                               {{"CASIG", FieldKind::kText, 4},
                                                {"CPROF", FieldKind::kText, 4},
@@ -356,7 +360,7 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
   bool hoursMissing = false;
   std::vector<uint8_t> verdicts;  // of the subjects, as the hours pass met them
   try {
-    ReadAssignments(context, input, asignaciones);
+    ReadAssignments(context, input, watch, asignaciones);
     GroupsPass(context, asignaciones, grupos);
     hoursMissing = !ExisteArchivo(hoursPath);
     if (!hoursMissing) {

@@ -11,8 +11,9 @@ void TransformarAulas(ImportContext& context) {
     context.MissingFile("No existe archivo de aulas (SICE_AULAS.TXT)", "sice_aulas.txt");
     return;
   }
+  FileWatch& watch = context.Watch("sice_aulas.txt", "SICE_AULAS.TXT");
   LectorLineas input;
-  input.Open(path);
+  input.Open(path, &watch.decoding);
   std::unique_ptr<Table> table = RecrearTabla(context.otemp, "AULAT",
                                               {{"ABREV", FieldKind::kText, 4},
                                                {"NOMBRE", FieldKind::kText, 40},
@@ -27,7 +28,7 @@ void TransformarAulas(ImportContext& context) {
   while (!input.AtEnd()) {
     std::string_view line = input.ReadLineView();
     const Place place{"sice_aulas.txt", ++number};
-    if (!EsLineaDeDatos(line, "SICE_AULAS.TXT")) continue;
+    if (!watch.See(line)) continue;
     std::string_view code = CortarCampoVista(line, 12, 4);
     context.CheckLine(line, code, 86, place);
     codes.Add(context, code, place);
@@ -36,6 +37,7 @@ void TransformarAulas(ImportContext& context) {
     context.Put(nombre, CortarCampoVista(line, 86, 100), place);
     table->Post();
   }
+  watch.ReadToEnd();
   Written(context, "AULAT", table->RecordCount());
   table->Close();
   input.Close();

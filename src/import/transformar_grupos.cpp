@@ -12,8 +12,9 @@ void TransformarGrupos(ImportContext& context) {
     context.MissingFile("No existe archivo de grupos (SICE_GRUPO.TXT)", "sice_grupo.txt");
     return;
   }
+  FileWatch& watch = context.Watch("sice_grupo.txt", "SICE_GRUPOS.TXT");
   LectorLineas input;
-  input.Open(path);
+  input.Open(path, &watch.decoding);
   std::unique_ptr<Table> table = RecrearTabla(context.otemp, "GRUPOST",
                                               {{"ABREV", FieldKind::kText, 4},
                                                {"TURNO", FieldKind::kText, 1},
@@ -35,7 +36,7 @@ void TransformarGrupos(ImportContext& context) {
     const Place place{"sice_grupo.txt", ++number};
     // SICE names this file SICE_GRUPO.TXT but its self-name line carries an
     // S; a line naming SICE_GRUPO.TXT is data.
-    if (!EsLineaDeDatos(line, "SICE_GRUPOS.TXT")) continue;
+    if (!watch.See(line)) continue;
     std::string_view unit = CortarCampoVista(line, 2, 10);
     std::string_view level = CortarCampoVista(line, 16, 3);
     // The unit is trimmed, so its last character (the group letter, "A" of
@@ -54,6 +55,7 @@ void TransformarGrupos(ImportContext& context) {
     unidad.SetAsString(unit);
     table->Post();
   }
+  watch.ReadToEnd();
   Written(context, "GRUPOST", table->RecordCount());
   table->Close();
   input.Close();

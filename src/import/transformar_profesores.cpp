@@ -12,8 +12,9 @@ void TransformarProfesores(ImportContext& context) {
     context.MissingFile("No existe archivo de profesores (SICE_PROF.TXT)", "sice_prof.txt");
     return;
   }
+  FileWatch& watch = context.Watch("sice_prof.txt", "SICE_PROF.TXT");
   LectorLineas input;
-  input.Open(path);
+  input.Open(path, &watch.decoding);
   // DNI, X_EMPLEADO and F_TOMAPOS are Orvalent's to fill.
   std::unique_ptr<Table> table = RecrearTabla(context.otemp, "PROFT",
                                               {{"ABREV", FieldKind::kText, 4},
@@ -31,7 +32,7 @@ void TransformarProfesores(ImportContext& context) {
   while (!input.AtEnd()) {
     std::string_view line = input.ReadLineView();
     const Place place{"sice_prof.txt", ++number};
-    if (!EsLineaDeDatos(line, "SICE_PROF.TXT")) continue;
+    if (!watch.See(line)) continue;
     std::string_view code = CortarCampoVista(line, 2, 4);
     std::string_view name = CortarCampoVista(line, 6, 90);
     std::string_view department = CortarCampoVista(line, 96, 50);
@@ -48,6 +49,7 @@ void TransformarProfesores(ImportContext& context) {
     context.Put(depart, department, place);
     table->Post();
   }
+  watch.ReadToEnd();
   Written(context, "PROFT", table->RecordCount());
   table->Close();
   input.Close();

@@ -71,7 +71,8 @@ void TransformarSesiones(ImportContext& context) {
   }
   std::vector<Tramo> tramos;
   {
-    std::vector<std::string> lines = CargarLineas(path);
+    FileWatch& watch = context.Watch(kFile, "SICE_SESIONES.TXT");
+    std::vector<std::string> lines = CargarLineas(path, &watch.decoding);
     std::unique_ptr<Table> table = RecrearTabla(context.otemp, "DIASHORAST",
                                                 {{"DIHO", FieldKind::kText, 10},
                                                  {"CODDIHO", FieldKind::kText, 10},
@@ -112,7 +113,7 @@ void TransformarSesiones(ImportContext& context) {
       std::unordered_map<std::string, uint64_t> firstOfDayAndStart;
       for (const std::string& line : lines) {
         const Place place{kFile, ++number};
-        if (!EsLineaDeDatos(line, "SICE_SESIONES.TXT")) continue;
+        if (!watch.See(line)) continue;
         Tramo t;
         t.codigo = CortarCampo(line, 5, 4);
         t.dia = CortarCampo(line, 9, 1);
@@ -125,6 +126,7 @@ void TransformarSesiones(ImportContext& context) {
         CheckSlot(context, line, t, start, end, place, firstOfDayAndStart);
         tramos.push_back(std::move(t));
       }
+      watch.ReadToEnd();
     } catch (...) {
       try {
         write();

@@ -1,6 +1,9 @@
 #include "report/report.h"
 
+#include <cstdio>
 #include <utility>
+
+#include "data/text.h"
 
 namespace tos {
 
@@ -15,6 +18,35 @@ struct KindText {
 
 // In the order of NoticeKind.
 constexpr KindText kKindTexts[kNoticeKinds] = {
+    {"Fichero en otra codificación",
+     "SICE escribe sus ficheros en Windows-1252; este se ha leído en la codificación que se "
+     "indica y se ha pasado a Windows-1252 carácter a carácter, de modo que las columnas "
+     "cuentan caracteres como SICE los escribió. Probablemente se abrió y se guardó con un "
+     "editor (el Bloc de notas) o lo escribió PowerShell.",
+     "fichero leído en otra codificación", "ficheros leídos en otra codificación"},
+    {"Carácter que Windows-1252 no tiene",
+     "Se escribe su letra base, o «?» si no la tiene; unos bytes que no forman ningún carácter "
+     "se escriben como «?».",
+     "carácter sustituido", "caracteres sustituidos"},
+    {"Fichero incompleto",
+     "Se lee lo que hay. Parece una copia que se detuvo a medias: falta la línea final (la que "
+     "empieza por 9) después de los datos, o el número de líneas que dice no es el que tiene.",
+     "fichero incompleto", "ficheros incompletos"},
+    {"Fichero con más de una cabecera",
+     "Se leen todas sus líneas de datos. Parecen dos exportaciones unidas en un fichero.",
+     "fichero con más de una cabecera", "ficheros con más de una cabecera"},
+    {"Fichero con la cabecera de otro fichero",
+     "Se lee como el fichero que su nombre dice. Parece renombrado o cambiado por otro.",
+     "fichero con la cabecera de otro fichero", "ficheros con la cabecera de otro fichero"},
+    {"Ficheros de exportaciones distintas",
+     "Se leen todos. Sus cabeceras tienen códigos distintos o fechas separadas por más de un "
+     "día: la carpeta mezcla ficheros de dos exportaciones de SICE.",
+     "carpeta con ficheros de exportaciones distintas",
+     "carpetas con ficheros de exportaciones distintas"},
+    {"Líneas con tabulador",
+     "Se leen con el tabulador como un carácter más. SICE no escribe tabuladores: el fichero "
+     "probablemente se guardó desde una hoja de cálculo.",
+     "fichero con líneas con tabulador", "ficheros con líneas con tabulador"},
     {"Código repetido: se descarta la línea",
      "Se descarta la línea; vale la primera línea con ese código.",
      "línea descartada por tener un código repetido",
@@ -145,6 +177,39 @@ uint64_t Report::CountOf(NoticeKind kind) const {
 
 const std::vector<Notice>& Report::Listed(NoticeKind kind) const {
   return listed_[static_cast<size_t>(kind)];
+}
+
+void TellDecoding(Report& report, std::string_view file, const FileDecoding& decoding) {
+  if (decoding.encoding == SiceEncoding::kWindows1252) return;
+  report.Add(NoticeKind::kCodificacion,
+             {std::string(file), "leído como " + std::string(EncodingName(decoding.encoding)), ""});
+  for (const Replaced& r : decoding.replaced) {
+    if (!report.Keeps(NoticeKind::kCaracterSustituido)) {
+      report.Count(NoticeKind::kCaracterSustituido);
+      continue;
+    }
+    std::string values;
+    char code[32];
+    if (!r.bytes.empty()) {
+      values = "bytes";
+      for (char b : r.bytes) {
+        std::snprintf(code, sizeof code, " 0x%02X", static_cast<unsigned char>(b));
+        values += code;
+      }
+      values += " que no forman ningún carácter";
+    } else {
+      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(r.character));
+      values = "«";
+      // A lone surrogate is no character to show.
+      if (r.character < 0xD800 || r.character > 0xDFFF) text::AppendUtf8(values, r.character);
+      values += "» (" + std::string(code) + ")";
+    }
+    values += " se lee como «" + text::Cp1252ToUtf8(std::string(1, r.became)) + "»";
+    report.Add(NoticeKind::kCaracterSustituido,
+               {std::string(file) + ", línea " + std::to_string(r.line), std::move(values), ""});
+  }
+  // Those past the ones the reading kept are counted only.
+  report.Count(NoticeKind::kCaracterSustituido, decoding.replacedCount - decoding.replaced.size());
 }
 
 const char* ReportFileName(Direction direction) {

@@ -12,12 +12,21 @@
 #include <vector>
 
 #include "data/clock.h"
+#include "data/sice_encoding.h"
 
 namespace tos {
 
 enum class Direction { kSiceAOrvalent, kOrvalentASice };
 
 enum class NoticeKind {
+  // The SICE files themselves (both directions for the first two)
+  kCodificacion,              // a file read as UTF-8 or UTF-16, not as SICE writes it
+  kCaracterSustituido,        // a character Windows-1252 lacks: its base letter or "?"
+  kFicheroIncompleto,         // no trailer after the data lines, or a trailer's count that differs
+  kVariasCabeceras,           // more than one header line: two exports joined
+  kFicheroCambiado,           // a header that names another SICE file: renamed or swapped
+  kExportacionesDistintas,    // the files' header codes or dates differ: mixed exports
+  kTabulador,                 // lines holding a TAB: saved from a spreadsheet
   // SICE to Orvalent (the import run)
   kCodigoRepetidoDescartado,  // a line dropped because its code was seen before (subjects, teachers)
   kCodigoRepetidoConservado,  // a repeated code kept twice (rooms, groups; for groups the assignments take the first)
@@ -94,6 +103,11 @@ class Report {
   std::vector<Output> outputs_;
   std::string error_;
 };
+
+// The notices of how a SICE file was read: its encoding when it is not
+// Windows-1252, and each character replaced ("sice_prof.txt, línea 3":
+// "«Ș» (U+0218) se lee como «S»").
+void TellDecoding(Report& report, std::string_view file, const FileDecoding& decoding);
 
 // Spanish title of a kind and the text of what the program did in its cases.
 std::string_view KindTitle(NoticeKind kind);
