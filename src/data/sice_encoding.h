@@ -26,10 +26,10 @@ std::string_view EncodingName(SiceEncoding encoding);
 // place: its base letter, or "?". Bytes that form no character (malformed
 // UTF-8, a lone UTF-16 surrogate, an odd last byte) become "?" too.
 struct Replaced {
-  uint64_t line = 0;         // 1-based, counted by the LFs before it
-  char32_t character = 0;    // the code point (a lone surrogate's own unit)
-  std::string bytes;         // the bytes that form no character; empty otherwise
-  char became = '?';         // the Windows-1252 byte written instead
+  uint64_t line = 0;       // 1-based, counted by the LFs before it
+  char32_t character = 0;  // the code point (a lone surrogate's own unit)
+  std::string bytes;       // the bytes that form no character; empty otherwise
+  char became = '?';       // the Windows-1252 byte written instead
 };
 
 // What reading a file guessed and changed.

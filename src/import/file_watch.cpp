@@ -15,14 +15,12 @@ constexpr size_t kFoundPerFile = 5;
 
 // The names SICE gives its files in their headers.
 constexpr std::string_view kSelfNames[] = {
-    "SICE_ASIGNAT.TXT",      "SICE_PROF.TXT",         "SICE_AULAS.TXT",
-    "SICE_GRUPOS.TXT",       "SICE_ASIGNATGRUPO.TXT", "SICE_ASIGNATCURSO.TXT",
-    "SICE_SESIONES.TXT",     "SICE_HORARIO.TXT"};
+    "SICE_ASIGNAT.TXT",      "SICE_PROF.TXT",         "SICE_AULAS.TXT",    "SICE_GRUPOS.TXT",
+    "SICE_ASIGNATGRUPO.TXT", "SICE_ASIGNATCURSO.TXT", "SICE_SESIONES.TXT", "SICE_HORARIO.TXT"};
 
 bool AllDigits(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-    return c >= '0' && c <= '9';
-  });
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 uint64_t Number(std::string_view digits) {
@@ -33,7 +31,9 @@ uint64_t Number(std::string_view digits) {
 
 // A line with characters above blank: a blank line after the trailer is
 // nothing SICE counts.
-bool Blank(std::string_view line) { return CortarCampoVista(line, 1, line.size()).empty(); }
+bool Blank(std::string_view line) {
+  return CortarCampoVista(line, 1, line.size()).empty();
+}
 
 // A header's date "ddmmyyyyhhnn" as minutes since 1 March of year 0, or
 // nothing when it is not one.
@@ -140,10 +140,10 @@ void FileWatch::Tell(Report& report) const {
                     std::to_string(secondHeader_),
                 ""});
   if (tabs_)
-    report.Add(NoticeKind::kTabulador,
-               {std::string(file_) + ", línea " + std::to_string(firstTab_),
-                Lines(tabs_) + " con tabulador; la primera es la " + std::to_string(firstTab_),
-                ""});
+    report.Add(
+        NoticeKind::kTabulador,
+        {std::string(file_) + ", línea " + std::to_string(firstTab_),
+         Lines(tabs_) + " con tabulador; la primera es la " + std::to_string(firstTab_), ""});
 }
 
 void TellFiles(Report& report, const std::deque<FileWatch>& files) {
@@ -168,8 +168,8 @@ void TellFiles(Report& report, const std::deque<FileWatch>& files) {
   std::string values;
   for (const FileWatch* f : headed) {
     if (!values.empty()) values += "; ";
-    values += std::string(f->File()) + " " + (f->Code().empty() ? "sin código" : f->Code()) +
-              " " + ShownDate(f->Date());
+    values += std::string(f->File()) + " " + (f->Code().empty() ? "sin código" : f->Code()) + " " +
+              ShownDate(f->Date());
   }
   report.Add(NoticeKind::kExportacionesDistintas, {"carpeta de SICE", values, ""});
 }

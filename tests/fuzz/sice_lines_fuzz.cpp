@@ -1,5 +1,6 @@
 // Both SICE line readers over arbitrary bytes, checked against a plain
-// restatement of their line rules, and the line helpers (EsLineaDeDatos,
+// restatement of their line rules over the file's text as decoded into
+// Windows-1252 (the decoding has its own target), and the line helpers (EsLineaDeDatos,
 // CortarCampo, AnadirCampo) over every line they give.
 // Input: byte 0 the read size the file system hands out (0: whole), bytes
 // 1-4 a column and a length for CortarCampo, then the file's bytes.
@@ -88,6 +89,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   files.Put("/s/SICE_PROF.TXT", bytes);
   tos::fs::ScopedFileSystem scope(files);
 
+  // The line rules apply to the text as decoded.
+  std::string text;
+  {
+    tos::SiceStream decoded(files.OpenRead("/s/SICE_PROF.TXT"), "/s/SICE_PROF.TXT", nullptr);
+    char buffer[4096];
+    for (size_t n; (n = decoded.Read(buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+  }
+
   Lines streamed;
   {
     tos::LectorLineas reader;
@@ -104,9 +113,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (e.Code() != 100) Broken("reading past the end: wrong code");
     }
   }
-  if (streamed != Streamed(bytes)) Broken("LectorLineas lines");
+  if (streamed != Streamed(text)) Broken("LectorLineas lines");
   Lines whole = tos::CargarLineas("/s/Sice_Prof.txt");
-  if (whole != Whole(bytes)) Broken("CargarLineas lines");
+  if (whole != Whole(text)) Broken("CargarLineas lines");
   if (files.OpenHandles() != 0) Broken("a reader left its file open");
 
   for (const Lines* lines : {&streamed, &whole}) {

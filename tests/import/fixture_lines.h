@@ -1,7 +1,9 @@
 // SICE lines of each file laid out column by column, for the import tests.
 #pragma once
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "data/error.h"
 #include "import/import_fixture.h"
@@ -45,6 +47,25 @@ inline std::string Hours(const std::string& level, const std::string& course,
 inline std::string Slot(const std::string& code, const std::string& day, const std::string& start,
                         const std::string& end) {
   return "1MA\xD1" + Pad(code, 4) + Pad(day, 1) + Pad(start, 4) + end;
+}
+
+// The header and trailer lines SICE puts around a file's lines: its
+// self-name, the export's code and date, and in the trailer the count of
+// data lines from column 72.
+inline std::string HeaderLine(const std::string& selfName, const std::string& code = "28045671",
+                              const std::string& date = "070920260815") {
+  return "0" + Pad(selfName, 50) + Pad(code, 8) + date;
+}
+inline std::vector<std::string> AsSiceWritesIt(const std::string& selfName,
+                                               std::vector<std::string> lines) {
+  // The data lines after the last header.
+  auto from = std::find_if(lines.rbegin(), lines.rend(), [](const auto& l) {
+                return !l.empty() && l[0] == '0';
+              }).base();
+  size_t data = static_cast<size_t>(std::count_if(
+      from, lines.end(), [](const auto& l) { return l.empty() || (l[0] != '0' && l[0] != '9'); }));
+  lines.push_back("9" + HeaderLine(selfName).substr(1) + std::to_string(data));
+  return lines;
 }
 
 }  // namespace tos::test

@@ -30,21 +30,36 @@ class ImportNotices : public ImportTest {
 TEST_F(ImportNotices, EveryKindInPlace) {
   WriteSice(
       "sice_asignat.txt",
-      CrLf({Subject("MAT", "MATEMATICAS1", "Matemáticas"), Subject("mat", "OTRA", "Matemáticas"),
-            Subject("LEN", "LEN", "Lengua"), Subject("", "VACIO", "Sin código"), "1CORT"}));
-  WriteSice("sice_prof.txt", CrLf({Teacher("P01", std::string(45, 'N'), "Ciencias"),
-                                   Teacher("P01", std::string(45, 'N'), "Ciencias")}));
-  WriteSice("sice_aulas.txt", CrLf({Room("A01", "Aula"), Room("A01", "Otra aula")}));
-  WriteSice("sice_grupo.txt", CrLf({Group("1ESO A", "G1A", "ESO", "1", "M"),
-                                    Group("1ESO A", "G1A", "ESO", "1", "T")}));
-  WriteSice("sice_asignatgrupo.txt", CrLf({Assignment("G1A", "MAT"), Assignment("GXX", "MAT"),
-                                           Assignment("G1A", "ZZZ"), Assignment("G1A", "LEN")}));
+      CrLf(AsSiceWritesIt("SICE_ASIGNAT.TXT", {Subject("MAT", "MATEMATICAS1", "Matem\xE1ticas"),
+                                               Subject("mat", "OTRA", "Matem\xE1ticas"),
+                                               Subject("LEN", "LEN", "Lengua"),
+                                               Subject("", "VACIO",
+                                                       "Sin c\xF3"
+                                                       "digo"),
+                                               "1CORT"})));
+  WriteSice(
+      "sice_prof.txt",
+      CrLf(AsSiceWritesIt("SICE_PROF.TXT", {Teacher("P01", std::string(45, 'N'), "Ciencias"),
+                                            Teacher("P01", std::string(45, 'N'), "Ciencias")})));
+  WriteSice(
+      "sice_aulas.txt",
+      CrLf(AsSiceWritesIt("SICE_AULAS.TXT", {Room("A01", "Aula"), Room("A01", "Otra aula")})));
+  WriteSice("sice_grupo.txt",
+            CrLf(AsSiceWritesIt("SICE_GRUPOS.TXT", {Group("1ESO A", "G1A", "ESO", "1", "M"),
+                                                    Group("1ESO A", "G1A", "ESO", "1", "T")})));
+  WriteSice("sice_asignatgrupo.txt",
+            CrLf(AsSiceWritesIt("SICE_ASIGNATGRUPO.TXT",
+                                {Assignment("G1A", "MAT"), Assignment("GXX", "MAT"),
+                                 Assignment("G1A", "ZZZ"), Assignment("G1A", "LEN")})));
   WriteSice("sice_asignatcurso.txt",
-            CrLf({Hours("ESO", "1", "MAT", "3"), Hours("ESO", "1", "LEN", "0,5"),
-                  Hours("", "", "MAT", "2")}));
+            CrLf(AsSiceWritesIt("SICE_ASIGNATCURSO.TXT",
+                                {Hours("ESO", "1", "MAT", "3"), Hours("ESO", "1", "LEN", "0,5"),
+                                 Hours("", "", "MAT", "2")})));
   WriteSice("sice_sesiones.txt",
-            CrLf({"0", Slot("0001", "L", "0800", "0900"), Slot("0002", "L", "0800", "0800"),
-                  Slot("0003", "M", "900", "1000"), Slot("0004", "Q", "1000", "1100")}));
+            CrLf(AsSiceWritesIt(
+                "SICE_SESIONES.TXT",
+                {"0", Slot("0001", "L", "0800", "0900"), Slot("0002", "L", "0800", "0800"),
+                 Slot("0003", "M", "900", "1000"), Slot("0004", "Q", "1000", "1100")})));
   Report report = Run();
   EXPECT_EQ(window.messages, std::vector<std::string>{"Proceso finalizado"});
   const Expected expected[] = {
@@ -91,13 +106,19 @@ TEST_F(ImportNotices, MissingFilesAreToldAndACleanFolderGivesNone) {
   EXPECT_EQ(missing.Listed(NoticeKind::kFicheroAusente)[0].values,
             "No existe archivo de asignaturas (SICE_ASIGNAT.TXT)");
 
-  WriteSice("sice_asignat.txt", CrLf({Subject("MAT", "MAT", "Matemáticas")}));
-  WriteSice("sice_prof.txt", CrLf({Teacher("P01", "Ana", "Ciencias")}));
-  WriteSice("sice_aulas.txt", CrLf({Room("A01", "Aula")}));
-  WriteSice("sice_grupo.txt", CrLf({Group("1ESO A", "G1A", "ESO", "1", "M")}));
-  WriteSice("sice_asignatgrupo.txt", CrLf({Assignment("G1A", "MAT")}));
-  WriteSice("sice_asignatcurso.txt", CrLf({Hours("ESO", "1", "MAT", "3")}));
-  WriteSice("sice_sesiones.txt", CrLf({"0", Slot("0001", "L", "0800", "0900")}));
+  WriteSice("sice_asignat.txt",
+            CrLf(AsSiceWritesIt("SICE_ASIGNAT.TXT", {Subject("MAT", "MAT", "Matem\xE1ticas")})));
+  WriteSice("sice_prof.txt",
+            CrLf(AsSiceWritesIt("SICE_PROF.TXT", {Teacher("P01", "Ana", "Ciencias")})));
+  WriteSice("sice_aulas.txt", CrLf(AsSiceWritesIt("SICE_AULAS.TXT", {Room("A01", "Aula")})));
+  WriteSice("sice_grupo.txt",
+            CrLf(AsSiceWritesIt("SICE_GRUPOS.TXT", {Group("1ESO A", "G1A", "ESO", "1", "M")})));
+  WriteSice("sice_asignatgrupo.txt",
+            CrLf(AsSiceWritesIt("SICE_ASIGNATGRUPO.TXT", {Assignment("G1A", "MAT")})));
+  WriteSice("sice_asignatcurso.txt",
+            CrLf(AsSiceWritesIt("SICE_ASIGNATCURSO.TXT", {Hours("ESO", "1", "MAT", "3")})));
+  WriteSice("sice_sesiones.txt",
+            CrLf(AsSiceWritesIt("SICE_SESIONES.TXT", {"0", Slot("0001", "L", "0800", "0900")})));
   state.EstadoTransformacion = 0;
   EXPECT_EQ(Run().Total(), 0u);
 }
