@@ -5,6 +5,7 @@
 
 #include "data/text.h"
 #include "export/export_fixture.h"
+#include "report/report.h"
 #include "support/faulty_fs.h"
 
 namespace tos::test {
@@ -406,6 +407,43 @@ TEST(Export, DetailLinesFollowTheSlotRuleForEveryValueLength) {
   // Both kinds of line occur.
   EXPECT_GT(plain, 20u);
   EXPECT_GT(expected.size() - plain, 20u);
+}
+
+}  // namespace
+}  // namespace tos::test
+
+namespace tos::test {
+namespace {
+
+// sice_asignat.txt and sice_sesiones.txt saved as UTF-16 (PowerShell's ">"):
+// the header code and the day form are those of their Windows-1252 twins,
+// and the report says how both were read.
+TEST(Export, HeaderCodeAndDayFormFromUtf16Files) {
+  auto utf16 = [](const std::string& cp1252, bool little) {
+    std::string out = little ? "\xFF\xFE" : "\xFE\xFF";
+    for (char16_t u : text::Utf8ToUtf16(text::Cp1252ToUtf8(cp1252))) {
+      char low = static_cast<char>(u & 0xFF), high = static_cast<char>(u >> 8);
+      out += little ? std::string{low, high} : std::string{high, low};
+    }
+    return out;
+  };
+  ExportFixture plain;
+  plain.MakeValidInputs();
+  plain.WriteSesionesWithDay('3');
+  plain.Run();
+
+  ExportFixture f;
+  f.MakeValidInputs();
+  f.WriteSesionesWithDay('3');
+  for (auto [name, little] : {std::pair{"sice_asignat.txt", true}, {"sice_sesiones.txt", false}})
+    WriteFile(f.SiceFile(name), utf16(ReadFile(f.SiceFile(name)), little));
+  Report report(Direction::kOrvalentASice);
+  BImportarClick(f.state, f.window, f.otemp, f.clock, &report);
+  EXPECT_EQ(ReadFile(f.Output()), ReadFile(plain.Output()));
+  EXPECT_NE(ReadFile(f.Output()).find("HC2026A1"), std::string::npos);
+  ASSERT_EQ(report.CountOf(NoticeKind::kCodificacion), 2u);
+  EXPECT_EQ(report.Listed(NoticeKind::kCodificacion)[0].values, "leído como UTF-16 LE con marca");
+  EXPECT_EQ(report.Listed(NoticeKind::kCodificacion)[1].where, "sice_sesiones.txt");
 }
 
 }  // namespace
