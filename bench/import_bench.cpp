@@ -2,10 +2,12 @@
 // per second, the ratio to plain buffered I/O of the same bytes, peak memory,
 // each import's share, and (with --ogr2ogr) GDAL's time for ASIGT's records.
 //
-//   import_bench [--dir DIR] [--scale F] [--ogr2ogr] [--keep]
+//   import_bench [--dir DIR] [--scale F] [--ogr2ogr] [--keep] [--utf8]
 //
 // The default size is 1,000,000 assignments and hours lines, 100,000 groups,
 // subjects and teachers, 20,000 time slots; --scale multiplies all of them.
+// --utf8 writes the folder in UTF-8 without a mark, as an editor saves it.
+// --keep leaves the folder (DIR/sice) for timing the converter on it.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +21,7 @@
 #include "core/window_services.h"
 #include "data/files.h"
 #include "data/table.h"
+#include "data/text.h"
 #include "import/import_run.h"
 #include "import/imports.h"
 #include "sice_generator.h"
@@ -167,6 +170,7 @@ int main(int argc, char** argv) {
   double scale = 1;
   bool ogr = false;
   bool keep = false;
+  bool utf8 = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--dir" && i + 1 < argc) {
@@ -177,8 +181,11 @@ int main(int argc, char** argv) {
       ogr = true;
     } else if (arg == "--keep") {
       keep = true;
+    } else if (arg == "--utf8") {
+      utf8 = true;
     } else {
-      std::fprintf(stderr, "uso: import_bench [--dir DIR] [--scale F] [--ogr2ogr] [--keep]\n");
+      std::fprintf(stderr,
+                   "uso: import_bench [--dir DIR] [--scale F] [--ogr2ogr] [--keep] [--utf8]\n");
       return 64;
     }
   }
@@ -195,7 +202,20 @@ int main(int argc, char** argv) {
   stdfs::create_directories(otemp);
 
   uint64_t inputBytes = 0;
-  Timing generate = Measure([&] { inputBytes = tos::bench::WriteSiceFolder(sice, sizes); });
+  Timing generate = Measure([&] {
+    inputBytes = tos::bench::WriteSiceFolder(sice, sizes);
+    // As a text editor saves them: the same files in UTF-8 without a mark.
+    if (utf8) {
+      inputBytes = 0;
+      for (const auto& entry : stdfs::directory_iterator(sice)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string converted = tos::text::Cp1252ToUtf8(bytes);
+        std::ofstream(entry.path(), std::ios::binary | std::ios::trunc) << converted;
+        inputBytes += converted.size();
+      }
+    }
+  });
   double peakBefore = PeakMegabytes();
 
   tos::ProgramState state;
