@@ -29,10 +29,11 @@ uint64_t Number(std::string_view digits) {
   return n;
 }
 
-// A line with characters above blank: a blank line after the trailer is
-// nothing SICE counts.
+// A line of blanks only (or empty) is nothing SICE counts. A data line
+// SICE writes begins with "1".
 bool Blank(std::string_view line) {
-  return CortarCampoVista(line, 1, line.size()).empty();
+  return line.empty() || (static_cast<unsigned char>(line[0]) <= 32 &&
+                          CortarCampoVista(line, 1, line.size()).empty());
 }
 
 // A header's date "ddmmyyyyhhnn" as minutes since 1 March of year 0, or
@@ -99,7 +100,7 @@ void FileWatch::Header(std::string_view line) {
       std::find(std::begin(kSelfNames), std::end(kSelfNames), name) != std::end(kSelfNames))
     Found(NoticeKind::kFicheroCambiado,
           {std::string(file_) + ", línea " + std::to_string(lines_),
-           "la cabecera es la de " + name + "; este fichero es " + selfName_, ""});
+           "la cabecera es la de " + name + "; este fichero es " + std::string(selfName_), ""});
   if (headers_ == 1) {
     code_ = std::string(CortarCampoVista(line, 52, 8));
     date_ = std::string(CortarCampoVista(line, 60, 12));

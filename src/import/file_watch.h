@@ -48,7 +48,7 @@ class FileWatch {
   std::optional<Notice> Unclosed() const;
 
   const char* file_;
-  const char* selfName_;
+  std::string_view selfName_;
   uint64_t lines_ = 0;
   uint64_t headers_ = 0;
   uint64_t secondHeader_ = 0;  // its line
