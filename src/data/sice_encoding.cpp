@@ -72,13 +72,19 @@ char32_t StepUtf8(const unsigned char* p, size_t avail, size_t& length) {
 }
 
 // The place of the first byte above 127 in [p, p + n), or n; eight bytes at
-// a time, since a file as SICE writes it is mostly looked through whole.
+// a time, since a plain ASCII file is looked through whole.
 size_t FirstHigh(const char* p, size_t n) {
+  constexpr uint64_t kHigh = 0x8080808080808080u;
   size_t i = 0;
+  for (; i + 32 <= n; i += 32) {
+    uint64_t word[4];
+    std::memcpy(word, p + i, 32);
+    if ((word[0] | word[1] | word[2] | word[3]) & kHigh) break;
+  }
   for (; i + 8 <= n; i += 8) {
     uint64_t word;
     std::memcpy(&word, p + i, 8);
-    if (word & 0x8080808080808080u) break;
+    if (word & kHigh) break;
   }
   while (i < n && !(p[i] & 0x80)) ++i;
   return i;

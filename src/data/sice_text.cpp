@@ -284,12 +284,20 @@ void GuardarTexto(std::string_view text, const std::string& path) {
   });
 }
 
+// Columns 2-51 trimmed and upper-cased equal the self-name when, after the
+// leading blanks, the name stands there and only blanks follow it: most
+// lines differ at their first letter, so it is looked at first.
 bool EsLineaDeDatos(std::string_view line, std::string_view selfName) {
   if (!line.empty() && (line[0] == '0' || line[0] == '9')) return false;
-  std::string_view name = CortarCampoVista(line, 2, 50);
-  if (name.size() != selfName.size()) return true;
-  for (size_t i = 0; i < name.size(); ++i) {
-    if (text::AsciiUpper(name[i]) != selfName[i]) return true;
+  const size_t end = std::min<size_t>(line.size(), 51);
+  size_t at = 1;
+  while (at < end && static_cast<unsigned char>(line[at]) <= 32) ++at;
+  if (end - at < selfName.size()) return true;
+  for (size_t i = 0; i < selfName.size(); ++i) {
+    if (text::AsciiUpper(line[at + i]) != selfName[i]) return true;
+  }
+  for (size_t i = at + selfName.size(); i < end; ++i) {
+    if (static_cast<unsigned char>(line[i]) > 32) return true;
   }
   return false;
 }
