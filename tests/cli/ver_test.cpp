@@ -55,6 +55,7 @@ TEST_F(VerTest, PrintsTheTableAsCsv) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out,
+            "dBase III\n"
             "NOMBRE,HORAS,DNI\n"
             "A\xC3\xB1o \xC2\xBD \xE2\x82\xAC,2.5,-7\n"
             "\"a,\"\"b\"\"\",1000000000,\n"
@@ -64,7 +65,7 @@ TEST_F(VerTest, PrintsTheTableAsCsv) {
 TEST_F(VerTest, PrintsTheFieldList) {
   CliRun r = Ver(scratch_, {"--campos", Path()});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "NOMBRE,texto,12,0\nHORAS,flotante,20,4\nDNI,entero,11,0\n");
+  EXPECT_EQ(r.out, "dBase III\nNOMBRE,texto,12,0\nHORAS,flotante,20,4\nDNI,entero,11,0\n");
 }
 
 TEST_F(VerTest, ReadsATableOthersHoldSharedAndLeavesItAsItWas) {

@@ -337,7 +337,10 @@ INSTANTIATE_TEST_SUITE_P(
                    "no termina donde dice"},
         DamageCase{"WidthZero", [](std::string& b) { b[64 + 16] = 0; }, "no es la suma"},
         DamageCase{"NamelessField", [](std::string& b) { b[32] = 0; }, "no tiene nombre"},
-        DamageCase{"DBase7", [](std::string& b) { b[0] = 0x04; }, "versión 0x04"},
+        DamageCase{"DBase2", [](std::string& b) { b[0] = 0x02; }, "versión 0x02"},
+        // Marked as dBase 7, the 32-byte descriptors are read as 48-byte ones.
+        DamageCase{"DBaseIIILayoutMarkedAsLevel7", [](std::string& b) { b[0] = 0x04; },
+                   "no tiene nombre"},
         DamageCase{"HeaderLengthOneShort", [](std::string& b) { dbf::WriteU16(&b[8], 96); },
                    "no termina donde dice"},
         DamageCase{"NameFillsItsDescriptor",

@@ -81,11 +81,18 @@ def ogr_features(path):
     return features, r.stderr.decode()
 
 
-def ver(path, *options):
+def ver_with_format(path, *options):
+    """The table's format, from ver's first line, and the CSV rows after it."""
     r = run([CLI, "ver", *options, path])
     if r.returncode != 0:
         raise AssertionError("ver failed: " + r.stderr.decode())
-    return list(csv.reader(io.StringIO(r.stdout.decode("utf-8"), newline="")))
+    text = r.stdout.decode("utf-8")
+    first, _, rest = text.partition("\n")
+    return first, list(csv.reader(io.StringIO(rest, newline="")))
+
+
+def ver(path, *options):
+    return ver_with_format(path, *options)[1]
 
 
 class OursReadByOthers(unittest.TestCase):
