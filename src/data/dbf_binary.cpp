@@ -159,7 +159,9 @@ bool WriteBinaryNumber(FieldCoding coding, char* at, std::optional<double> value
   switch (coding) {
     case FieldCoding::kLong:
     case FieldCoding::kLongHighFirst: {
-      if (!(v >= -2147483648.0 && v <= 2147483647.0) || v != std::floor(v)) return false;
+      // dBase 7 has no -2147483648: its bytes would be all zero, the blank.
+      double lowest = coding == FieldCoding::kLong ? -2147483648.0 : -2147483647.0;
+      if (!(v >= lowest && v <= 2147483647.0) || v != std::floor(v)) return false;
       uint32_t bits = static_cast<uint32_t>(static_cast<int32_t>(v));
       if (coding == FieldCoding::kLong)
         PutLowFirst(at, 4, bits);
