@@ -1,7 +1,8 @@
 // The table object: one dBase table as the program holds it (folder, name,
 // type, exclusive, read-only, field list, current record, state), over our
-// own dBase III+ engine. Text crosses this interface as Windows-1252 bytes:
-// a table in another code page is converted on reading and writing.
+// own dBase engine, which writes dBase III+ and reads the other engines'
+// layouts too. Text crosses this interface as Windows-1252 bytes: a table in
+// another code page is converted on reading and writing.
 #pragma once
 
 #include <cstdint>
