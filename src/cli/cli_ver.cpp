@@ -25,10 +25,13 @@ int RunVer(const std::vector<std::string>& args);
 const Command& VerCommand() {
   static const Command command{
       "ver", "ver [--campos] FICHERO.DBF",
-      "  Muestra la tabla FICHERO.DBF como CSV (UTF-8, una fila de cabecera con los nombres\n"
-      "  de los campos y una fila por registro; los registros borrados no salen). Con\n"
-      "  --campos muestra la lista de campos: nombre, tipo, longitud y decimales. La tabla\n"
-      "  se abre compartida y solo para lectura.\n",
+      "  Muestra en su primera línea el formato de la tabla FICHERO.DBF (dBase III, dBase IV,\n"
+      "  FoxPro, Visual FoxPro, dBase 7) y después la tabla como CSV (UTF-8, una fila de\n"
+      "  cabecera con los nombres de los campos y una fila por registro; los registros\n"
+      "  borrados no salen; las fechas como aaaammdd, los lógicos como T o F, los memos\n"
+      "  como su número de bloque). Con --campos muestra, tras el formato, la lista de\n"
+      "  campos: nombre, tipo, longitud y decimales. La tabla se abre compartida y solo\n"
+      "  para lectura.\n",
       RunVer};
   return command;
 }
@@ -104,7 +107,7 @@ int RunVer(const std::vector<std::string>& args) {
     table.SetReadOnly(true);
     table.Open();
     const std::vector<FieldInfo>& fields = table.Fields();
-    std::string out;
+    std::string out = table.FormatName() + "\n";
     if (fieldsOnly) {
       for (const FieldInfo& f : fields) {
         out += CsvValue(text::Cp1252ToUtf8(f.name)) + "," + KindName(f.kind) + "," +

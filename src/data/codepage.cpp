@@ -553,6 +553,17 @@ int CodePageOfLanguageId(uint8_t id) {
   }
 }
 
+std::optional<int> CodePageOfLanguageName(std::string_view name) {
+  std::string n = text::AsciiUpper(name);
+  if (n.rfind("DBWIN", 0) == 0) return kWindows1252;
+  if (n.size() < 5 || n.rfind("DB", 0) != 0) return std::nullopt;
+  for (size_t i = 2; i < 5; ++i)
+    if (!IsDigit(n[i])) return std::nullopt;
+  int number = std::stoi(n.substr(2, 3));
+  if (!CodePage::ForNumber(number)) return std::nullopt;
+  return number;
+}
+
 std::optional<int> CodePageOfCpg(std::string_view textIn) {
   std::string t = text::AsciiUpper(textIn);
   // Only the first line counts; blanks, NULs and a BOM around it do not.

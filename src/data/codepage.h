@@ -49,6 +49,11 @@ class CodePage {
 // the OEM page, 850; an id we do not know is taken as Windows-1252.
 int CodePageOfLanguageId(uint8_t id);
 
+// The code page a dBase 7 language driver's name stands for: the Windows
+// ANSI drivers (DBWINUS0, DBWINWE0 ...) Windows-1252, the DOS ones their OEM
+// page (DB437US0 437, DB850ES0 850 ...). Nothing for any other name.
+std::optional<int> CodePageOfLanguageName(std::string_view name);
+
 // The code page a .cpg file names ("CP1252", "1252", "ANSI 1252", "UTF-8",
 // "850", "ISO-8859-1", ...), or nothing when the text names none we know.
 std::optional<int> CodePageOfCpg(std::string_view text);

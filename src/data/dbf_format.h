@@ -1,5 +1,6 @@
-// The dBase III+ file layout: reading and checking a table's header, and
-// building the header of a table we create.
+// The dBase file layouts: reading and checking a table's header (dBase III+,
+// IV and 5, FoxPro, Visual FoxPro, dBase 7), and building the header of a
+// table we create, always dBase III+.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +19,10 @@ constexpr char kTerminator = 0x0D;      // after the last descriptor
 constexpr char kEndOfFile = 0x1A;       // after the last record
 constexpr char kLive = ' ';
 constexpr char kDeleted = '*';
+// dBase 7 (level 7, version bits 0-2 = 4): a 68-byte fixed part holding the
+// language driver's name at 32-63, and 48-byte descriptors.
+constexpr size_t kLevel7PrefixSize = 68;
+constexpr size_t kLevel7DescriptorSize = 48;
 constexpr uint8_t kVersion = 0x03;           // dBase III+/IV, no memo
 constexpr uint8_t kLanguageAnsi1252 = 0x03;  // Windows ANSI 1252
 
@@ -31,6 +36,7 @@ constexpr size_t kMaxNameLength = 10;
 struct Header {
   uint8_t version = kVersion;
   uint8_t languageId = 0;
+  std::string languageName;  // dBase 7 only: the language driver's name
   uint32_t recordCount = 0;
   uint32_t headerLength = 0;
   uint32_t recordLength = 0;
@@ -56,19 +62,27 @@ inline void WriteU32(char* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
-// The field kind of a column as its file declares it: N without decimals is
-// a whole number, N with decimals and F floating point, everything else is
+inline bool IsLevel7(uint8_t version) { return (version & 0x07) == 0x04; }
+inline bool IsVisualFoxPro(uint8_t version) { return version >= 0x30 && version <= 0x32; }
+
+// The name of the format a version byte stands for: "dBase III", "dBase IV",
+// "FoxPro", "Visual FoxPro", "dBase 7", or "dBase (versión 0xNN)".
+std::string FormatName(uint8_t version);
+
+// The field kind of a column as its file declares it: N without decimals
+// and the binary integers (I, +) are whole numbers, N with decimals, F and
+// the binary B (Visual FoxPro), O and Y floating point, everything else is
 // read and written as text.
-FieldKind KindOf(char type, int decimals);
+FieldKind KindOf(char type, int decimals, FieldCoding coding = FieldCoding::kCharacters);
 
 // The header length the fixed part of a header declares (bytes 8-9), after
-// checking the part itself. prefix holds kPrefixSize bytes. Raises the
+// checking the version and the length. prefix holds kPrefixSize bytes. Raises the
 // damaged-table error naming path.
 uint32_t DeclaredHeaderLength(const char* prefix, uint64_t fileSize, const std::string& path);
 
 // Reads and checks the whole header (headerLength bytes) against the file's
 // size: descriptors inside the header, widths adding up to the record
-// length, records within the file. Raises the damaged-table error naming path.
+// length, binary columns of their one width, records within the file. Raises the damaged-table error naming path.
 Header ParseHeader(const std::string& bytes, uint64_t fileSize, const std::string& path);
 
 // The header bytes (terminator included) of a new, empty table.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "data/clock.h"
+#include "data/dbf_binary.h"
 #include "data/error.h"
 #include "data/text.h"
 
@@ -42,7 +43,21 @@ void PutNumber(const FieldSlot& f, char* at, double value) {
 // A value being written ends at its first NUL.
 std::string_view UpToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
 
+// A binary column of a number, or one whose bytes are no characters, is not
+// written as text: a timestamp or a memo's block number would be corrupted.
+[[noreturn]] void NotWritable(const FieldSlot& f) {
+  throw Error("El campo " + f.info.name + " de la tabla " + f.path + " es de tipo " +
+              std::string(1, f.info.type) + " y no se puede escribir");
+}
+
+void PutBinary(const FieldSlot& f, char* at, std::optional<double> value) {
+  if (!dbf::WriteBinaryNumber(f.info.coding, at, value))
+    throw Error("El valor " + FloatToText(*value) + " no cabe en el campo " + f.info.name +
+                " (tipo " + std::string(1, f.info.type) + ") de la tabla " + f.path);
+}
+
 void PutText(const FieldSlot& f, char* at, std::string_view text) {
+  if (!dbf::TakesCharacters(f.info)) NotWritable(f);
   if (f.page.IsIdentity())
     Put(f, at, text);
   else
@@ -61,6 +76,10 @@ std::string_view TextAsRead(std::string_view text, size_t width) {
 }
 
 std::string_view ReadText(const FieldSlot& f, std::string_view raw, std::string& spill) {
+  if (f.info.coding != FieldCoding::kCharacters) [[unlikely]] {
+    spill = dbf::ShowColumn(f.info, raw);
+    return spill;
+  }
   std::string_view text = TextAsRead(raw, raw.size());
   if (f.page.IsIdentity()) return text;
   spill = f.page.Decode(text);
@@ -68,6 +87,12 @@ std::string_view ReadText(const FieldSlot& f, std::string_view raw, std::string&
 }
 
 WholeRead ReadWhole(const FieldSlot& f, std::string_view raw, std::string& spill) {
+  if (f.info.coding != FieldCoding::kCharacters) [[unlikely]] {
+    StoredNumber n = dbf::ReadBinaryNumber(f.info.coding, raw.data());
+    if (n.kind == StoredNumber::kBlank) return {n, ""};
+    spill = std::to_string(static_cast<int64_t>(n.value));
+    return {n, spill};
+  }
   size_t b = 0;
   size_t e = raw.size();
   while (b < e && IsBlank(raw[b])) ++b;
@@ -103,16 +128,23 @@ WholeRead ReadWhole(const FieldSlot& f, std::string_view raw, std::string& spill
   return {n, spill};
 }
 
-StoredNumber ReadFloat(const FieldSlot& f, std::string_view raw) { return ReadNumber(f, raw); }
+StoredNumber ReadFloat(const FieldSlot& f, std::string_view raw) {
+  if (f.info.coding != FieldCoding::kCharacters) [[unlikely]]
+    return dbf::ReadBinaryNumber(f.info.coding, raw.data());
+  return ReadNumber(f, raw);
+}
 
 void WriteText(const FieldSlot& f, char* at, std::string_view text) { PutText(f, at, UpToNul(text)); }
 
 void WriteWhole(const FieldSlot& f, char* at, std::optional<int32_t> value) {
+  if (f.info.coding != FieldCoding::kCharacters) [[unlikely]]
+    return PutBinary(f, at, value ? std::optional<double>(*value) : std::nullopt);
   if (!value) return Put(f, at, "");
   PutNumber(f, at, *value);
 }
 
 void WriteFloat(const FieldSlot& f, char* at, std::optional<double> value) {
+  if (f.info.coding != FieldCoding::kCharacters) [[unlikely]] return PutBinary(f, at, value);
   if (!value) return Put(f, at, "");
   PutNumber(f, at, *value);
 }
@@ -150,6 +182,11 @@ void SetFromWhole(const FieldSlot& f, char* at, int32_t value) {
   }
 }
 
-void SetBlank(const FieldSlot& f, char* at) { Put(f, at, ""); }
+void SetBlank(const FieldSlot& f, char* at) {
+  if (!dbf::TakesCharacters(f.info))
+    std::memset(at, 0, static_cast<size_t>(f.info.width));
+  else
+    Put(f, at, "");
+}
 
 }  // namespace tos

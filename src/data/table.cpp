@@ -250,6 +250,11 @@ void Table::Post() {
 uint32_t Table::RecordCount() const { return impl_->file ? impl_->file->Count() : 0; }
 const std::vector<FieldInfo>& Table::Fields() const { return impl_->header.fields; }
 
+std::string Table::FormatName() const {
+  impl_->RequireOpen();
+  return dbf::FormatName(impl_->header.version);
+}
+
 int Table::FindField(std::string_view name) const {
   const auto& fields = impl_->header.fields;
   const auto& keys = impl_->nameKeys;

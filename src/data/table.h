@@ -1,7 +1,8 @@
 // The table object: one dBase table as the program holds it (folder, name,
 // type, exclusive, read-only, field list, current record, state), over our
-// own dBase III+ engine. Text crosses this interface as Windows-1252 bytes:
-// a table in another code page is converted on reading and writing.
+// own dBase engine, which writes dBase III+ and reads the other engines'
+// layouts too. Text crosses this interface as Windows-1252 bytes: a table in
+// another code page is converted on reading and writing.
 #pragma once
 
 #include <cstdint>
@@ -14,9 +15,9 @@
 namespace tos {
 
 enum class FieldKind {
-  kText,   // C, with a width in characters
-  kFloat,  // N with decimals (or F): floating-point number
-  kWhole,  // N without decimals: whole number
+  kText,   // C, with a width in characters (and the columns read as text only)
+  kFloat,  // N with decimals (or F, B, O, Y): floating-point number
+  kWhole,  // N without decimals (or I, +): whole number
 };
 
 // A field for creating a table. Width is used by text fields only; the engine
@@ -27,6 +28,21 @@ struct FieldDef {
   int width = 0;
 };
 
+// How a field's bytes hold its value. Text and the numbers we write are
+// characters; the other engines' binary columns are numbers in bytes.
+enum class FieldCoding : uint8_t {
+  kCharacters,       // C, N, F, D and any other type: the bytes as characters
+  kLong,             // I, +: 4-byte integer, least significant byte first (FoxPro)
+  kLongHighFirst,    // I, +: 4 bytes, most significant first, sign bit inverted (dBase 7)
+  kDouble,           // B: 8-byte IEEE double, least significant byte first (Visual FoxPro)
+  kDoubleHighFirst,  // O: 8-byte double, most significant first, sign-ordered (dBase 7)
+  kCurrency,         // Y: 8-byte integer of ten-thousandths, least significant first
+  kLogical,          // L: T, F, Y, N or blank
+  kMemo,             // M, G, P, B (outside Visual FoxPro): the memo's block number
+  kTimestamp,        // T, @: a day number and the milliseconds into it
+  kBytes,            // _NullFlags and other binary columns, shown in hexadecimal
+};
+
 // A field as the open table's file declares it.
 struct FieldInfo {
   std::string name;  // upper case as stored
@@ -34,6 +50,7 @@ struct FieldInfo {
   int width = 0;
   int decimals = 0;
   FieldKind kind = FieldKind::kText;
+  FieldCoding coding = FieldCoding::kCharacters;
 };
 
 enum class TableType { kFromExtension, kDBase };
@@ -111,6 +128,9 @@ class Table {
 
   uint32_t RecordCount() const;  // records in the file, deleted ones included
   const std::vector<FieldInfo>& Fields() const;
+  // The format the open table's header declares: "dBase III", "dBase IV",
+  // "FoxPro", "Visual FoxPro", "dBase 7" ...
+  std::string FormatName() const;
   // Ignores letter case; raises "No se encuentra el campo '%s'" (with the
   // object name and ": " in front when the object has one).
   Field FieldByName(std::string_view name);

@@ -1,7 +1,9 @@
 // Creating a table file and opening one: the header read and checked, the
 // code page chosen, the first record made current.
+#include <algorithm>
 #include <optional>
 
+#include "data/dbf_binary.h"
 #include "data/error.h"
 #include "data/files.h"
 #include "data/table.h"
@@ -31,8 +33,9 @@ void RemoveIfPresent(const std::string& path) {
 }
 
 // The code page of the table at path: a .cpg note beside it names it and
-// wins over the header's language id.
-const cp::CodePage* CodePageOf(const std::string& path, uint8_t languageId) {
+// wins over the header; there a dBase 7 driver's name we know wins over the
+// language id.
+const cp::CodePage* CodePageOf(const std::string& path, const dbf::Header& header) {
   const cp::CodePage* page = nullptr;
   if (std::optional<std::string> cpg = fs::Current().FindFile(fs::WithExtension(path, ".cpg"))) {
     try {
@@ -45,7 +48,11 @@ const cp::CodePage* CodePageOf(const std::string& path, uint8_t languageId) {
       // An unreadable note is no note: the id decides.
     }
   }
-  if (!page) page = cp::CodePage::ForNumber(cp::CodePageOfLanguageId(languageId));
+  if (!page) {
+    if (std::optional<int> named = cp::CodePageOfLanguageName(header.languageName))
+      page = cp::CodePage::ForNumber(*named);
+  }
+  if (!page) page = cp::CodePage::ForNumber(cp::CodePageOfLanguageId(header.languageId));
   if (!page) page = &cp::CodePage::Windows1252();
   return page;
 }
@@ -161,7 +168,7 @@ void Table::Open() {
   got = Io(IoWhat::kRead, s, [&] { return file->ReadAt(0, headerBytes.data(), headerLength); });
   headerBytes.resize(got);
   dbf::Header header = dbf::ParseHeader(headerBytes, size, path);
-  const cp::CodePage* page = CodePageOf(path, header.languageId);
+  const cp::CodePage* page = CodePageOf(path, header);
 
   t.file = std::make_unique<TableFile>(std::move(file), path, header.headerLength,
                                        header.recordLength, header.recordCount);
@@ -171,7 +178,14 @@ void Table::Open() {
   t.state = TableState::kBrowsing;
   t.current = -1;
   t.eof = true;
+  // A new record's columns start blank: blanks for characters, zero bytes
+  // for binary columns (what their engines write for no value).
   t.blank.assign(t.header.recordLength, ' ');
+  for (size_t i = 0; i < t.header.fields.size(); ++i) {
+    const FieldInfo& f = t.header.fields[i];
+    if (!dbf::TakesCharacters(f))
+      std::fill_n(t.blank.begin() + t.header.offsets[i], f.width, '\0');
+  }
   t.nameKeys.clear();
   for (const FieldInfo& f : t.header.fields) t.nameKeys.push_back(NameKey(f.name));
   t.record = t.blank;

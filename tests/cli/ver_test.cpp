@@ -8,6 +8,7 @@
 
 #include "data/dbf_format.h"
 #include "data/table.h"
+#include "support/dbf_layout.h"
 #include "support/run_cli.h"
 #include "support/temp_dir.h"
 
@@ -55,6 +56,7 @@ TEST_F(VerTest, PrintsTheTableAsCsv) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out,
+            "dBase III\n"
             "NOMBRE,HORAS,DNI\n"
             "A\xC3\xB1o \xC2\xBD \xE2\x82\xAC,2.5,-7\n"
             "\"a,\"\"b\"\"\",1000000000,\n"
@@ -64,7 +66,7 @@ TEST_F(VerTest, PrintsTheTableAsCsv) {
 TEST_F(VerTest, PrintsTheFieldList) {
   CliRun r = Ver(scratch_, {"--campos", Path()});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "NOMBRE,texto,12,0\nHORAS,flotante,20,4\nDNI,entero,11,0\n");
+  EXPECT_EQ(r.out, "dBase III\nNOMBRE,texto,12,0\nHORAS,flotante,20,4\nDNI,entero,11,0\n");
 }
 
 TEST_F(VerTest, ReadsATableOthersHoldSharedAndLeavesItAsItWas) {
@@ -77,6 +79,22 @@ TEST_F(VerTest, ReadsATableOthersHoldSharedAndLeavesItAsItWas) {
   EXPECT_EQ(r.status, 0) << r.err;
   holder.Close();
   EXPECT_EQ(ReadFile(Path()), before);
+}
+
+TEST_F(VerTest, ShowsADBase7TableAndItsFormat) {
+  DbfSpec s;
+  s.version = 0x04;
+  s.languageName = "DB850ES0";
+  s.cols = {{"NOMBRE_LARGO_DEL_CAMPO", 'C', 3}, {"N", 'I', 4}, {"X", 'O', 8},
+            {"F", 'D', 8},  {"L", 'L', 1}, {"M", 'M', 10}};
+  s.records = {" A\xA4o" + Long7(-5) + Double7(2.5) + "20261209T         3"};
+  WriteFile(dir_.File("SIETE.DBF"), Build(s));
+  CliRun r = Ver(scratch_, {dir_.File("SIETE.DBF")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "dBase 7\n"
+            "NOMBRE_LARGO_DEL_CAMPO,N,X,F,L,M\n"
+            "A\xC3\xB1o,-5,2.5,20261209,T,3\n");
 }
 
 TEST_F(VerTest, FailuresGoToStderrWithStatusTwo) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <random>
 
@@ -10,6 +11,7 @@
 #include "data/error.h"
 #include "data/files.h"
 #include "data/table.h"
+#include "support/dbf_layout.h"
 #include "support/temp_dir.h"
 
 namespace tos {
@@ -17,50 +19,9 @@ namespace {
 
 using test::TempDir;
 
-struct Col {
-  std::string name;
-  char type;
-  int width;
-  int decimals = 0;
-};
-
-struct DbfSpec {
-  uint8_t version = 0x03;
-  uint8_t languageId = 0x03;
-  std::vector<Col> cols;
-  std::vector<std::string> records;  // flag byte included
-  int64_t count = -1;                // -1: the number of records
-  size_t padding = 0;                // bytes after the terminator
-  bool endMark = true;
-  std::string trailer;               // after the end mark
-};
-
-std::string Build(const DbfSpec& s) {
-  uint32_t recordLength = 1;
-  for (const Col& c : s.cols) recordLength += static_cast<uint32_t>(c.width);
-  uint32_t headerLength = static_cast<uint32_t>(32 + 32 * s.cols.size() + 1 + s.padding);
-  std::string h(headerLength, '\0');
-  h[0] = static_cast<char>(s.version);
-  h[1] = 95;
-  h[2] = 7;
-  h[3] = 1;
-  dbf::WriteU32(&h[4], static_cast<uint32_t>(s.count < 0 ? s.records.size() : s.count));
-  dbf::WriteU16(&h[8], headerLength);
-  dbf::WriteU16(&h[10], recordLength);
-  h[29] = static_cast<char>(s.languageId);
-  for (size_t i = 0; i < s.cols.size(); ++i) {
-    char* d = &h[32 + 32 * i];
-    std::memcpy(d, s.cols[i].name.data(), std::min<size_t>(11, s.cols[i].name.size()));
-    d[11] = s.cols[i].type;
-    d[16] = static_cast<char>(s.cols[i].width & 0xFF);  // wide text: decimals hold the rest
-    d[17] = static_cast<char>(s.cols[i].decimals);
-  }
-  h[32 + 32 * s.cols.size()] = 0x0D;
-  std::string out = h;
-  for (const std::string& r : s.records) out += r;
-  if (s.endMark) out += '\x1a';
-  return out + s.trailer;
-}
+using test::Build;
+using test::Col;
+using test::DbfSpec;
 
 class ForeignTableTest : public ::testing::Test {
  protected:
@@ -337,12 +298,220 @@ INSTANTIATE_TEST_SUITE_P(
                    "no termina donde dice"},
         DamageCase{"WidthZero", [](std::string& b) { b[64 + 16] = 0; }, "no es la suma"},
         DamageCase{"NamelessField", [](std::string& b) { b[32] = 0; }, "no tiene nombre"},
-        DamageCase{"DBase7", [](std::string& b) { b[0] = 0x04; }, "versión 0x04"},
+        DamageCase{"DBase2", [](std::string& b) { b[0] = 0x02; }, "versión 0x02"},
+        // Marked as dBase 7, the 32-byte descriptors are read as 48-byte ones.
+        DamageCase{"DBaseIIILayoutMarkedAsLevel7", [](std::string& b) { b[0] = 0x04; },
+                   "no termina donde dice"},
         DamageCase{"HeaderLengthOneShort", [](std::string& b) { dbf::WriteU16(&b[8], 96); },
                    "no termina donde dice"},
         DamageCase{"NameFillsItsDescriptor",
                    [](std::string& b) { std::memcpy(&b[32], "ABCDEFGHIJK", 11); },
                    "no termina dentro"}));
+
+// The binary numbers of FoxPro, Visual FoxPro and dBase 7 read as their
+// values, never written reads blank, and each value written back gives the
+// same bytes.
+TEST_F(ForeignTableTest, BinaryNumbersReadAsTheirValuesAndWriteBack) {
+  using test::CurrencyFox, test::Double7, test::DoubleFox, test::Long7, test::LongFox;
+  struct Case {
+    uint8_t version;
+    char type;
+    std::string bytes;
+    std::string shown;  // "" for blank
+  };
+  const Case cases[] = {
+      // dBase 7: 1 is 80 00 00 01, -1 is 7F FF FF FF; 1.0 is 3FF0... with its
+      // sign bit set, -1.0 is BFF0... with every bit inverted.
+      {0x04, 'I', std::string("\x80\x00\x00\x01", 4), "1"},
+      {0x04, 'I', std::string("\x7F\xFF\xFF\xFF", 4), "-1"},
+      {0x04, 'I', Long7(2147483647), "2147483647"},
+      // Its all-zero bytes, what -2147483648 would be, mark a blank.
+      {0x04, 'I', Long7(-2147483647), "-2147483647"},
+      {0x04, '+', Long7(1000000), "1000000"},
+      {0x04, 'I', std::string(4, '\0'), ""},
+      {0x04, 'O', std::string("\xBF\xF0\0\0\0\0\0\0", 8), "1"},
+      {0x04, 'O', std::string("\x40\x0F\xFF\xFF\xFF\xFF\xFF\xFF", 8), "-1"},
+      {0x04, 'O', Double7(-2.5), "-2.5"},
+      {0x04, 'O', Double7(1e300), "1E300"},
+      {0x04, 'O', std::string(8, '\0'), ""},
+      {0x30, 'I', std::string("\xFF\xFF\xFF\xFF", 4), "-1"},
+      {0x30, 'I', LongFox(2147483647), "2147483647"},
+      {0x31, 'I', LongFox(0), "0"},
+      {0x30, 'B', DoubleFox(-0.5), "-0.5"},
+      {0x30, 'B', DoubleFox(1e300), "1E300"},
+      {0x30, 'Y', CurrencyFox(123456), "12.3456"},
+      {0x30, 'Y', CurrencyFox(-9000000000000000000), "-900000000000000"},
+      {0xF5, 'I', LongFox(-7), "-7"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(1, c.type) + " " + c.shown);
+    DbfSpec s;
+    s.version = c.version;
+    s.cols = {{"X", c.type, static_cast<int>(c.bytes.size())}, {"C", 'C', 1}};
+    s.records = {" " + c.bytes + "c"};
+    std::string path = Put(s);
+    std::string before = test::ReadFile(path);
+    {
+      auto t = Open("FUERA", false);
+      Field x = t->FieldByName("X");
+      EXPECT_EQ(x.Info().kind, c.type == 'I' || c.type == '+' ? FieldKind::kWhole
+                                                              : FieldKind::kFloat);
+      EXPECT_EQ(x.AsString(), c.shown);
+      EXPECT_EQ(x.IsNull(), c.shown.empty());
+      double value = x.AsFloat();
+      t->Edit();
+      if (c.shown.empty())
+        x.Clear();
+      else if (x.Info().kind == FieldKind::kWhole)
+        x.SetAsInteger(x.AsInteger());
+      else
+        x.SetAsFloat(value);
+      t->FieldByName("C").SetAsString("d");
+      t->Post();
+    }
+    // The records from the header length on (the header's date changes).
+    size_t records = dbf::ReadU16(&before[8]);
+    std::string after = test::ReadFile(path);
+    before[before.size() - 2] = 'd';
+    EXPECT_EQ(after.substr(records), before.substr(records));
+  }
+}
+
+// Dates, logicals, memos, timestamps and flags never stop a table from
+// opening and read as text; a new record leaves the binary ones empty, and
+// those are not written as text.
+TEST_F(ForeignTableTest, ColumnsReadAsTextOnly) {
+  using test::BytesHighFirst, test::LongFox;
+  struct Case {
+    uint8_t version;
+    Col col;
+    std::string bytes;
+    std::string shown;
+  };
+  // 9 December 2026 is Julian day 2461384; 08:05:07 is 29107000 ms.
+  const Case cases[] = {
+      {0x30, {"F", 'D', 8}, "20261209", "20261209"},
+      {0x30, {"L", 'L', 1}, "T", "T"},
+      {0x04, {"L", 'L', 1}, "y", "T"},
+      {0x04, {"L", 'L', 1}, "N", "F"},
+      {0x04, {"L", 'L', 1}, "?", ""},
+      {0x30, {"M", 'M', 4}, LongFox(7), "7"},
+      {0x30, {"G", 'G', 4}, LongFox(0), ""},
+      {0x04, {"M", 'M', 10}, "         7", "7"},
+      {0x03, {"B", 'B', 10}, "        12", "12"},
+      {0x30, {"T", 'T', 8}, LongFox(2461384) + LongFox(29107000), "20261209 08:05:07"},
+      {0x04, {"T", '@', 8}, BytesHighFirst(2461384, 4) + BytesHighFirst(29107000, 4),
+       "20261209 08:05:07"},
+      {0x30, {"T", 'T', 8}, std::string(8, '\0'), ""},
+      {0x30, {"T", 'T', 8}, LongFox(1) + LongFox(0), "0100000000000000"},
+      {0x30, {"_NullFlags", '0', 1}, "\x05", "05"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.col.name + " " + c.shown);
+    DbfSpec s;
+    s.version = c.version;
+    s.cols = {c.col, {"C", 'C', 1}};
+    s.records = {" " + c.bytes + "c"};
+    Put(s);
+    auto t = Open("FUERA", false);
+    Field f = t->FieldByName(c.col.name);
+    EXPECT_EQ(f.Info().kind, FieldKind::kText);
+    EXPECT_EQ(f.AsString(), c.shown);
+    t->Append();
+    t->FieldByName("C").SetAsString("n");
+    t->Post();
+    t->First();
+    t->Next();
+    bool binary = c.col.type == 'T' || c.col.type == '@' || c.col.type == '0' ||
+                  (c.col.type != 'L' && c.col.width == 4);
+    EXPECT_EQ(f.AsString(), binary && c.col.type == '0' ? "00" : "");
+    if (binary) {
+      t->Edit();
+      EXPECT_THROW(f.SetAsString("1"), Error);
+    }
+  }
+}
+
+// dBase 7: names of up to 31 letters found whatever their case, the field
+// properties after the terminator skipped, the format named.
+TEST_F(ForeignTableTest, Level7TablesOpenWithLongNames) {
+  DbfSpec s;
+  s.version = 0x04;
+  s.languageId = 0x00;
+  s.languageName = "DBWINWE0";
+  s.cols = {{"NOMBRE_DEL_PROFESOR_COMPLETO_31", 'C', 4}, {"N", 'N', 3}};
+  s.padding = 40;
+  s.records = {" A\xF1o  -5", "*borr  1", " Z     2"};
+  Put(s);
+  auto t = Open();
+  EXPECT_EQ(t->FormatName(), "dBase 7");
+  EXPECT_EQ(t->Fields()[0].name.size(), 31u);
+  EXPECT_EQ(Column(*t, "nombre_del_profesor_completo_31"),
+            (std::vector<std::string>{"A\xF1o", "Z"}));
+  EXPECT_EQ(Column(*t, "n"), (std::vector<std::string>{"-5", "2"}));
+}
+
+// The code page of a dBase 7 table: its driver's name when we know it (the
+// id of such tables is often 0, which alone would mean OEM 850), else its
+// id; a .cpg note wins over both.
+TEST_F(ForeignTableTest, Level7CodePageFromTheDriverName) {
+  struct Case {
+    uint8_t id;
+    std::string name;
+    std::string stored;  // "Año"
+    std::string cpg;
+  };
+  const Case cases[] = {
+      {0x00, "DBWINWE0", "A\xF1o", ""},     {0x00, "dbwinus0", "A\xF1o", ""},
+      {0x57, "DB850ES0", "A\xA4o", ""},     {0x00, "DB437US0", "A\xA4o", ""},
+      {0x57, "", "A\xF1o", ""},             {0x02, "PARADOX ascii", "A\xA4o", ""},
+      {0x57, "DB850ES0", "A\xF1o", "1252"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DbfSpec s;
+    s.version = 0x04;
+    s.languageId = c.id;
+    s.languageName = c.name;
+    s.cols = {{"NOMBRE", 'C', 3}};
+    s.records = {" " + c.stored};
+    Put(s);
+    std::filesystem::remove(dir_.File("FUERA.CPG"));
+    if (!c.cpg.empty()) test::WriteFile(dir_.File("FUERA.CPG"), c.cpg);
+    auto t = Open();
+    EXPECT_EQ(Column(*t, "NOMBRE"), (std::vector<std::string>{"A\xF1o"}));
+  }
+}
+
+TEST_F(ForeignTableTest, DamagedLevel7HeadersGiveAClearError) {
+  struct Case {
+    std::vector<Col> cols;
+    int headerLength;  // 0: as laid out; -1: one byte short
+    std::string words;
+  };
+  const Case cases[] = {
+      {{{std::string(32, 'A'), 'C', 1}}, 0, "no termina dentro"},
+      {{{"I", 'I', 3}}, 0, "es de tipo I y tiene longitud 3 (debe ser 4)"},
+      {{{"O", 'O', 4}}, 0, "(debe ser 8)"},
+      {{{"A", 'C', 1}}, -1, "no termina donde dice"},
+      // Room for a dBase III header, not for dBase 7's fixed part.
+      {{{"A", 'C', 1}}, 65, "longitud de la cabecera (65)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.words);
+    DbfSpec s;
+    s.version = 0x04;
+    s.cols = c.cols;
+    std::string bytes = Build(s);
+    uint32_t built = dbf::ReadU16(&bytes[8]);
+    if (c.headerLength != 0)
+      dbf::WriteU16(&bytes[8], c.headerLength < 0 ? built - 1 : static_cast<uint32_t>(c.headerLength));
+    test::WriteFile(dir_.File("FUERA.DBF"), bytes);
+    std::string m = OpenError();
+    EXPECT_NE(m.find("FUERA.DBF"), std::string::npos) << m;
+    EXPECT_NE(m.find(c.words), std::string::npos) << m;
+  }
+}
 
 TEST_F(ForeignTableTest, MutatedHeadersNeverCrash) {
   // Whatever a damaged header says, opening and walking either works or

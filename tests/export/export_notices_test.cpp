@@ -4,17 +4,34 @@
 
 #include "export/export_fixture.h"
 #include "report/report.h"
+#include "support/dbf_layout.h"
 
 namespace tos::test {
 namespace {
 
-TEST(ExportNotices, EveryKindInPlace) {
+// A table of one code, as we write it or as dBase 7 lays it out.
+void MakeCodeTable(const std::string& folder, const std::string& name, const std::string& field,
+                   const std::string& code, bool level7) {
+  if (!level7) return MakeTable(folder, name, {{field, FieldKind::kText, 4}}, {{code}});
+  DbfSpec s;
+  s.version = 0x04;
+  s.languageId = 0x00;
+  s.languageName = "DBWINWE0";
+  s.cols = {{field, 'C', 4}, {"NOMBRE_COMPLETO_DEL_CODIGO", 'C', 6}};
+  s.records = {" " + code + std::string(4 - code.size(), ' ') + "nombre"};
+  WriteFile(fs::Join(folder, name), Build(s));
+}
+
+class ExportNoticesTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ExportNoticesTest, EveryKindInPlace) {
+  const bool level7 = GetParam();
   ExportFixture f;
   f.MakeValidInputs();
-  MakeTable(f.otemp, "PROFT.DBF", {{"ABREV", FieldKind::kText, 4}}, {{"P001"}});
-  MakeTable(f.otemp, "GRUPOST.DBF", {{"ABREV", FieldKind::kText, 4}}, {{"G1A"}});
-  MakeTable(f.otemp, "ASIGNOMT.DBF", {{"COD", FieldKind::kText, 4}}, {{"MAT"}});
-  MakeTable(f.otemp, "AULAT.DBF", {{"ABREV", FieldKind::kText, 4}}, {{"A01"}});
+  MakeCodeTable(f.otemp, "PROFT.DBF", "ABREV", "P001", level7);
+  MakeCodeTable(f.otemp, "GRUPOST.DBF", "ABREV", "G1A", level7);
+  MakeCodeTable(f.otemp, "ASIGNOMT.DBF", "COD", "MAT", level7);
+  MakeCodeTable(f.otemp, "AULAT.DBF", "ABREV", "A01", level7);
   f.MakeTramos({{"L", "1", "0001"}, {"L", "1", "0009"}});
   f.MakeSoluc({{"1", "1", "P001", "G1A", "MAT", "A01"},
                {"0", "1", "P001", "G1A", "MAT", "A01"},
@@ -53,6 +70,13 @@ TEST(ExportNotices, EveryKindInPlace) {
   EXPECT_EQ(report.Total(), total);
   ASSERT_EQ(report.Outputs().size(), 1u);
   EXPECT_EQ(report.Outputs()[0].count, 6u);  // four lessons, header and trailer
+}
+
+// The code tables as we write them and as dBase 7 writes them.
+INSTANTIATE_TEST_SUITE_P(Formats, ExportNoticesTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "dBase7" : "dBaseIII"; });
+
+TEST(ExportNotices, NoneForACleanTimetable) {
 
   // The fixture's tables have no code column: nothing to check, and a clean
   // timetable gives no notice at all.

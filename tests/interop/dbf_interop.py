@@ -8,6 +8,7 @@ converter's "ver" command. Needs TOS_DBF_WRITER and TOS_CLI.
 """
 
 import csv
+import datetime
 import io
 import os
 import re
@@ -81,11 +82,18 @@ def ogr_features(path):
     return features, r.stderr.decode()
 
 
-def ver(path, *options):
+def ver_with_format(path, *options):
+    """The table's format, from ver's first line, and the CSV rows after it."""
     r = run([CLI, "ver", *options, path])
     if r.returncode != 0:
         raise AssertionError("ver failed: " + r.stderr.decode())
-    return list(csv.reader(io.StringIO(r.stdout.decode("utf-8"), newline="")))
+    text = r.stdout.decode("utf-8")
+    first, _, rest = text.partition("\n")
+    return first, list(csv.reader(io.StringIO(rest, newline="")))
+
+
+def ver(path, *options):
+    return ver_with_format(path, *options)[1]
 
 
 class OursReadByOthers(unittest.TestCase):
@@ -215,6 +223,30 @@ class TheirsReadByUs(unittest.TestCase):
             ["HORAS", "flotante", "8", "2"],
             ["NUM", "entero", "5", "0"],
             ["F", "flotante", "12", "3"],
+        ])
+
+    def test_python_dbf_visual_foxpro(self):
+        path = os.path.join(self.dir, "vfp.dbf")
+        table = dbf.Table(path, "DIA I; HORA B; PRECIO Y; F D; TS T; OK L; NOTA M; NOMBRE C(5)",
+                          dbf_type="vfp", codepage="cp1252")
+        table.open(dbf.READ_WRITE)
+        table.append((3, 2.5, 12.25, datetime.date(2026, 12, 9),
+                      datetime.datetime(2026, 12, 9, 8, 5, 7), True, "hola", "Año"))
+        table.append((-2147483647, -1e300, -922337203685.5, None, None, False, "", "x"))
+        table.close()
+        self.assertEqual(read_bytes(path)[0], 0x30)
+        fmt, rows = ver_with_format(path)
+        self.assertEqual(fmt, "Visual FoxPro")
+        self.assertEqual(rows[0], ["DIA", "HORA", "PRECIO", "F", "TS", "OK", "NOTA", "NOMBRE"])
+        self.assertEqual([r[:6] + r[7:] for r in rows[1:]], [
+            ["3", "2.5", "12.25", "20261209", "20261209 08:05:07", "T", "Año"],
+            ["-2147483647", "-1E300", "-922337203685.5", "", "", "F", "x"],
+        ])
+        self.assertRegex(rows[1][6], r"^[1-9][0-9]*$")  # the memo's block number
+        self.assertEqual(ver(path, "--campos")[:3], [
+            ["DIA", "entero", "4", "0"],
+            ["HORA", "flotante", "8", "0"],
+            ["PRECIO", "flotante", "8", "0"],
         ])
 
     def ogr2ogr(self, encoding, name):

@@ -2,7 +2,9 @@
 """The timetable export reads SOLUC.DBF tables written by other programs.
 
 Writes a SICE folder and the working tables, then a SOLUC.DBF by python-dbf
-(character DIA, HORA with decimals, Windows-1252) and one by ogr2ogr (numeric
+(character DIA, HORA with decimals, Windows-1252), the same as Visual FoxPro
+tables (integer DIA, HORA a double or currency, with date, logical, memo and
+nullable columns beside them), and one by ogr2ogr (numeric
 DIA, CP850 in a .cpg file, *-filled empty numbers), runs
 "transorvalentsice-cli importar" on each and compares SICE_HORARIO.TXT with
 the expected bytes (the date and time columns apart).
@@ -10,6 +12,7 @@ the expected bytes (the date and time columns apart).
   export_interop.py --cli PATH [--loader WINE]
 """
 import argparse
+import datetime
 import os
 import re
 import shutil
@@ -33,8 +36,8 @@ def write_lines(path, lines):
             f.write(line.encode("cp1252") + b"\r\n")
 
 
-def make_dbf(path, fields, rows, codepage="cp1252"):
-    table = dbf.Table(path, fields, codepage=codepage)
+def make_dbf(path, fields, rows, codepage="cp1252", dbf_type="db3"):
+    table = dbf.Table(path, fields, codepage=codepage, dbf_type=dbf_type)
     table.open(dbf.READ_WRITE)
     for row in rows:
         table.append(row)
@@ -54,16 +57,38 @@ def make_common(sice, otemp):
         make_dbf(os.path.join(otemp, name + ".DBF"), "CODIGO C(10)", [("X",)])
 
 
-def soluc_by_python_dbf(otemp, work):
-    make_dbf(os.path.join(otemp, "SOLUC.DBF"),
-             "DIA C(1); HORA N(5,2); PROF C(10); CODGRUPO C(10); ASIG C(10); AULA C(10)",
-             [("3", 2.0, "PÑ01", "G1A", "MAT", "A01"),
-              ("0", 1.0, "P00", "G0A", "LEN", "A00"),
-              ("1", 1.0, "P02", "G1B", "LEN", "A02"),
-              ("1", 2.5, "P03", "G1C", "ING", "A03")])
+def soluc_by_python_dbf(otemp, work, write=True):
+    if write:
+        make_dbf(os.path.join(otemp, "SOLUC.DBF"),
+                 "DIA C(1); HORA N(5,2); PROF C(10); CODGRUPO C(10); ASIG C(10); AULA C(10)",
+                 [(str(d), h, p, g, a, r) for d, h, p, g, a, r in PYTHON_DBF_LESSONS])
     return ["10032XPÑ01G1A LEC MAT A01 ",
             "10001LP02 G1B LEC LEN A02 ",
             "1    LP03 G1C LEC ING A03 "]
+
+
+PYTHON_DBF_LESSONS = [(3, 2.0, "PÑ01", "G1A", "MAT", "A01"),
+                      (0, 1.0, "P00", "G0A", "LEN", "A00"),
+                      (1, 1.0, "P02", "G1B", "LEN", "A02"),
+                      (1, 2.5, "P03", "G1C", "ING", "A03")]
+
+
+def soluc_by_python_dbf_vfp(hora_type, extra=""):
+    """The python-dbf case's SOLUC as Visual FoxPro, DIA an integer column and
+    HORA of hora_type (B double, Y currency), plus the extra columns: the
+    same lines as its dBase III twin."""
+    def make(otemp, work):
+        extra_values = (datetime.date(2026, 12, 9), True, "nota", None) if extra else ()
+        make_dbf(os.path.join(otemp, "SOLUC.DBF"),
+                 "DIA I; HORA %s; PROF C(10); CODGRUPO C(10); ASIG C(10); AULA C(10)%s"
+                 % (hora_type, extra),
+                 [(d, h, p, g, a, r) + extra_values for d, h, p, g, a, r in PYTHON_DBF_LESSONS],
+                 dbf_type="vfp")
+        with open(os.path.join(otemp, "SOLUC.DBF"), "rb") as f:
+            data = f.read()
+        assert data[0] == 0x30 and b"HORA\0\0\0\0\0\0\0" + hora_type.encode() in data, data[:200]
+        return soluc_by_python_dbf(None, work, write=False)
+    return make
 
 
 def soluc_by_ogr2ogr(otemp, work):
@@ -160,6 +185,9 @@ def main():
                         help="1 for a Windows build: paths go through drive Z:")
     args = parser.parse_args()
     ok = check("python-dbf", soluc_by_python_dbf, args)
+    ok = check("python-dbf vfp I B", soluc_by_python_dbf_vfp("B"), args) and ok
+    ok = check("python-dbf vfp I Y, date, logical, memo, nullable",
+               soluc_by_python_dbf_vfp("Y", "; F D; OK L; NOTA M; NUL B null"), args) and ok
     ok = check("ogr2ogr cp850", soluc_by_ogr2ogr, args) and ok
     return 0 if ok else 1
 
