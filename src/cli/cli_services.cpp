@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "data/clock.h"
 #include "data/files.h"
+#include "report/run_end.h"
 
 namespace tos::cli {
 
@@ -81,39 +82,29 @@ std::optional<FolderArgs> ParseFolderArgs(const std::vector<std::string>& args,
   return parsed;
 }
 
-void FinishReport(const Report& report, const FolderArgs& args, const std::string& rutaSice) {
-  std::string summary = SummaryLines(report);
-  std::fwrite(summary.data(), 1, summary.size(), stderr);
-  std::fflush(stderr);
-  if (args.sinInforme) return;
-  std::string path = args.informe;
-  if (path.empty()) {
-    // No folder, no page: the run has already said the folder is missing.
-    if (rutaSice.empty() || !fs::Current().DirectoryExists(rutaSice)) return;
-    path = rutaSice + ReportFileName(report.GetDirection());
-  }
-  if (!WriteReport(report, path, SystemClock().Now()))
-    PrintMessage("No se ha podido escribir el informe " + path);
-}
-
 int RunConversion(const FolderArgs& args, Direction direction,
-                  const std::function<void(ProgramState&, WindowServices&, Report*)>& convert) {
+                  const std::function<void(ProgramState&, WindowServices&, Report*)>& convert,
+                  std::optional<int> notices) {
   ProgramState state;
   ConsoleWindow window(args.folder);
   Report report(direction);
   int status;
+  std::string error;
   try {
     convert(state, window, &report);
     // A missing folder leaves the state at 0, a missing file at -1.
     status = state.EstadoTransformacion == 1 ? kExitDone : kExitIncomplete;
+    if (status == kExitDone && notices && report.Total() > 0) status = *notices;
   } catch (const std::exception& e) {
-    std::string text = DefaultErrorText(e.what());
-    PrintMessage(text);
-    report.SetError(text);
+    error = DefaultErrorText(e.what());
+    PrintMessage(error);
     status = kExitError;
   }
-  report.SetFolder(state.RutaSice);
-  FinishReport(report, args, state.RutaSice);
+  RunEnd end =
+      EndRun(report, state.RutaSice, error, {!args.sinInforme, args.informe}, SystemClock().Now());
+  std::string lines = EndLines(report, end);
+  std::fwrite(lines.data(), 1, lines.size(), stderr);
+  std::fflush(stderr);
   return status;
 }
 

@@ -42,16 +42,13 @@ struct FolderArgs {
 std::optional<FolderArgs> ParseFolderArgs(const std::vector<std::string>& args,
                                           std::string& problem);
 
-// After a run: the report's summary to stderr, then its page where the
-// arguments say (by default into the SICE folder, when that folder exists).
-// A page that cannot be written is said on stderr; nothing else changes.
-void FinishReport(const Report& report, const FolderArgs& args, const std::string& rutaSice);
-
 // Runs one conversion as the converter does: its messages to stderr, an
-// error that ends it as the default error box shows it, then the report of
-// that direction. The exit status: done, incomplete (a missing file or
-// folder) or error.
+// error that ends it as the default error box shows it, then the run's end
+// (the page where the arguments say, the summary and the page's path on
+// stderr). The exit status: done, incomplete (a missing file or folder) or
+// error; with notices, notices when that status is given (comprobar's 3).
 int RunConversion(const FolderArgs& args, Direction direction,
-                  const std::function<void(ProgramState&, WindowServices&, Report*)>& convert);
+                  const std::function<void(ProgramState&, WindowServices&, Report*)>& convert,
+                  std::optional<int> notices = std::nullopt);
 
 }  // namespace tos::cli

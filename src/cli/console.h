@@ -19,4 +19,7 @@ void BinaryStdout();
 // ($WINEPREFIX/drive_c/OTEMP, prefix ~/.wine by default).
 std::string DefaultOtemp();
 
+// The system's folder for temporary files (TMPDIR, else /tmp; Windows' own).
+std::string TemporaryFolder();
+
 }  // namespace tos::cli

@@ -19,4 +19,9 @@ std::string DefaultOtemp() {
   return std::string(home && *home ? home : ".") + "/.wine/drive_c/OTEMP";
 }
 
+std::string TemporaryFolder() {
+  const char* tmp = std::getenv("TMPDIR");
+  return tmp && *tmp ? tmp : "/tmp";
+}
+
 }  // namespace tos::cli

@@ -36,4 +36,11 @@ std::string DefaultOtemp() {
   return "C:\\OTEMP";
 }
 
+std::string TemporaryFolder() {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+  if (length == 0 || length > MAX_PATH) return ".";
+  return text::Utf16ToUtf8(std::u16string(buffer, buffer + length));
+}
+
 }  // namespace tos::cli

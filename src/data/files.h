@@ -97,6 +97,11 @@ class FileSystem {
   virtual void Rename(const std::string& from, const std::string& to) = 0;
   // Deletes a file; throws on failure (a missing file is a failure too).
   virtual void Remove(const std::string& path) = 0;
+  // Makes a folder (its parent must exist); throws on failure, one that is
+  // there already included.
+  virtual void MakeFolder(const std::string& path) = 0;
+  // Removes an empty folder; throws on failure.
+  virtual void RemoveFolder(const std::string& path) = 0;
 };
 
 // The file system in force: the real one unless a test put another in place.

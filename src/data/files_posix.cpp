@@ -280,6 +280,14 @@ class PosixFileSystem final : public FileSystem {
   void Remove(const std::string& path) override {
     if (::unlink(path.c_str()) != 0) Fail(errno);
   }
+
+  void MakeFolder(const std::string& path) override {
+    if (::mkdir(path.c_str(), 0777) != 0) Fail(errno);
+  }
+
+  void RemoveFolder(const std::string& path) override {
+    if (::rmdir(path.c_str()) != 0) Fail(errno);
+  }
 };
 
 }  // namespace

@@ -229,6 +229,14 @@ class WinFileSystem final : public FileSystem {
   void Remove(const std::string& path) override {
     if (!DeleteFileW(Wide(path).c_str())) FailLast();
   }
+
+  void MakeFolder(const std::string& path) override {
+    if (!CreateDirectoryW(Wide(path).c_str(), nullptr)) FailLast();
+  }
+
+  void RemoveFolder(const std::string& path) override {
+    if (!RemoveDirectoryW(Wide(path).c_str())) FailLast();
+  }
 };
 
 }  // namespace

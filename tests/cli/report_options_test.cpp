@@ -91,9 +91,8 @@ TEST(CliReport, ComprobarStatusesAndUsage) {
   };
   const std::vector<Case> cases = {
       {"missing folder", {"FOLDER/no"}, 1},
-      {"a missing file", {"FOLDER", "--sin-informe"}, 1},
+      {"a missing file", {"FOLDER", "--otemp", "OTEMP", "--sin-informe"}, 1},
       {"no folder", {}, 64},
-      {"--otemp has no use", {"FOLDER", "--otemp", "x"}, 64},
       {"both report options", {"FOLDER", "--informe", "x.html", "--sin-informe"}, 64},
   };
   for (const Case& c : cases) {
@@ -104,6 +103,7 @@ TEST(CliReport, ComprobarStatusesAndUsage) {
     for (std::string a : c.args) {
       if (a == "FOLDER") a = s.folder;
       if (a == "FOLDER/no") a = fs::Join(s.folder, "no");
+      if (a == "OTEMP") a = s.otemp;
       args.push_back(a);
     }
     CliRun r = RunCli(s.temp, args);
@@ -122,7 +122,8 @@ TEST(CliReport, ComprobarLeavesOnlyThePage) {
   std::string tmp = s.temp.MakeDir("tmp");
   std::string err = s.temp.File("err.txt");
   int status = RunShell("TMPDIR=" + ShellQuote(tmp) + " " + ShellQuote(CliPath()) + " comprobar " +
-                        ShellQuote(s.folder) + " 2>" + ShellQuote(err));
+                        ShellQuote(s.folder) + " --otemp " + ShellQuote(s.otemp) + " 2>" +
+                        ShellQuote(err));
   std::string messages = ReadFile(err);
   bool notices = messages.find("Avisos: ") != std::string::npos;
   EXPECT_EQ(status, notices ? 3 : 0) << messages;

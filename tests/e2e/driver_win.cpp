@@ -828,17 +828,23 @@ std::wstring SiceWithNotices(const wchar_t* name) {
   return sice;
 }
 
-// Stand-alone, a run with notices ends with the report's question; "No"
-// leaves the window open, "S\u00ed" opens the page (through the opener the
-// environment names, this driver, which notes the path it was given).
-void ReportQuestion(bool yes) {
+// Stand-alone, a run with notices ends with the report's question, the
+// page's path on its second line; "No" leaves the window open, "S\u00ed"
+// opens the page (through the opener the environment names, this driver,
+// which notes the path it was given); an opener that cannot be started
+// gives a box that says so, with the path.
+enum class Answer { kNo, kYes, kYesOpenerFails };
+void ReportQuestion(Answer answer) {
+  const bool yes = answer != Answer::kNo;
   RemoveTables();
   std::wstring sice = SiceWithNotices(L"sice-avisos");
   std::wstring noted = WorkFile(L"abierto.txt");
   DeleteFileW(noted.c_str());
   wchar_t self[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH);
-  SetEnvironmentVariableW(L"TOS_INFORME_ABRIR", self);
+  std::wstring missing = WorkFile(L"no-hay-tal-programa.exe");
+  SetEnvironmentVariableW(L"TOS_INFORME_ABRIR",
+                          answer == Answer::kYesOpenerFails ? missing.c_str() : self);
   SetEnvironmentVariableW(L"TOS_E2E_ANOTAR", noted.c_str());
   Program program(paths, L"", sice);
   HWND form = FindTop(program.Pid(), L"TMForm", 30000);
@@ -852,13 +858,24 @@ void ReportQuestion(bool yes) {
   Check(question.hwnd != nullptr, "after \"Proceso finalizado\", the report's question");
   std::wstring page = Join(sice, Wide(kInforme));
   Check(ReadAll(page).find("<!DOCTYPE html>") == 0, "the page is written into the SICE folder");
-  if (yes) {
+  // The folder as the folder list holds it: its letter case may differ.
+  auto lower = [](std::string t) {
+    for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return t;
+  };
+  size_t lineEnd = question.text.find('\n');
+  CheckEq(lineEnd == std::string::npos ? std::string() : lower(question.text.substr(lineEnd + 1)),
+          lower(Utf8(page)), "the question's second line: the page's path");
+  if (answer == Answer::kYesOpenerFails) {
+    Box failed = NextBox(program.Pid(), 10000);
+    CheckEq(lower(failed.text),
+            lower("No se ha podido abrir el informe. Est\u00e1 en:\n" + Utf8(page)),
+            "an opener that fails: the box with the page's path");
+    CheckEq(failed.caption, kTitle, "its caption");
+    Dismiss(failed);
+    Check(!FileExists(noted), "nothing opened");
+  } else if (yes) {
     Check(WaitFor([&] { return FileExists(noted); }, 10000), "\"S\u00ed\" opens the page");
-    // The folder as the folder list holds it: its letter case may differ.
-    auto lower = [](std::string t) {
-      for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      return t;
-    };
     CheckEq(lower(ReadAll(noted)), lower(Utf8(page)), "the page's path given to the opener");
   } else {
     Pump(1500);
@@ -935,8 +952,9 @@ int wmain(int argc, wchar_t** argv) {
       {L"three_parameters", [] { Parameters(L"importar 1A2B otro"); }},
       {L"escape", Escape},
       {L"embedded_enter", EmbeddedEnter},
-      {L"report_no", [] { ReportQuestion(false); }},
-      {L"report_yes", [] { ReportQuestion(true); }},
+      {L"report_no", [] { ReportQuestion(Answer::kNo); }},
+      {L"report_yes", [] { ReportQuestion(Answer::kYes); }},
+      {L"report_opener_fails", [] { ReportQuestion(Answer::kYesOpenerFails); }},
       {L"report_embedded", ReportEmbedded},
   };
   auto found = scenarios.find(scenario);

@@ -193,4 +193,13 @@ void MemoryFileSystem::Remove(const std::string& path) {
   files_.erase(it);
 }
 
+void MemoryFileSystem::MakeFolder(const std::string& path) {
+  if (DirectoryExists(path) || files_.count(path)) Fail(fs::kFileExists);
+  AddFolder(path);
+}
+
+void MemoryFileSystem::RemoveFolder(const std::string& path) {
+  if (!folders_.erase(path)) Fail(fs::kPathNotFound);
+}
+
 }  // namespace tos::fuzz

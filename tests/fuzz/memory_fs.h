@@ -34,6 +34,8 @@ class MemoryFileSystem final : public fs::FileSystem {
                                                   bool create) override;
   void Rename(const std::string& from, const std::string& to) override;
   void Remove(const std::string& path) override;
+  void MakeFolder(const std::string& path) override;
+  void RemoveFolder(const std::string& path) override;
 
   int handles_ = 0;
   // Hands every read at most this many bytes (0: no limit), to move the

@@ -193,4 +193,14 @@ void FaultyFileSystem::Remove(const std::string& path) {
   inner_.Remove(path);
 }
 
+void FaultyFileSystem::MakeFolder(const std::string& path) {
+  Check(FsOp::kMakeFolder, path);
+  inner_.MakeFolder(path);
+}
+
+void FaultyFileSystem::RemoveFolder(const std::string& path) {
+  Check(FsOp::kRemove, path);
+  inner_.RemoveFolder(path);
+}
+
 }  // namespace tos::test

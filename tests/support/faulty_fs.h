@@ -21,7 +21,8 @@ enum class FsOp {
   kWrite,   // WriteStream::Write, RandomAccessFile::WriteAt and Truncate
   kClose,   // WriteStream::Close, RandomAccessFile::Close (where a late write failure shows)
   kRename,  // Rename; the path matched is the source
-  kRemove,  // Remove
+  kRemove,  // Remove, RemoveFolder
+  kMakeFolder,  // MakeFolder
 };
 
 struct Fault {
@@ -72,6 +73,8 @@ class FaultyFileSystem final : public fs::FileSystem {
                                                   bool create) override;
   void Rename(const std::string& from, const std::string& to) override;
   void Remove(const std::string& path) override;
+  void MakeFolder(const std::string& path) override;
+  void RemoveFolder(const std::string& path) override;
 
   // Used by the wrapped streams: records the operation and throws when a
   // fault is due. Returns the fault that struck a write with partialWrite,

@@ -68,7 +68,10 @@ CliRun RunCli(const TempDir& temp, const std::vector<std::string>& args) {
     if (c == '\r') continue;
     line += c;
     if (c != '\n') continue;
-    (line.rfind("Avisos: ", 0) == 0 ? run.notices : run.messages) += line;
+    if (line.rfind("Informe: ", 0) == 0)
+      run.page = line.substr(9, line.size() - 10);
+    else
+      (line.rfind("Avisos: ", 0) == 0 ? run.notices : run.messages) += line;
     line.clear();
   }
   run.messages += line;

@@ -15,6 +15,7 @@ struct CliRun {
   std::string err;       // stderr, as written
   std::string messages;  // stderr without its CRs and without the notices' counts
   std::string notices;   // the notices' counts ("Avisos: ..." lines) of stderr
+  std::string page;      // where the page was written ("Informe: ..."), "" when none was
 };
 
 // The converter, from TOS_CLI (set by ctest); under Wine the Linux path is

@@ -1,7 +1,5 @@
 #include "app/window/main_window_win.h"
 
-#include "core/version.h"
-
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -10,11 +8,13 @@
 #include "app/window/message_box_win.h"
 #include "app/window/panel_win.h"
 #include "app/window/win_text.h"
+#include "core/version.h"
 #include "data/clock.h"
 #include "data/files.h"
 #include "export/timetable_export.h"
 #include "import/import_run.h"
 #include "report/report.h"
+#include "report/run_end.h"
 
 namespace tos::win {
 
@@ -96,10 +96,11 @@ void SetGlyph(HWND button, HIMAGELIST list) {
   SendMessageW(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&image));
 }
 
-// Opens the report's page in the user's browser. TOS_INFORME_ABRIR, when
-// set, names a program to run with the page's path instead (the end-to-end
-// tests use it, so that no real browser starts).
-void OpenReport(HWND owner, const std::string& path) {
+// Opens the report's page in the user's browser; false when that could not
+// be done. TOS_INFORME_ABRIR, when set, names a program to run with the
+// page's path instead (the end-to-end tests use it, so that no real browser
+// starts).
+bool OpenReport(HWND owner, const std::string& path) {
   wchar_t opener[MAX_PATH] = {};
   DWORD length = GetEnvironmentVariableW(L"TOS_INFORME_ABRIR", opener, MAX_PATH);
   if (length > 0 && length < MAX_PATH) {
@@ -107,14 +108,17 @@ void OpenReport(HWND owner, const std::string& path) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &info)) {
-      CloseHandle(info.hThread);
-      CloseHandle(info.hProcess);
-    }
-    return;
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+      return false;
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return true;
   }
-  ShellExecuteW(owner, L"open", Wide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  // ShellExecute tells success by a value above 32.
+  HINSTANCE done =
+      ShellExecuteW(owner, L"open", Wide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  return reinterpret_cast<INT_PTR>(done) > 32;
 }
 
 bool IsButton(HWND hwnd) {
@@ -198,8 +202,7 @@ void MainWindow::CreateControls() {
 
   draw3D1_ = CreatePanel(hwnd_, layout_.draw3D1, Draw3D1Look(), kDraw3D1Id);
   CreateLabel(draw3D1_, controls::kLabel1, (L"TransOrvalentSICE V-" + Wide(TOS_VERSION)).c_str(),
-              boldFont_, red, false,
-              kLabel1Id);
+              boldFont_, red, false, kLabel1Id);
   HWND label2 = CreateLabel(draw3D1_, controls::kLabel2, L"", boldFont_, red, false, kLabel2Id);
   CreateLabel(draw3D1_, controls::kLabel5,
               L"Carpeta en la que se encuentran los Ficheros TXT de SICE", font_, blue, false,
@@ -226,7 +229,8 @@ void MainWindow::ApplyRunMode() {
   // it keeps the embedded behaviour, since the caller waits for the status.
   if (!IsWindow(parent)) return;
   LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
-  style &= ~static_cast<LONG_PTR>(WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_BORDER | WS_DLGFRAME);
+  style &=
+      ~static_cast<LONG_PTR>(WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_BORDER | WS_DLGFRAME);
   style |= WS_CHILD | WS_CLIPSIBLINGS;
   SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
   LONG_PTR exStyle = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
@@ -325,31 +329,21 @@ void MainWindow::RunExport() {
   AfterConversion(error, &report);
 }
 
-std::optional<std::string> MainWindow::WritePage(Report& report,
-                                                 const std::optional<std::string>& error) {
-  const std::string& folder = shell_.State().RutaSice;
-  if (error) report.SetError(*error);
-  report.SetFolder(folder);
-  // A missing folder has been said already; the page has nowhere to go.
-  if (folder.empty() || !fs::Current().DirectoryExists(folder)) return std::nullopt;
-  std::string path = folder + ReportFileName(report.GetDirection());
-  if (!WriteReport(report, path, SystemClock().Now())) return std::nullopt;
-  return path;
-}
-
 void MainWindow::AfterConversion(const std::optional<std::string>& error, Report* report) {
   // The page is written whatever happened, before the window may close.
-  std::optional<std::string> page;
-  if (report) page = WritePage(*report, error);
+  RunEnd end;
+  if (report)
+    end = EndRun(*report, shell_.State().RutaSice, error.value_or(""), {}, SystemClock().Now());
   if (error) {
     // The normal cursor comes back after an error too.
     SetHourglass(false);
     ShowError(*error);
   }
   // Stand-alone only: embedded, Orvalent's flow goes on untouched.
-  if (page && report->Total() > 0 && !shell_.State().Embedded() && !gone_ &&
-      !shell_.ShouldEndAfterConversion()) {
-    if (AskYesNo(Owner(), ReportQuestion(report->Total()))) OpenReport(Owner(), *page);
+  std::optional<std::string> question = report ? EndQuestion(*report, end) : std::nullopt;
+  if (question && !shell_.State().Embedded() && !gone_ && !shell_.ShouldEndAfterConversion()) {
+    if (AskYesNo(Owner(), *question) && !OpenReport(Owner(), *end.page))
+      ShowMessage(PageNotOpened(*end.page));
   }
   if (shell_.ShouldEndAfterConversion()) {
     PostQuitMessage(shell_.ExitCode());

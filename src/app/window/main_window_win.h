@@ -67,9 +67,6 @@ class MainWindow final : public WindowServices {
   // The error box, the report's page and question, then what the run's end
   // asks for (closing, the program's end).
   void AfterConversion(const std::optional<std::string>& error, Report* report);
-  // Writes the run's page into the SICE folder; its path, or nothing when it
-  // could not be written.
-  std::optional<std::string> WritePage(Report& report, const std::optional<std::string>& error);
   void TryClose();
   void OnParentGone();
   HWND Owner() const;
