@@ -1,5 +1,6 @@
 #include "export/export_notices.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace tos {
@@ -7,6 +8,10 @@ namespace tos {
 namespace {
 std::string Where(const char* table, uint64_t record) {
   return std::string(table) + ", registro " + std::to_string(record);
+}
+
+std::string Shown(std::string_view value) {
+  return value.empty() ? "(vacío)" : std::string(value);
 }
 }  // namespace
 
@@ -16,10 +21,12 @@ ExportNotices::Codes ExportNotices::ReadColumn(Table& table, const char* field) 
     if (table.FindField(field) < 0) return std::nullopt;
     Field column = table.FieldByName(field);
     codes.emplace();
-    for (table.First(); !table.Eof(); table.Next()) codes->insert(column.AsString());
+    for (table.First(); !table.Eof(); table.Next()) codes->push_back(column.AsString());
   } catch (const std::exception&) {
     return std::nullopt;
   }
+  std::sort(codes->begin(), codes->end());
+  codes->erase(std::unique(codes->begin(), codes->end()), codes->end());
   return codes;
 }
 
@@ -30,10 +37,13 @@ void ExportNotices::ReadCodes(Table& profesor, Table& grupos, Table& nomAsg, Tab
   rooms_ = ReadColumn(aulas, "ABREV");
 }
 
-void ExportNotices::Check(const Codes& codes, Verdicts& verdicts, NoticeKind kind, uint64_t record,
-                          const char* field, std::string_view value) {
+template <typename Where>
+void ExportNotices::Check(const Codes& codes, Verdicts& verdicts, NoticeKind kind,
+                          const char* field, const char* table, std::string_view value,
+                          Where& where) {
   if (!codes || value.empty()) return;
-  bool known;
+  auto known = [&] { return std::binary_search(codes->begin(), codes->end(), value); };
+  bool found;
   if (value.size() <= 4) {
     uint32_t packed = 0;
     for (size_t i = 0; i < 4; ++i)
@@ -41,42 +51,70 @@ void ExportNotices::Check(const Codes& codes, Verdicts& verdicts, NoticeKind kin
     // A field's text holds no NUL, so the zeros after a shorter code tell
     // it apart.
     Verdict& verdict = verdicts[(packed * 2654435761u) >> 22];
-    if (!verdict.used || verdict.packed != packed)
-      verdict = {packed, true, codes->find(value) != codes->end()};
-    known = verdict.known;
+    if (!verdict.used || verdict.packed != packed) verdict = {packed, true, known()};
+    found = verdict.known;
   } else {
-    known = codes->find(value) != codes->end();
+    found = known();
   }
-  if (known) return;
-  report_.Add(kind, {Where("SOLUC", record), std::string(field) + " " + std::string(value), ""});
+  if (found) return;
+  report_.Add(kind, [&] {
+    return Notice{where(), std::string(field) + " " + std::string(value) + ": no está en " + table,
+                  ""};
+  });
 }
 
-void ExportNotices::Overflow(uint64_t record, const char* field, std::string_view value,
-                             size_t width) {
+template <typename Where>
+void ExportNotices::Overflow(const char* field, std::string_view value, size_t width,
+                             Where& where) {
   if (value.size() <= width) return;
-  report_.Add(
-      NoticeKind::kValorDesborda,
-      {Where("SOLUC", record),
-       std::string(field) + " (ancho " + std::to_string(width) + "): " + std::string(value), ""});
+  report_.Add(NoticeKind::kValorDesborda, [&] {
+    return Notice{where(),
+                  std::string(field) + " " + std::string(value) + " (" +
+                      Counted(value.size(), "carácter", "caracteres") + " en una columna de " +
+                      std::to_string(width) + ")",
+                  ""};
+  });
 }
 
 void ExportNotices::Lesson(uint64_t record, std::string_view day, std::string_view period,
                            std::string_view code, std::string_view teacher, std::string_view group,
                            std::string_view subject, std::string_view room) {
+  // The lesson as the user finds it in Orvalent, made once for its first
+  // case that is kept.
+  std::string told;
+  auto where = [&]() -> std::string {
+    if (told.empty())
+      told = "día " + Shown(day) + ", hora " + Shown(period) + ", profesor " + Shown(teacher) +
+             ", grupo " + Shown(group) + ", asignatura " + Shown(subject) + ", aula " +
+             Shown(room) + " (" + Where("SOLUC", record) + ")";
+    return told;
+  };
   if (code.empty())
-    report_.Add(
-        NoticeKind::kSesionSinTramo,
-        {Where("SOLUC", record), "día " + std::string(day) + ", hora " + std::string(period), ""});
-  Overflow(record, "código de tramo", code, 4);
-  Overflow(record, "DIA", day, 1);
-  Overflow(record, "PROF", teacher, 4);
-  Overflow(record, "CODGRUPO", group, 4);
-  Overflow(record, "ASIG", subject, 4);
-  Overflow(record, "AULA", room, 4);
-  Check(teachers_, teacherVerdicts_, NoticeKind::kProfesorDesconocido, record, "PROF", teacher);
-  Check(groups_, groupVerdicts_, NoticeKind::kGrupoNoEnTabla, record, "CODGRUPO", group);
-  Check(subjects_, subjectVerdicts_, NoticeKind::kAsignaturaNoEnTabla, record, "ASIG", subject);
-  Check(rooms_, roomVerdicts_, NoticeKind::kAulaDesconocida, record, "AULA", room);
+    report_.Add(NoticeKind::kSesionSinTramo, [&] {
+      return Notice{
+          where(),
+          "DIASHORAST no tiene tramo del día " + Shown(day) + " y la hora " + Shown(period), ""};
+    });
+  if (teacher.empty() || group.empty() || subject.empty() || room.empty())
+    report_.Add(NoticeKind::kSesionCodigoVacio, [&] {
+      std::string empty;
+      for (auto [name, value] :
+           {std::pair{"PROF", teacher}, {"CODGRUPO", group}, {"ASIG", subject}, {"AULA", room}})
+        if (value.empty()) empty += std::string(empty.empty() ? "" : ", ") + name;
+      return Notice{where(), "vacío: " + empty, ""};
+    });
+  Overflow("código de tramo", code, 4, where);
+  Overflow("DIA", day, 1, where);
+  Overflow("PROF", teacher, 4, where);
+  Overflow("CODGRUPO", group, 4, where);
+  Overflow("ASIG", subject, 4, where);
+  Overflow("AULA", room, 4, where);
+  Check(teachers_, teacherVerdicts_, NoticeKind::kProfesorDesconocido, "PROF", "PROFT", teacher,
+        where);
+  Check(groups_, groupVerdicts_, NoticeKind::kGrupoNoEnTabla, "CODGRUPO", "GRUPOST", group, where);
+  Check(subjects_, subjectVerdicts_, NoticeKind::kAsignaturaNoEnTabla, "ASIG", "ASIGNOMT", subject,
+        where);
+  Check(rooms_, roomVerdicts_, NoticeKind::kAulaDesconocida, "AULA", "AULAT", room, where);
 }
 
 void ExportNotices::RepeatedSlots(Table& tramos) {
@@ -91,11 +129,11 @@ void ExportNotices::RepeatedSlots(Table& tramos) {
       std::string period = hora.AsString();
       auto [at, added] = first.try_emplace(std::to_string(day.size()) + ':' + day + period, record);
       if (!added)
-        report_.Add(NoticeKind::kTramoDuplicadoEnTabla,
-                    {Where("DIASHORAST", record),
-                     "día " + day + ", hora " + period +
-                         "; primer registro con ellos: " + std::to_string(at->second),
-                     ""});
+        report_.Add(NoticeKind::kTramoDuplicadoEnTabla, [&] {
+          return Notice{
+              "día " + day + ", hora " + period + " (" + Where("DIASHORAST", record) + ")",
+              "el registro " + std::to_string(at->second) + " tiene el mismo día y hora", ""};
+        });
     }
   } catch (const std::exception&) {
     // What could be read is told; the export itself has read what it needed.

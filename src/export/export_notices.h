@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <vector>
 
 #include "data/table.h"
 #include "report/report.h"
@@ -34,11 +34,9 @@ class ExportNotices {
   void RepeatedSlots(Table& tramos);
 
  private:
-  struct TextHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
-  };
-  using Codes = std::optional<std::unordered_set<std::string, TextHash, std::equal_to<>>>;
+  // The codes of a column, sorted, each once; none when the column could
+  // not be read.
+  using Codes = std::optional<std::vector<std::string>>;
   // The verdicts of the codes of one column looked up so far, by a hash of
   // the code: a timetable's million lessons repeat a few hundred codes,
   // which then need no lookup in the set (a third of the export's time
@@ -50,9 +48,12 @@ class ExportNotices {
   };
   using Verdicts = std::array<Verdict, 1024>;
   static Codes ReadColumn(Table& table, const char* field);
-  void Check(const Codes& codes, Verdicts& verdicts, NoticeKind kind, uint64_t record,
-             const char* field, std::string_view value);
-  void Overflow(uint64_t record, const char* field, std::string_view value, size_t width);
+  // Each adds its case, the lesson told by where().
+  template <typename Where>
+  void Check(const Codes& codes, Verdicts& verdicts, NoticeKind kind, const char* field,
+             const char* table, std::string_view value, Where& where);
+  template <typename Where>
+  void Overflow(const char* field, std::string_view value, size_t width, Where& where);
 
   Report& report_;
   Codes teachers_, groups_, subjects_, rooms_;

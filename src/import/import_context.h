@@ -5,8 +5,8 @@
 #pragma once
 
 #include <algorithm>
-#include <deque>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -71,25 +71,32 @@ struct ImportContext {
     if (value.size() > static_cast<size_t>(field.Info().width)) Cut(field, value, place);
   }
   void Cut(const Field& field, std::string_view value, const Place& place) {
-    if (!report.Keeps(NoticeKind::kValorCortado)) return report.Count(NoticeKind::kValorCortado);
-    report.Add(NoticeKind::kValorCortado,
-               {place.Text(),
-                "campo " + field.Info().name + " (ancho " + std::to_string(field.Info().width) +
-                    "): " + std::string(value),
-                ""});
+    report.Add(NoticeKind::kValorCortado, [&] {
+      return Notice{
+          place.Text(),
+          "campo " + field.Info().name + " (ancho " +
+              Counted(static_cast<uint64_t>(field.Info().width), "carácter", "caracteres") +
+              "): «" + std::string(value) + "»; se guarda «" +
+              std::string(value.substr(0, static_cast<size_t>(field.Info().width))) + "»",
+          ""};
+    });
   }
 
   // A data line whose code is empty, or too short to reach its last field
   // (which then reads as empty).
   void CheckLine(std::string_view line, std::string_view code, size_t lastColumn,
                  const Place& place) {
-    if (code.empty()) report.Add(NoticeKind::kCodigoVacio, {place.Text(), "", ""});
+    if (code.empty())
+      report.Add(NoticeKind::kCodigoVacio, [&] {
+        return Notice{place.Text(), "«" + std::string(line.substr(0, 60)) + "»", ""};
+      });
     if (line.size() < lastColumn)
-      report.Add(NoticeKind::kLineaCorta,
-                 {place.Text(),
-                  std::to_string(line.size()) + " caracteres; sus campos llegan a la columna " +
-                      std::to_string(lastColumn),
-                  ""});
+      report.Add(NoticeKind::kLineaCorta, [&] {
+        return Notice{place.Text(),
+                      Counted(line.size(), "carácter", "caracteres") +
+                          "; sus campos llegan a la columna " + std::to_string(lastColumn),
+                      ""};
+      });
   }
 };
 
@@ -98,14 +105,17 @@ struct ImportContext {
 // in a NUL), so packed in a number they stay apart.
 class CodigosRepetidos {
  public:
-  void Add(ImportContext& context, std::string_view code, const Place& place) {
+  // name: what the line calls the room or group, for the report.
+  void Add(ImportContext& context, std::string_view code, std::string_view name,
+           const Place& place) {
     auto [at, added] = first_.try_emplace(ImportContext::PackedCode(code), place.line);
     if (!added)
-      context.report.Add(NoticeKind::kCodigoRepetidoConservado,
-                         {place.Text(),
-                          "código " + std::string(code) +
-                              "; primera línea con ese código: " + std::to_string(at->second),
-                          ""});
+      context.report.Add(NoticeKind::kCodigoRepetidoConservado, [&] {
+        return Notice{place.Text(),
+                      "código " + std::string(code) + " (" + std::string(name) +
+                          "); ya estaba en la línea " + std::to_string(at->second),
+                      ""};
+      });
   }
 
  private:
@@ -114,7 +124,7 @@ class CodigosRepetidos {
 
 // The outcome of an import's table for the report's head: its records.
 inline void Written(ImportContext& context, const char* table, uint64_t records) {
-  context.report.AddOutput(table, records, "registros");
+  context.report.AddOutput(table, records, "registro", "registros");
 }
 
 }  // namespace tos

@@ -32,7 +32,7 @@ std::string Folded(std::string_view code) {
 bool CodigosVistos::Add(std::string_view code, uint64_t line, std::string_view first,
                         std::string_view second) {
   auto [at, added] = seen_.try_emplace(Folded(code));
-  if (added) at->second = Primera{line, OtherFields(first, second)};
+  if (added) at->second = Primera{line, std::string(code), OtherFields(first, second)};
   return added;
 }
 
@@ -47,13 +47,24 @@ std::string OtherFields(std::string_view first, std::string_view second) {
   return text;
 }
 
+namespace {
+// One of the two fields OtherFields joined.
+std::string_view FieldOf(std::string_view joined, int which) {
+  size_t nul = joined.find('\0');
+  if (nul == std::string_view::npos) return which == 0 ? joined : std::string_view();
+  return which == 0 ? joined.substr(0, nul) : joined.substr(nul + 1);
+}
+}  // namespace
+
 Notice RepeatedCodeNotice(const char* file, uint64_t line, std::string_view code,
-                          const CodigosVistos::Primera& first, std::string_view rest) {
-  return {std::string(file) + ", línea " + std::to_string(line),
-          "código " + std::string(code) +
-              "; primera línea con ese código: " + std::to_string(first.line) +
-              (rest == first.rest ? "; los demás datos son iguales" : "; los demás datos difieren"),
-          ""};
+                          const CodigosVistos::Primera& first, std::string_view rest, int name) {
+  std::string values = "código " + std::string(code) + " (" + std::string(FieldOf(rest, name)) +
+                       "); la línea " + std::to_string(first.line) + " tiene " + first.code + " (" +
+                       std::string(FieldOf(first.rest, name)) + ")";
+  if (first.code != code)
+    values += ": se toman por el mismo código, sin mirar mayúsculas y minúsculas";
+  values += rest == first.rest ? "; los demás datos son iguales" : "; los demás datos difieren";
+  return {std::string(file) + ", línea " + std::to_string(line), std::move(values), ""};
 }
 
 }  // namespace tos

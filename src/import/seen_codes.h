@@ -21,6 +21,7 @@ class CodigosVistos {
   // The first line of a code, and its other fields, for the report.
   struct Primera {
     uint64_t line;
+    std::string code;  // as that line writes it
     std::string rest;
   };
   // Adds the code with its line and its line's two other fields; false when
@@ -39,8 +40,10 @@ class CodigosVistos {
 // the same data.
 std::string OtherFields(std::string_view first, std::string_view second);
 
-// The report's notice for a line dropped for its repeated code.
+// The report's notice for a line dropped for its repeated code: both lines'
+// codes and names (name is which of the two other fields is the name, 0 or
+// 1), and whether the codes differ only in letter case.
 Notice RepeatedCodeNotice(const char* file, uint64_t line, std::string_view code,
-                          const CodigosVistos::Primera& first, std::string_view rest);
+                          const CodigosVistos::Primera& first, std::string_view rest, int name);
 
 }  // namespace tos

@@ -39,9 +39,10 @@ void TransformarAsignaturas(ImportContext& context) {
     std::string_view name = CortarCampoVista(line, 26, 150);
     // The first line of a code wins whatever the later ones hold.
     if (!vistos.Add(code, number, longCode, name)) {
-      context.report.Add(NoticeKind::kCodigoRepetidoDescartado,
-                         RepeatedCodeNotice(place.file, number, code, vistos.First(code),
-                                            OtherFields(longCode, name)));
+      context.report.Add(NoticeKind::kCodigoRepetidoDescartado, [&] {
+        return RepeatedCodeNotice(place.file, number, code, vistos.First(code),
+                                  OtherFields(longCode, name), 1);
+      });
       continue;
     }
     context.CheckLine(line, code, 26, place);

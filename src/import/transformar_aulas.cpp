@@ -30,11 +30,12 @@ void TransformarAulas(ImportContext& context) {
     const Place place{"sice_aulas.txt", ++number};
     if (!watch.See(line)) continue;
     std::string_view code = CortarCampoVista(line, 12, 4);
+    std::string_view name = CortarCampoVista(line, 86, 100);
     context.CheckLine(line, code, 86, place);
-    codes.Add(context, code, place);
+    codes.Add(context, code, name, place);
     table->Append();
     abrev.SetAsString(code);
-    context.Put(nombre, CortarCampoVista(line, 86, 100), place);
+    context.Put(nombre, name, place);
     table->Post();
   }
   watch.ReadToEnd();

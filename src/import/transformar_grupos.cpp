@@ -45,7 +45,7 @@ void TransformarGrupos(ImportContext& context) {
     if (level.empty()) level = "NIV";
     std::string_view code = CortarCampoVista(line, 12, 4);
     context.CheckLine(line, code, 35, place);
-    codes.Add(context, code, place);
+    codes.Add(context, code, unit, place);
     table->Append();
     abrev.SetAsString(code);
     context.Put(turno, CortarCampoVista(line, 35, 3), place);

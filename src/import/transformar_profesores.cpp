@@ -37,9 +37,10 @@ void TransformarProfesores(ImportContext& context) {
     std::string_view name = CortarCampoVista(line, 6, 90);
     std::string_view department = CortarCampoVista(line, 96, 50);
     if (!vistos.Add(code, number, name, department)) {
-      context.report.Add(NoticeKind::kCodigoRepetidoDescartado,
-                         RepeatedCodeNotice(place.file, number, code, vistos.First(code),
-                                            OtherFields(name, department)));
+      context.report.Add(NoticeKind::kCodigoRepetidoDescartado, [&] {
+        return RepeatedCodeNotice(place.file, number, code, vistos.First(code),
+                                  OtherFields(name, department), 0);
+      });
       continue;
     }
     context.CheckLine(line, code, 96, place);

@@ -14,6 +14,7 @@ struct KindText {
   const char* action;
   const char* one;   // the summary's phrase after the count 1
   const char* many;  // after any other count
+  const char* todo;  // what to do about it, and where
 };
 
 // In the order of NoticeKind.
@@ -23,92 +24,147 @@ constexpr KindText kKindTexts[kNoticeKinds] = {
      "indica y se ha pasado a Windows-1252 carácter a carácter, de modo que las columnas "
      "cuentan caracteres como SICE los escribió. Probablemente se abrió y se guardó con un "
      "editor (el Bloc de notas) o lo escribió PowerShell.",
-     "fichero leído en otra codificación", "ficheros leídos en otra codificación"},
+     "fichero leído en otra codificación", "ficheros leídos en otra codificación",
+     "Nada, si los nombres se ven bien en Orvalent. Para que no vuelva a pasar, use los ficheros "
+     "tal como los exporta SICE, sin abrirlos ni guardarlos con otro programa."},
     {"Carácter que Windows-1252 no tiene",
      "Se escribe su letra base, o «?» si no la tiene; unos bytes que no forman ningún carácter "
      "se escriben como «?».",
-     "carácter sustituido", "caracteres sustituidos"},
+     "carácter sustituido", "caracteres sustituidos",
+     "Si la letra base no le vale, corrija el nombre en Orvalent; o vuelva a exportar el fichero "
+     "desde SICE y úselo sin guardarlo con otro programa."},
     {"Fichero incompleto",
      "Se lee lo que hay. Parece una copia que se detuvo a medias: falta la línea final (la que "
      "empieza por 9) después de los datos, o el número de líneas que dice no es el que tiene.",
-     "fichero incompleto", "ficheros incompletos"},
+     "fichero incompleto", "ficheros incompletos",
+     "Copie de nuevo el fichero entero desde SICE (o vuelva a exportarlo) y repita la "
+     "transformación."},
     {"Fichero con más de una cabecera",
      "Se leen todas sus líneas de datos. Parecen dos exportaciones unidas en un fichero.",
-     "fichero con más de una cabecera", "ficheros con más de una cabecera"},
+     "fichero con más de una cabecera", "ficheros con más de una cabecera",
+     "Vuelva a exportar desde SICE y deje un solo fichero de cada clase en la carpeta; si los unió "
+     "a propósito, compruebe que no hay líneas repetidas."},
     {"Fichero con la cabecera de otro fichero",
      "Se lee como el fichero que su nombre dice. Parece renombrado o cambiado por otro.",
-     "fichero con la cabecera de otro fichero", "ficheros con la cabecera de otro fichero"},
+     "fichero con la cabecera de otro fichero", "ficheros con la cabecera de otro fichero",
+     "Ponga en la carpeta el fichero que corresponde a ese nombre (expórtelo de nuevo desde SICE) "
+     "y repita la transformación."},
     {"Ficheros de exportaciones distintas",
      "Se leen todos. Sus cabeceras tienen códigos distintos o fechas separadas por más de un "
      "día: la carpeta mezcla ficheros de dos exportaciones de SICE.",
      "carpeta con ficheros de exportaciones distintas",
-     "carpetas con ficheros de exportaciones distintas"},
+     "carpetas con ficheros de exportaciones distintas",
+     "Exporte de nuevo todos los ficheros desde SICE a la vez, en una carpeta vacía, y repita la "
+     "transformación."},
     {"Líneas con tabulador",
      "Se leen con el tabulador como un carácter más. SICE no escribe tabuladores: el fichero "
      "probablemente se guardó desde una hoja de cálculo.",
-     "fichero con líneas con tabulador", "ficheros con líneas con tabulador"},
+     "fichero con líneas con tabulador", "ficheros con líneas con tabulador",
+     "Vuelva a exportar el fichero desde SICE sin pasarlo por una hoja de cálculo: un dato con "
+     "tabulador puede haberse movido de columna."},
     {"Código repetido: se descarta la línea",
      "Se descarta la línea; vale la primera línea con ese código.",
      "línea descartada por tener un código repetido",
-     "líneas descartadas por tener un código repetido"},
+     "líneas descartadas por tener un código repetido",
+     "Solo la primera línea llega a Orvalent. Si son dos distintos, cambie en SICE el código de "
+     "uno de ellos y repita; si es el mismo, nada."},
     {"Código repetido: se conservan las dos líneas",
      "Se escriben las dos líneas con el mismo código; las asignaturas de un grupo repetido "
      "toman los datos del primero.",
-     "código repetido que se conserva dos veces", "códigos repetidos que se conservan dos veces"},
+     "código repetido que se conserva dos veces", "códigos repetidos que se conservan dos veces",
+     "Orvalent recibe los dos con el mismo código. Si son distintos, cambie en SICE el código de "
+     "uno; si uno sobra, quítelo en SICE; y repita."},
     {"Valor cortado al ancho de su campo",
      "Se guarda la parte que cabe en el campo; el resto se pierde.",
-     "valor cortado al ancho de su campo", "valores cortados al ancho de su campo"},
+     "valor cortado al ancho de su campo", "valores cortados al ancho de su campo",
+     "Si la parte cortada importa, acorte el texto en SICE o complételo en Orvalent; si no, nada."},
     {"Línea con el código vacío", "Se lee la línea tal como está, con el código vacío.",
-     "línea con el código vacío", "líneas con el código vacío"},
+     "línea con el código vacío", "líneas con el código vacío",
+     "Ponga en SICE el código que le falta a esa línea y repita la transformación."},
     {"Línea demasiado corta", "Los campos que no caben en la línea se leen vacíos.",
-     "línea demasiado corta para sus campos", "líneas demasiado cortas para sus campos"},
+     "línea demasiado corta para sus campos", "líneas demasiado cortas para sus campos",
+     "Compruebe la línea en SICE: los datos que le faltan quedan vacíos en Orvalent."},
     {"Asignatura de un grupo que no está en GRUPOST",
      "Se escribe la asignatura del grupo con TURNO, NIVEL, CURSO y GRUPO vacíos.",
      "asignatura de un grupo que no está en GRUPOST",
-     "asignaturas de grupos que no están en GRUPOST"},
+     "asignaturas de grupos que no están en GRUPOST",
+     "Dé de alta el grupo en SICE (o corrija el grupo de la asignación) y repita la "
+     "transformación."},
     {"Asignatura de un grupo que no está entre las asignaturas",
      "Se escribe en ASIGT con el código tal como está; no tiene asignatura en ASIGNOMT.",
      "asignatura de un grupo que no está entre las asignaturas",
-     "asignaturas de grupos que no están entre las asignaturas"},
+     "asignaturas de grupos que no están entre las asignaturas",
+     "Dé de alta la asignatura en SICE (o corrija la asignatura de la asignación) y repita la "
+     "transformación."},
     {"Asignatura de un grupo sin horas",
      "No hay línea de horas para su asignatura, nivel y curso: se le da HORAS 1.",
      "asignatura de un grupo sin horas (se le da 1)",
-     "asignaturas de grupos sin horas (se les da 1)"},
+     "asignaturas de grupos sin horas (se les da 1)",
+     "Ponga en SICE las horas de esa asignatura para su nivel y curso y repita, o corrija las "
+     "horas en Orvalent."},
     {"Horas por debajo de 1", "Se le da HORAS 1.", "asignatura con menos de 1 hora (se sube a 1)",
-     "asignaturas con menos de 1 hora (se suben a 1)"},
+     "asignaturas con menos de 1 hora (se suben a 1)",
+     "Si no es lo que quería, corrija las horas en SICE y repita, o en Orvalent."},
     {"Tramo que no acaba después de empezar", "Se escribe el tramo con las horas que tiene.",
-     "tramo que no acaba después de empezar", "tramos que no acaban después de empezar"},
+     "tramo que no acaba después de empezar", "tramos que no acaban después de empezar",
+     "Corrija en SICE la hora de fin del tramo y repita la transformación."},
     {"Tramos con el mismo día y la misma hora de inicio",
      "Se escriben los dos tramos; tienen el mismo número de tramo.",
      "tramo con el día y la hora de inicio de otro",
-     "tramos con el día y la hora de inicio de otro"},
+     "tramos con el día y la hora de inicio de otro",
+     "Quite en SICE uno de los dos tramos o cambie su hora de inicio, y repita la transformación."},
     {"Hora de inicio sin cuatro cifras",
      "Los tramos se numeran por el orden del texto de su hora de inicio, no por la hora.",
-     "hora de inicio sin cuatro cifras", "horas de inicio sin cuatro cifras"},
+     "hora de inicio sin cuatro cifras", "horas de inicio sin cuatro cifras",
+     "Escriba en SICE la hora con cuatro cifras (0900, no 900) y repita: hasta entonces el orden "
+     "de los tramos puede no ser el de sus horas."},
     {"Día no válido", "Se escribe el tramo con el día tal como está.",
      "tramo con un día que no es ni letra de día ni cifra del 1 al 7",
-     "tramos con un día que no es ni letra de día ni cifra del 1 al 7"},
+     "tramos con un día que no es ni letra de día ni cifra del 1 al 7",
+     "Corrija en SICE el día del tramo (una letra de día, L M X J V S D, o una cifra del 1 al 7) y "
+     "repita."},
     {"Falta un fichero", "No se ha leído: la tabla que se hace con él no se ha escrito.",
-     "fichero que falta", "ficheros que faltan"},
+     "fichero que falta", "ficheros que faltan",
+     "Ponga en la carpeta el fichero que falta (expórtelo desde SICE) y repita la transformación."},
     {"Sesión sin tramo en DIASHORAST", "Se escribe la sesión con el código de tramo en blanco.",
-     "sesión sin tramo en DIASHORAST", "sesiones sin tramo en DIASHORAST"},
+     "sesión sin tramo en DIASHORAST", "sesiones sin tramo en DIASHORAST",
+     "Cree en SICE el tramo de ese día y hora y vuelva a pasar los datos a Orvalent, o mueva la "
+     "sesión en Orvalent a un tramo que exista; después repita."},
     {"Valor más largo que su columna",
      "Se escribe entero: el resto de la línea se desplaza a la derecha.",
-     "valor más largo que su columna", "valores más largos que su columna"},
+     "valor más largo que su columna", "valores más largos que su columna",
+     "Acorte el código en Orvalent a lo que cabe en su columna y repita: si no, SICE leerá mal esa "
+     "línea."},
     {"Profesor que no está en PROFT", "Se escribe la sesión con el código tal como está.",
-     "sesión de un profesor que no está en PROFT", "sesiones de profesores que no están en PROFT"},
+     "sesión de un profesor que no está en PROFT", "sesiones de profesores que no están en PROFT",
+     "Dé de alta el profesor en SICE y vuelva a pasar los datos a Orvalent, o corrija en Orvalent "
+     "el profesor de la sesión."},
     {"Grupo que no está en GRUPOST", "Se escribe la sesión con el código tal como está.",
-     "sesión de un grupo que no está en GRUPOST", "sesiones de grupos que no están en GRUPOST"},
+     "sesión de un grupo que no está en GRUPOST", "sesiones de grupos que no están en GRUPOST",
+     "Dé de alta el grupo en SICE y vuelva a pasar los datos a Orvalent, o corrija en Orvalent el "
+     "grupo de la sesión."},
     {"Asignatura que no está en ASIGNOMT", "Se escribe la sesión con el código tal como está.",
      "sesión de una asignatura que no está en ASIGNOMT",
-     "sesiones de asignaturas que no están en ASIGNOMT"},
+     "sesiones de asignaturas que no están en ASIGNOMT",
+     "Dé de alta la asignatura en SICE y vuelva a pasar los datos a Orvalent, o corrija en "
+     "Orvalent la asignatura de la sesión."},
     {"Aula que no está en AULAT", "Se escribe la sesión con el código tal como está.",
-     "sesión en un aula que no está en AULAT", "sesiones en aulas que no están en AULAT"},
+     "sesión en un aula que no está en AULAT", "sesiones en aulas que no están en AULAT",
+     "Dé de alta el aula en SICE y vuelva a pasar los datos a Orvalent, o corrija en Orvalent el "
+     "aula de la sesión."},
+    {"Sesión con un código vacío", "Se escribe la sesión con ese código en blanco.",
+     "sesión con un código vacío", "sesiones con un código vacío",
+     "Complete en Orvalent el profesor, el grupo, la asignatura o el aula que le falta a la sesión "
+     "y repita."},
     {"Sesiones con el día 0", "No se escriben: no tienen línea en SICE_HORARIO.TXT.",
-     "registro de SOLUC con el día 0 (sin línea)", "registros de SOLUC con el día 0 (sin línea)"},
+     "registro de SOLUC con el día 0 (sin línea)", "registros de SOLUC con el día 0 (sin línea)",
+     "Nada, si son sesiones sin colocar; si deben estar en el horario, colóquelas en Orvalent y "
+     "repita."},
     {"Tramo repetido en DIASHORAST",
      "Dos tramos con el mismo día y número: el código de tramo es el del primero.",
-     "tramo repetido en DIASHORAST", "tramos repetidos en DIASHORAST"},
+     "tramo repetido en DIASHORAST", "tramos repetidos en DIASHORAST",
+     "Quite en SICE uno de los tramos repetidos y repita las dos transformaciones."},
+
 };
 
 const KindText& TextOf(NoticeKind kind) {
@@ -136,6 +192,9 @@ std::string_view KindTitle(NoticeKind kind) {
 std::string_view KindAction(NoticeKind kind) {
   return TextOf(kind).action;
 }
+std::string_view KindTodo(NoticeKind kind) {
+  return TextOf(kind).todo;
+}
 
 Report::Report(Direction direction) : direction_(direction) {}
 
@@ -157,8 +216,14 @@ void Report::SetFolder(std::string folder) {
   folder_ = std::move(folder);
 }
 
-void Report::AddOutput(std::string name, uint64_t count, std::string unit) {
-  outputs_.push_back(Output{std::move(name), count, std::move(unit)});
+void Report::AddOutput(std::string name, uint64_t count, std::string one, std::string many,
+                       std::string detail) {
+  outputs_.push_back(
+      Output{std::move(name), count, std::move(one), std::move(many), std::move(detail)});
+}
+
+std::string Counted(uint64_t n, std::string_view one, std::string_view many) {
+  return std::to_string(n) + " " + std::string(n == 1 ? one : many);
 }
 
 void Report::SetError(std::string text) {

@@ -90,6 +90,7 @@ const char kStyle[] =
     "p.error{border:2px solid #c00;background:#fee;padding:6px 9px;font-weight:bold}\n"
     "p.bien{color:#060;font-weight:bold}\n"
     "p.accion{font-style:italic}\n"
+    "p.hacer{border-left:4px solid #36c;padding-left:8px}\n"
     "@media print{body{margin:0;font-size:9pt}a{color:#000;text-decoration:none}"
     "tr{page-break-inside:avoid}thead{display:table-header-group}"
     "h2{page-break-after:avoid}}\n";
@@ -112,12 +113,13 @@ std::string RenderHtml(const Report& report, const LocalTime& now) {
          "</td></tr>\n<tr><th>Carpeta de SICE</th><td>" + Html(report.Folder()) + "</td></tr>\n";
   out += import ? "<tr><th>Tablas escritas</th><td>" : "<tr><th>Fichero escrito</th><td>";
   if (report.Outputs().empty()) {
-    out += "ninguno";
+    out += import ? "ninguna" : "ninguno";
   } else {
     for (size_t i = 0; i < report.Outputs().size(); ++i) {
       const Output& o = report.Outputs()[i];
       if (i) out += "<br>";
-      out += Html(o.name) + ": " + std::to_string(o.count) + " " + Html(o.unit);
+      out += Html(o.name) + ": " + Html(Counted(o.count, o.one, o.many));
+      if (!o.detail.empty()) out += " (" + Html(o.detail) + ")";
     }
   }
   out += "</td></tr>\n</table>\n";
@@ -129,7 +131,10 @@ std::string RenderHtml(const Report& report, const LocalTime& now) {
 
   out += "<h2>Resumen</h2>\n";
   const uint64_t total = report.Total();
-  if (total == 0) {
+  if (total == 0 && !report.Error().empty()) {
+    // What the run did before the error is above; nothing is known of the rest.
+    out += "<p>Ningún aviso en lo que se hizo hasta el error.</p>\n";
+  } else if (total == 0) {
     out += "<p class=\"bien\">Sin avisos</p>\n";
   } else {
     out += "<table>\n<thead><tr><th>Aviso</th><th>Casos</th></tr></thead>\n<tbody>\n";
@@ -149,23 +154,30 @@ std::string RenderHtml(const Report& report, const LocalTime& now) {
     if (!count) continue;
     out += "<h2 id=\"aviso" + std::to_string(i) + "\">" + Html(KindTitle(kind)) + " (" +
            std::to_string(count) + ")</h2>\n<p class=\"accion\">" + Html(KindAction(kind)) +
-           "</p>\n";
+           "</p>\n<p class=\"hacer\"><b>Qué hacer:</b> " + Html(KindTodo(kind)) + "</p>\n";
     const std::vector<Notice>& listed = report.Listed(kind);
     if (!listed.empty()) {
-      out +=
-          "<table>\n<thead><tr><th>Dónde</th><th>Valores</th><th>Qué se ha hecho</th></tr>"
-          "</thead>\n<tbody>\n";
+      // The column of what was done only where a case's differs from the kind's.
+      bool actions = false;
+      for (const Notice& n : listed) actions |= !n.action.empty();
+      out += "<table>\n<thead><tr><th>Dónde</th><th>Valores</th>";
+      out += actions ? "<th>Qué se ha hecho</th></tr>" : "</tr>";
+      out += "</thead>\n<tbody>\n";
       for (const Notice& n : listed) {
-        out += "<tr><td>" + Html(n.where) + "</td><td>" + Html(n.values) + "</td><td>" +
-               Html(n.action.empty() ? KindAction(kind) : std::string_view(n.action)) +
-               "</td></tr>\n";
+        out += "<tr><td>" + Html(n.where) + "</td><td>" + Html(n.values) + "</td>";
+        if (actions)
+          out += "<td>" + Html(n.action.empty() ? KindAction(kind) : std::string_view(n.action)) +
+                 "</td>";
+        out += "</tr>\n";
       }
       out += "</tbody>\n</table>\n";
     }
     if (count > listed.size()) {
-      out += "<p>" + std::string(listed.empty() ? "" : "y ") +
-             std::to_string(count - listed.size()) +
-             (listed.empty() ? " casos, sin detalle." : " más.") + "</p>\n";
+      uint64_t more = count - listed.size();
+      out += "<p>" +
+             (listed.empty() ? Counted(more, "caso", "casos") + ", sin detalle."
+                             : "Y " + std::to_string(more) + " más, que no se muestran.") +
+             "</p>\n";
     }
   }
   out += "</body>\n</html>\n";

@@ -389,7 +389,7 @@ TEST_F(ForeignTableTest, ColumnsReadAsTextOnly) {
     std::string shown;
   };
   // 9 December 2026 is Julian day 2461384; 08:05:07 is 29107000 ms.
-  const Case cases[] = {
+  const std::vector<Case> cases = {
       {0x30, {"F", 'D', 8}, "20261209", "20261209"},
       {0x30, {"L", 'L', 1}, "T", "T"},
       {0x04, {"L", 'L', 1}, "y", "T"},

@@ -46,16 +46,25 @@ TEST_P(ExportNoticesTest, EveryKindInPlace) {
     uint64_t count;
     std::string where, values;
   };
+  // A lesson is told by what Orvalent shows of it, its record after that.
+  const std::string fourth =
+      "día L, hora 1, profesor P002, grupo G9Z, asignatura FIS, aula A99 (SOLUC, registro 4)";
+  const std::string fifth =
+      "día L, hora 1, profesor P0001, grupo G1A, asignatura MAT, "
+      "aula (vacío) (SOLUC, registro 5)";
   const Expected expected[] = {
       {NoticeKind::kSesionDiaCero, 1, "", ""},
-      {NoticeKind::kSesionSinTramo, 1, "SOLUC, registro 3", "día L, hora 7"},
-      {NoticeKind::kValorDesborda, 1, "SOLUC, registro 5", "PROF (ancho 4): P0001"},
-      {NoticeKind::kProfesorDesconocido, 2, "SOLUC, registro 4", "PROF P002"},
-      {NoticeKind::kGrupoNoEnTabla, 1, "SOLUC, registro 4", "CODGRUPO G9Z"},
-      {NoticeKind::kAsignaturaNoEnTabla, 1, "SOLUC, registro 4", "ASIG FIS"},
-      {NoticeKind::kAulaDesconocida, 1, "SOLUC, registro 4", "AULA A99"},
-      {NoticeKind::kTramoDuplicadoEnTabla, 1, "DIASHORAST, registro 2",
-       "primer registro con ellos: 1"},
+      {NoticeKind::kSesionSinTramo, 1,
+       "día L, hora 7, profesor P001, grupo G1A, asignatura MAT, aula A01 (SOLUC, registro 3)",
+       "DIASHORAST no tiene tramo del día L y la hora 7"},
+      {NoticeKind::kValorDesborda, 1, fifth, "PROF P0001 (5 caracteres en una columna de 4)"},
+      {NoticeKind::kProfesorDesconocido, 2, fourth, "PROF P002: no está en PROFT"},
+      {NoticeKind::kGrupoNoEnTabla, 1, fourth, "CODGRUPO G9Z: no está en GRUPOST"},
+      {NoticeKind::kAsignaturaNoEnTabla, 1, fourth, "ASIG FIS: no está en ASIGNOMT"},
+      {NoticeKind::kAulaDesconocida, 1, fourth, "AULA A99: no está en AULAT"},
+      {NoticeKind::kSesionCodigoVacio, 1, fifth, "vacío: AULA"},
+      {NoticeKind::kTramoDuplicadoEnTabla, 1, "día L, hora 1 (DIASHORAST, registro 2)",
+       "el registro 1 tiene el mismo día y hora"},
   };
   uint64_t total = 0;
   for (const Expected& e : expected) {
@@ -69,7 +78,8 @@ TEST_P(ExportNoticesTest, EveryKindInPlace) {
   }
   EXPECT_EQ(report.Total(), total);
   ASSERT_EQ(report.Outputs().size(), 1u);
-  EXPECT_EQ(report.Outputs()[0].count, 6u);  // four lessons, header and trailer
+  EXPECT_EQ(report.Outputs()[0].count, 4u);           // four lessons
+  EXPECT_EQ(report.Outputs()[0].detail, "6 líneas");  // with the header and the trailer
 }
 
 // The code tables as we write them and as dBase 7 writes them.
@@ -77,7 +87,6 @@ INSTANTIATE_TEST_SUITE_P(Formats, ExportNoticesTest, ::testing::Values(false, tr
                          [](const auto& info) { return info.param ? "dBase7" : "dBaseIII"; });
 
 TEST(ExportNotices, NoneForACleanTimetable) {
-
   // The fixture's tables have no code column: nothing to check, and a clean
   // timetable gives no notice at all.
   ExportFixture clean;

@@ -64,10 +64,11 @@ TEST_F(ImportNotices, EveryKindInPlace) {
   EXPECT_EQ(window.messages, std::vector<std::string>{"Proceso finalizado"});
   const Expected expected[] = {
       {NoticeKind::kCodigoRepetidoDescartado, 2, "sice_asignat.txt, línea 2",
-       "primera línea con ese código: 1; los demás datos difieren"},
+       "la línea 1 tiene MAT (Matem\xE1ticas): se toman por el mismo código, sin mirar "
+       "mayúsculas y minúsculas; los demás datos difieren"},
       {NoticeKind::kCodigoRepetidoConservado, 2, "sice_aulas.txt, línea 2", "código A01"},
       {NoticeKind::kValorCortado, 2, "sice_asignat.txt, línea 1",
-       "CODLARGO (ancho 8): MATEMATICAS1"},
+       "CODLARGO (ancho 8 caracteres): «MATEMATICAS1»; se guarda «MATEMATI»"},
       {NoticeKind::kCodigoVacio, 1, "sice_asignat.txt, línea 4", ""},
       {NoticeKind::kLineaCorta, 1, "sice_asignat.txt, línea 5", "5 caracteres"},
       {NoticeKind::kGrupoDesconocido, 1, "sice_asignatgrupo.txt, línea 2", "grupo GXX"},

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   Report report(Direction::kSiceAOrvalent);
   report.SetFolder("C:\\SICE\\Datos <2026> & \xD1o\xF1o\\");
   for (const char* table : {"ASIGNOMT", "PROFT", "AULAT", "GRUPOST", "ASIGT", "DIASHORAST"})
-    report.AddOutput(table, 120, "registros");
+    report.AddOutput(table, 120, "registro", "registros");
   for (size_t i = 0; i < kNoticeKinds; ++i) {
     auto kind = static_cast<NoticeKind>(i);
     report.Add(kind, Notice{"sice_asignat.txt, línea " + std::to_string(i + 3),
@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
                                   : "Se conserva la primera (\xBF"
                                     "bien?)"});
   }
-  for (int i = 0; i < 75; ++i)
+  for (size_t i = 0; i < Report::kListed + 25; ++i)
     report.Add(NoticeKind::kValorCortado, Notice{"sice_prof.txt, línea " + std::to_string(i + 10),
                                                  "NOMBRE \"GARC\xCD"
                                                  "A P\xC9REZ, MAR\xCD"

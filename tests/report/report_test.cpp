@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
+#include "data/files.h"
+#include "report/run_end.h"
 #include "support/faulty_fs.h"
 #include "support/temp_dir.h"
 
@@ -23,19 +26,19 @@ Notice Case(int i) {
 
 TEST(ReportTest, KeepsTheFirstCasesAndCountsEveryOne) {
   Report report(Direction::kSiceAOrvalent);
-  for (int i = 1; i <= 120; ++i) report.Add(NoticeKind::kCodigoRepetidoDescartado, Case(i));
+  for (int i = 1; i <= 1070; ++i) report.Add(NoticeKind::kCodigoRepetidoDescartado, Case(i));
   report.Count(NoticeKind::kSesionDiaCero, 5);
   report.Count(NoticeKind::kSesionDiaCero);
   report.Add(NoticeKind::kValorCortado, Notice{std::string(5000, 'x'), "v", ""});
 
-  EXPECT_EQ(report.CountOf(NoticeKind::kCodigoRepetidoDescartado), 120u);
+  EXPECT_EQ(report.CountOf(NoticeKind::kCodigoRepetidoDescartado), 1070u);
   EXPECT_EQ(report.CountOf(NoticeKind::kSesionDiaCero), 6u);
   EXPECT_EQ(report.CountOf(NoticeKind::kTramoRepetido), 0u);
-  EXPECT_EQ(report.Total(), 127u);
+  EXPECT_EQ(report.Total(), 1077u);
   const auto& listed = report.Listed(NoticeKind::kCodigoRepetidoDescartado);
   ASSERT_EQ(listed.size(), Report::kListed);
   EXPECT_EQ(listed.front().where, "sice_asignat.txt, línea 1");
-  EXPECT_EQ(listed.back().where, "sice_asignat.txt, línea 50");
+  EXPECT_EQ(listed.back().where, "sice_asignat.txt, línea 1000");
   EXPECT_TRUE(report.Listed(NoticeKind::kSesionDiaCero).empty());
   EXPECT_FALSE(report.Keeps(NoticeKind::kCodigoRepetidoDescartado));
   EXPECT_TRUE(report.Keeps(NoticeKind::kSesionDiaCero));
@@ -43,11 +46,11 @@ TEST(ReportTest, KeepsTheFirstCasesAndCountsEveryOne) {
   EXPECT_LE(report.Listed(NoticeKind::kValorCortado)[0].where.size(), Report::kTextLimit + 3);
 
   std::string page = RenderHtml(report, kNow);
-  EXPECT_NE(page.find("y 70 más"), std::string::npos);
-  EXPECT_NE(page.find("línea 50<"), std::string::npos);
-  EXPECT_EQ(page.find("línea 51<"), std::string::npos);
+  EXPECT_NE(page.find("Y 70 más, que no se muestran."), std::string::npos);
+  EXPECT_NE(page.find("línea 1000<"), std::string::npos);
+  EXPECT_EQ(page.find("línea 1001<"), std::string::npos);
   EXPECT_NE(page.find("6 casos, sin detalle"), std::string::npos);
-  EXPECT_NE(page.find(">127<"), std::string::npos);  // the total
+  EXPECT_NE(page.find(">1077<"), std::string::npos);  // the total
   EXPECT_NE(page.find("07/03/2026 09:05:04"), std::string::npos);
 }
 
@@ -82,7 +85,7 @@ TEST(ReportTest, PageEscapesTextAndReadsDataBytesAsWindows1252) {
 
 TEST(ReportTest, EmptyReportSaysSinAvisosAndHasNoSummary) {
   Report report(Direction::kSiceAOrvalent);
-  report.AddOutput("ASIGNOMT", 120, "registros");
+  report.AddOutput("ASIGNOMT", 120, "registro", "registros");
   std::string page = RenderHtml(report, kNow);
   EXPECT_NE(page.find("Sin avisos"), std::string::npos);
   EXPECT_NE(page.find("ASIGNOMT: 120 registros"), std::string::npos);
@@ -111,6 +114,52 @@ TEST(ReportTest, EveryKindHasItsTexts) {
     auto kind = static_cast<NoticeKind>(i);
     EXPECT_FALSE(KindTitle(kind).empty()) << i;
     EXPECT_FALSE(KindAction(kind).empty()) << i;
+    EXPECT_FALSE(KindTodo(kind).empty()) << i;
+  }
+}
+
+// What to do under each heading; the column of what was done only where a
+// case's differs; counts in the singular; no "Sin avisos" after an error.
+TEST(ReportTest, PageSaysWhatToDoAndAgrees) {
+  struct Case {
+    const char* name;
+    std::function<void(Report&)> fill;
+    std::vector<std::string> has, hasNot;
+  };
+  const Case cases[] = {
+      {"what to do, no action column",
+       [](Report& r) {
+         r.Add(NoticeKind::kSinHoras, Notice{"a", "b", ""});
+       },
+       {"<b>Qué hacer:</b> " + std::string(KindTodo(NoticeKind::kSinHoras))},
+       {"<th>Qué se ha hecho</th>"}},
+      {"an action of its own",
+       [](Report& r) {
+         r.Add(NoticeKind::kFicheroAusente, Notice{"a", "b", ""});
+         r.Add(NoticeKind::kFicheroAusente, Notice{"c", "d", "otra cosa"});
+       },
+       {"<th>Qué se ha hecho</th>", "<td>otra cosa</td>"},
+       {}},
+      {"singular and plural",
+       [](Report& r) {
+         r.AddOutput("PROFT", 1, "registro", "registros");
+         r.AddOutput("ASIGT", 0, "registro", "registros");
+       },
+       {"PROFT: 1 registro<", "ASIGT: 0 registros"},
+       {}},
+      {"nothing written", [](Report&) {}, {"Tablas escritas</th><td>ninguna"}, {}},
+      {"an error with no notices",
+       [](Report& r) { r.SetError("Fallo"); },
+       {"Ningún aviso en lo que se hizo hasta el error."},
+       {"Sin avisos"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Report report(Direction::kSiceAOrvalent);
+    c.fill(report);
+    std::string page = RenderHtml(report, kNow);
+    for (const std::string& text : c.has) EXPECT_NE(page.find(text), std::string::npos) << text;
+    for (const std::string& text : c.hasNot) EXPECT_EQ(page.find(text), std::string::npos) << text;
   }
 }
 
@@ -160,6 +209,43 @@ TEST(WriteReportTest, MissingFolderIsAFailureNotAnError) {
   test::TempDir dir;
   Report report(Direction::kSiceAOrvalent);
   EXPECT_FALSE(WriteReport(report, fs::Join(dir.File("no-such"), "x.html"), kNow));
+}
+
+}  // namespace
+}  // namespace tos
+
+namespace tos {
+namespace {
+
+// The end of a run, as both front ends have it: the folder as the user
+// chose it, the page written, the converter's lines and the window's
+// question with the page's path.
+TEST(RunEndTest, PageLinesAndQuestion) {
+  test::TempDir dir;
+  std::string ruta = dir.Path() + fs::kSeparator;
+  EXPECT_EQ(ShownFolder(ruta), dir.Path());
+  EXPECT_EQ(ShownFolder(std::string(2, fs::kSeparator)), std::string(1, fs::kSeparator));
+
+  Report report(Direction::kSiceAOrvalent);
+  report.Count(NoticeKind::kSinHoras, 2);
+  RunEnd end = EndRun(report, ruta, "", {}, kNow);
+  const std::string page = ruta + kInformeImportacion;
+  ASSERT_EQ(end.page, page);
+  EXPECT_EQ(report.Folder(), dir.Path());
+  EXPECT_TRUE(test::Exists(page));
+  EXPECT_EQ(EndLines(report, end), SummaryLines(report) + "Informe: " + page + "\n");
+  EXPECT_EQ(EndQuestion(report, end), ReportQuestion(2) + "\n" + page);
+
+  RunEnd none = EndRun(report, ruta, "", {false, ""}, kNow);
+  EXPECT_FALSE(none.page);
+  EXPECT_EQ(EndLines(report, none), SummaryLines(report));
+  EXPECT_FALSE(EndQuestion(report, none));
+
+  std::string nowhere = fs::Join(dir.File("no"), "x.html");
+  RunEnd failed = EndRun(report, ruta, "Fallo", {true, nowhere}, kNow);
+  EXPECT_EQ(report.Error(), "Fallo");
+  EXPECT_EQ(EndLines(report, failed),
+            SummaryLines(report) + "No se ha podido escribir el informe " + nowhere + "\n");
 }
 
 }  // namespace
