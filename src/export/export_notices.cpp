@@ -31,6 +31,7 @@ ExportNotices::Codes ExportNotices::ReadColumn(Table& table, const char* field) 
 }
 
 void ExportNotices::ReadCodes(Table& profesor, Table& grupos, Table& nomAsg, Table& aulas) {
+  if constexpr (!kNotices) return;
   teachers_ = ReadColumn(profesor, "ABREV");
   groups_ = ReadColumn(grupos, "ABREV");
   subjects_ = ReadColumn(nomAsg, "COD");
@@ -79,6 +80,7 @@ void ExportNotices::Overflow(const char* field, std::string_view value, size_t w
 void ExportNotices::Lesson(uint64_t record, std::string_view day, std::string_view period,
                            std::string_view code, std::string_view teacher, std::string_view group,
                            std::string_view subject, std::string_view room) {
+  if constexpr (!kNotices) return;
   // The lesson as the user finds it in Orvalent, made once for its first
   // case that is kept.
   std::string told;
@@ -118,6 +120,7 @@ void ExportNotices::Lesson(uint64_t record, std::string_view day, std::string_vi
 }
 
 void ExportNotices::RepeatedSlots(Table& tramos) {
+  if constexpr (!kNotices) return;
   try {
     Field dia = tramos.FieldByName("DIA");
     Field hora = tramos.FieldByName("HORA");

@@ -86,6 +86,7 @@ struct ImportContext {
   // (which then reads as empty).
   void CheckLine(std::string_view line, std::string_view code, size_t lastColumn,
                  const Place& place) {
+    if constexpr (!kNotices) return;
     if (code.empty())
       report.Add(NoticeKind::kCodigoVacio, [&] {
         return Notice{place.Text(), "«" + std::string(line.substr(0, 60)) + "»", ""};
@@ -108,6 +109,7 @@ class CodigosRepetidos {
   // name: what the line calls the room or group, for the report.
   void Add(ImportContext& context, std::string_view code, std::string_view name,
            const Place& place) {
+    if constexpr (!kNotices) return;
     auto [at, added] = first_.try_emplace(ImportContext::PackedCode(code), place.line);
     if (!added)
       context.report.Add(NoticeKind::kCodigoRepetidoConservado, [&] {

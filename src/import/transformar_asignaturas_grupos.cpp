@@ -185,7 +185,7 @@ void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones, G
   for (Asignacion& a : asignaciones) {
     const Grupo* g = found.Find(a.cgrup.View());
     if (!g) {
-      context.report.Add(NoticeKind::kGrupoDesconocido, About(a));
+      context.report.Add(NoticeKind::kGrupoDesconocido, [&] { return About(a); });
       continue;
     }
     if (missing) {
@@ -258,7 +258,7 @@ void HoursPass(ImportContext& context, const std::string& path,
   }
   // The wants come by subject: the walk tells the report's check of each
   // assignment's subject too, with no search.
-  if (context.subjects) {
+  if (kNotices && context.subjects) {
     verdicts.assign(asignaciones.size(), 0);
     auto subject = context.subjects->begin();
     for (const Want& want : wants) {
@@ -283,7 +283,7 @@ void HoursPass(ImportContext& context, const std::string& path,
     a.horas = value;
     if (raised)
       context.report.Add(NoticeKind::kHorasElevadas,
-                         About(a, "horas " + std::string(found[i]->Hours())));
+                         [&] { return About(a, "horas " + std::string(found[i]->Hours())); });
   }
 }
 
@@ -292,12 +292,12 @@ void HoursPass(ImportContext& context, const std::string& path,
 // a known subject and 2 for an unknown one; the others are looked up.
 void TellUnknownSubjects(ImportContext& context, const std::vector<Asignacion>& asignaciones,
                          const std::vector<uint8_t>& verdicts) {
-  if (!context.subjects) return;
+  if (!kNotices || !context.subjects) return;
   for (size_t i = 0; i < asignaciones.size(); ++i) {
     const Asignacion& a = asignaciones[i];
     uint8_t verdict = i < verdicts.size() ? verdicts[i] : 0;
     bool known = verdict != 0 ? verdict == 1 : context.KnownSubject(a.casig.View());
-    if (!known) context.report.Add(NoticeKind::kAsignaturaDesconocida, About(a));
+    if (!known) context.report.Add(NoticeKind::kAsignaturaDesconocida, [&] { return About(a); });
   }
 }
 
@@ -369,7 +369,7 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
       for (Asignacion& a : asignaciones) {
         if (a.horas != 0) continue;
         a.horas = 1;
-        context.report.Add(NoticeKind::kSinHoras, About(a));
+        context.report.Add(NoticeKind::kSinHoras, [&] { return About(a); });
       }
     }
   } catch (...) {

@@ -199,6 +199,7 @@ std::string_view KindTodo(NoticeKind kind) {
 Report::Report(Direction direction) : direction_(direction) {}
 
 void Report::Add(NoticeKind kind, Notice notice) {
+  if constexpr (!kNotices) return;
   size_t i = static_cast<size_t>(kind);
   ++counts_[i];
   if (listed_[i].size() >= kListed) return;
@@ -209,6 +210,7 @@ void Report::Add(NoticeKind kind, Notice notice) {
 }
 
 void Report::Count(NoticeKind kind, uint64_t n) {
+  if constexpr (!kNotices) return;
   counts_[static_cast<size_t>(kind)] += n;
 }
 

@@ -19,6 +19,14 @@ namespace tos {
 
 enum class Direction { kSiceAOrvalent, kOrvalentASice };
 
+// A build with TOS_NOTICES off, made only to measure what the report
+// costs, neither checks the data for notices nor keeps them.
+#ifdef TOS_NO_NOTICES
+inline constexpr bool kNotices = false;
+#else
+inline constexpr bool kNotices = true;
+#endif
+
 enum class NoticeKind {
   // The SICE files themselves (both directions for the first two)
   kCodificacion,            // a file read as UTF-8 or UTF-16, not as SICE writes it
@@ -97,6 +105,7 @@ class Report {
   template <typename Make>
   requires std::is_invocable_r_v<Notice, Make>
   void Add(NoticeKind kind, Make&& make) {
+    if constexpr (!kNotices) return;
     if (Keeps(kind))
       Add(kind, make());
     else

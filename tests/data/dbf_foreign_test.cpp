@@ -183,9 +183,9 @@ TEST_F(ForeignTableTest, NamesAreFoundIgnoringLetterCase) {
 
 TEST_F(ForeignTableTest, QuirksOtherWritersLeave) {
   DbfSpec s;
-  s.version = 0x30;     // Visual FoxPro
-  s.padding = 263;      // its back-link area after the terminator
-  s.endMark = false;    // some writers leave the end mark out
+  s.version = 0x30;   // Visual FoxPro
+  s.padding = 263;    // its back-link area after the terminator
+  s.endMark = false;  // some writers leave the end mark out
   s.trailer = "junk after the last record";
   s.cols = {{std::string("COD\0XYZ", 7), 'C', 3}, {"N          ", 'N', 6, 2}, {"F", 'F', 8, 3}};
   s.records = {" A    1,50  -2.125", "*B    2.00   0.000", " C  ******        "};
@@ -256,7 +256,9 @@ struct DamageCase {
   std::function<void(std::string&)> damage;
   const char* words;  // part of the message
 };
-void PrintTo(const DamageCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const DamageCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 std::string GoodTable() {
   DbfSpec s;
@@ -354,8 +356,8 @@ TEST_F(ForeignTableTest, BinaryNumbersReadAsTheirValuesAndWriteBack) {
     {
       auto t = Open("FUERA", false);
       Field x = t->FieldByName("X");
-      EXPECT_EQ(x.Info().kind, c.type == 'I' || c.type == '+' ? FieldKind::kWhole
-                                                              : FieldKind::kFloat);
+      EXPECT_EQ(x.Info().kind,
+                c.type == 'I' || c.type == '+' ? FieldKind::kWhole : FieldKind::kFloat);
       EXPECT_EQ(x.AsString(), c.shown);
       EXPECT_EQ(x.IsNull(), c.shown.empty());
       double value = x.AsFloat();
@@ -384,37 +386,40 @@ TEST_F(ForeignTableTest, ColumnsReadAsTextOnly) {
   using test::BytesHighFirst, test::LongFox;
   struct Case {
     uint8_t version;
-    Col col;
+    const char* name;
+    char type;
+    int width;
     std::string bytes;
     std::string shown;
   };
   // 9 December 2026 is Julian day 2461384; 08:05:07 is 29107000 ms.
   const std::vector<Case> cases = {
-      {0x30, {"F", 'D', 8}, "20261209", "20261209"},
-      {0x30, {"L", 'L', 1}, "T", "T"},
-      {0x04, {"L", 'L', 1}, "y", "T"},
-      {0x04, {"L", 'L', 1}, "N", "F"},
-      {0x04, {"L", 'L', 1}, "?", ""},
-      {0x30, {"M", 'M', 4}, LongFox(7), "7"},
-      {0x30, {"G", 'G', 4}, LongFox(0), ""},
-      {0x04, {"M", 'M', 10}, "         7", "7"},
-      {0x03, {"B", 'B', 10}, "        12", "12"},
-      {0x30, {"T", 'T', 8}, LongFox(2461384) + LongFox(29107000), "20261209 08:05:07"},
-      {0x04, {"T", '@', 8}, BytesHighFirst(2461384, 4) + BytesHighFirst(29107000, 4),
+      {0x30, "F", 'D', 8, "20261209", "20261209"},
+      {0x30, "L", 'L', 1, "T", "T"},
+      {0x04, "L", 'L', 1, "y", "T"},
+      {0x04, "L", 'L', 1, "N", "F"},
+      {0x04, "L", 'L', 1, "?", ""},
+      {0x30, "M", 'M', 4, LongFox(7), "7"},
+      {0x30, "G", 'G', 4, LongFox(0), ""},
+      {0x04, "M", 'M', 10, "         7", "7"},
+      {0x03, "B", 'B', 10, "        12", "12"},
+      {0x30, "T", 'T', 8, LongFox(2461384) + LongFox(29107000), "20261209 08:05:07"},
+      {0x04, "T", '@', 8, BytesHighFirst(2461384, 4) + BytesHighFirst(29107000, 4),
        "20261209 08:05:07"},
-      {0x30, {"T", 'T', 8}, std::string(8, '\0'), ""},
-      {0x30, {"T", 'T', 8}, LongFox(1) + LongFox(0), "0100000000000000"},
-      {0x30, {"_NullFlags", '0', 1}, "\x05", "05"},
+      {0x30, "T", 'T', 8, std::string(8, '\0'), ""},
+      {0x30, "T", 'T', 8, LongFox(1) + LongFox(0), "0100000000000000"},
+      {0x30, "_NullFlags", '0', 1, "\x05", "05"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.col.name + " " + c.shown);
+    SCOPED_TRACE(std::string(c.name) + " " + c.shown);
+    const Col col{c.name, c.type, c.width};
     DbfSpec s;
     s.version = c.version;
-    s.cols = {c.col, {"C", 'C', 1}};
+    s.cols = {col, {"C", 'C', 1}};
     s.records = {" " + c.bytes + "c"};
     Put(s);
     auto t = Open("FUERA", false);
-    Field f = t->FieldByName(c.col.name);
+    Field f = t->FieldByName(col.name);
     EXPECT_EQ(f.Info().kind, FieldKind::kText);
     EXPECT_EQ(f.AsString(), c.shown);
     t->Append();
@@ -422,9 +427,9 @@ TEST_F(ForeignTableTest, ColumnsReadAsTextOnly) {
     t->Post();
     t->First();
     t->Next();
-    bool binary = c.col.type == 'T' || c.col.type == '@' || c.col.type == '0' ||
-                  (c.col.type != 'L' && c.col.width == 4);
-    EXPECT_EQ(f.AsString(), binary && c.col.type == '0' ? "00" : "");
+    bool binary =
+        c.type == 'T' || c.type == '@' || c.type == '0' || (c.type != 'L' && c.width == 4);
+    EXPECT_EQ(f.AsString(), binary && c.type == '0' ? "00" : "");
     if (binary) {
       t->Edit();
       EXPECT_THROW(f.SetAsString("1"), Error);
@@ -462,9 +467,12 @@ TEST_F(ForeignTableTest, Level7CodePageFromTheDriverName) {
     std::string cpg;
   };
   const Case cases[] = {
-      {0x00, "DBWINWE0", "A\xF1o", ""},     {0x00, "dbwinus0", "A\xF1o", ""},
-      {0x57, "DB850ES0", "A\xA4o", ""},     {0x00, "DB437US0", "A\xA4o", ""},
-      {0x57, "", "A\xF1o", ""},             {0x02, "PARADOX ascii", "A\xA4o", ""},
+      {0x00, "DBWINWE0", "A\xF1o", ""},
+      {0x00, "dbwinus0", "A\xF1o", ""},
+      {0x57, "DB850ES0", "A\xA4o", ""},
+      {0x00, "DB437US0", "A\xA4o", ""},
+      {0x57, "", "A\xF1o", ""},
+      {0x02, "PARADOX ascii", "A\xA4o", ""},
       {0x57, "DB850ES0", "A\xF1o", "1252"},
   };
   for (const Case& c : cases) {
@@ -505,7 +513,8 @@ TEST_F(ForeignTableTest, DamagedLevel7HeadersGiveAClearError) {
     std::string bytes = Build(s);
     uint32_t built = dbf::ReadU16(&bytes[8]);
     if (c.headerLength != 0)
-      dbf::WriteU16(&bytes[8], c.headerLength < 0 ? built - 1 : static_cast<uint32_t>(c.headerLength));
+      dbf::WriteU16(&bytes[8],
+                    c.headerLength < 0 ? built - 1 : static_cast<uint32_t>(c.headerLength));
     test::WriteFile(dir_.File("FUERA.DBF"), bytes);
     std::string m = OpenError();
     EXPECT_NE(m.find("FUERA.DBF"), std::string::npos) << m;
