@@ -15,18 +15,39 @@ std::string Shown(std::string_view value) {
 }
 }  // namespace
 
+uint32_t ExportNotices::Packed(std::string_view code) {
+  uint32_t packed = 0;
+  for (size_t i = 0; i < 4; ++i)
+    packed = packed << 8 | (i < code.size() ? static_cast<unsigned char>(code[i]) : 0u);
+  return packed;
+}
+
+bool ExportNotices::CodeList::Has(std::string_view code) const {
+  if (code.size() <= 4) return std::binary_search(packed.begin(), packed.end(), Packed(code));
+  return std::binary_search(longer.begin(), longer.end(), code);
+}
+
 ExportNotices::Codes ExportNotices::ReadColumn(Table& table, const char* field) {
   Codes codes;
   try {
     if (table.FindField(field) < 0) return std::nullopt;
     Field column = table.FieldByName(field);
     codes.emplace();
-    for (table.First(); !table.Eof(); table.Next()) codes->push_back(column.AsString());
+    std::string spill;
+    for (table.First(); !table.Eof(); table.Next()) {
+      std::string_view code = column.AsStringView(spill);
+      if (code.size() <= 4)
+        codes->packed.push_back(Packed(code));
+      else
+        codes->longer.emplace_back(code);
+    }
   } catch (const std::exception&) {
     return std::nullopt;
   }
-  std::sort(codes->begin(), codes->end());
-  codes->erase(std::unique(codes->begin(), codes->end()), codes->end());
+  std::sort(codes->packed.begin(), codes->packed.end());
+  codes->packed.erase(std::unique(codes->packed.begin(), codes->packed.end()), codes->packed.end());
+  std::sort(codes->longer.begin(), codes->longer.end());
+  codes->longer.erase(std::unique(codes->longer.begin(), codes->longer.end()), codes->longer.end());
   return codes;
 }
 
@@ -38,26 +59,18 @@ void ExportNotices::ReadCodes(Table& profesor, Table& grupos, Table& nomAsg, Tab
   rooms_ = ReadColumn(aulas, "ABREV");
 }
 
+bool ExportNotices::Known(const CodeList& codes, Verdicts& verdicts, std::string_view value) {
+  if (value.size() > 4) return codes.Has(value);
+  uint32_t packed = Packed(value);
+  Verdict& verdict = verdicts[(packed * 2654435761u) >> 22];
+  if (!verdict.used || verdict.packed != packed)
+    verdict = {packed, true, std::binary_search(codes.packed.begin(), codes.packed.end(), packed)};
+  return verdict.known;
+}
+
 template <typename Where>
-void ExportNotices::Check(const Codes& codes, Verdicts& verdicts, NoticeKind kind,
-                          const char* field, const char* table, std::string_view value,
-                          Where& where) {
-  if (!codes || value.empty()) return;
-  auto known = [&] { return std::binary_search(codes->begin(), codes->end(), value); };
-  bool found;
-  if (value.size() <= 4) {
-    uint32_t packed = 0;
-    for (size_t i = 0; i < 4; ++i)
-      packed = packed << 8 | (i < value.size() ? static_cast<unsigned char>(value[i]) : 0u);
-    // A field's text holds no NUL, so the zeros after a shorter code tell
-    // it apart.
-    Verdict& verdict = verdicts[(packed * 2654435761u) >> 22];
-    if (!verdict.used || verdict.packed != packed) verdict = {packed, true, known()};
-    found = verdict.known;
-  } else {
-    found = known();
-  }
-  if (found) return;
+void ExportNotices::Unknown(NoticeKind kind, const char* field, const char* table,
+                            std::string_view value, Where& where) {
   report_.Add(kind, [&] {
     return Notice{where(), std::string(field) + " " + std::string(value) + ": no está en " + table,
                   ""};
@@ -67,7 +80,6 @@ void ExportNotices::Check(const Codes& codes, Verdicts& verdicts, NoticeKind kin
 template <typename Where>
 void ExportNotices::Overflow(const char* field, std::string_view value, size_t width,
                              Where& where) {
-  if (value.size() <= width) return;
   report_.Add(NoticeKind::kValorDesborda, [&] {
     return Notice{where(),
                   std::string(field) + " " + std::string(value) + " (" +
@@ -105,18 +117,22 @@ void ExportNotices::Lesson(uint64_t record, std::string_view day, std::string_vi
         if (value.empty()) empty += std::string(empty.empty() ? "" : ", ") + name;
       return Notice{where(), "vacío: " + empty, ""};
     });
-  Overflow("código de tramo", code, 4, where);
-  Overflow("DIA", day, 1, where);
-  Overflow("PROF", teacher, 4, where);
-  Overflow("CODGRUPO", group, 4, where);
-  Overflow("ASIG", subject, 4, where);
-  Overflow("AULA", room, 4, where);
-  Check(teachers_, teacherVerdicts_, NoticeKind::kProfesorDesconocido, "PROF", "PROFT", teacher,
-        where);
-  Check(groups_, groupVerdicts_, NoticeKind::kGrupoNoEnTabla, "CODGRUPO", "GRUPOST", group, where);
-  Check(subjects_, subjectVerdicts_, NoticeKind::kAsignaturaNoEnTabla, "ASIG", "ASIGNOMT", subject,
-        where);
-  Check(rooms_, roomVerdicts_, NoticeKind::kAulaDesconocida, "AULA", "AULAT", room, where);
+  // Checked here, so that a lesson whose values fit costs no call.
+  if (code.size() > 4) Overflow("código de tramo", code, 4, where);
+  if (day.size() > 1) Overflow("DIA", day, 1, where);
+  if (teacher.size() > 4) Overflow("PROF", teacher, 4, where);
+  if (group.size() > 4) Overflow("CODGRUPO", group, 4, where);
+  if (subject.size() > 4) Overflow("ASIG", subject, 4, where);
+  if (room.size() > 4) Overflow("AULA", room, 4, where);
+  // An empty code is told above; a table that could not be read tells nothing.
+  if (teachers_ && !teacher.empty() && !Known(*teachers_, teacherVerdicts_, teacher))
+    Unknown(NoticeKind::kProfesorDesconocido, "PROF", "PROFT", teacher, where);
+  if (groups_ && !group.empty() && !Known(*groups_, groupVerdicts_, group))
+    Unknown(NoticeKind::kGrupoNoEnTabla, "CODGRUPO", "GRUPOST", group, where);
+  if (subjects_ && !subject.empty() && !Known(*subjects_, subjectVerdicts_, subject))
+    Unknown(NoticeKind::kAsignaturaNoEnTabla, "ASIG", "ASIGNOMT", subject, where);
+  if (rooms_ && !room.empty() && !Known(*rooms_, roomVerdicts_, room))
+    Unknown(NoticeKind::kAulaDesconocida, "AULA", "AULAT", room, where);
 }
 
 void ExportNotices::RepeatedSlots(Table& tramos) {

@@ -34,9 +34,17 @@ class ExportNotices {
   void RepeatedSlots(Table& tramos);
 
  private:
-  // The codes of a column, sorted, each once; none when the column could
+  // The codes of a column: those of up to 4 bytes packed in numbers (a
+  // field's text holds no NUL, so the zeros after a shorter code tell it
+  // apart), the others as texts; each sorted. None when the column could
   // not be read.
-  using Codes = std::optional<std::vector<std::string>>;
+  struct CodeList {
+    std::vector<uint32_t> packed;
+    std::vector<std::string> longer;
+    bool Has(std::string_view code) const;
+  };
+  using Codes = std::optional<CodeList>;
+  static uint32_t Packed(std::string_view code);
   // The verdicts of the codes of one column looked up so far, by a hash of
   // the code: a timetable's million lessons repeat a few hundred codes,
   // which then need no lookup in the set (a third of the export's time
@@ -48,10 +56,12 @@ class ExportNotices {
   };
   using Verdicts = std::array<Verdict, 1024>;
   static Codes ReadColumn(Table& table, const char* field);
+  // Whether a column's codes hold value, by the verdict kept for it.
+  static bool Known(const CodeList& codes, Verdicts& verdicts, std::string_view value);
   // Each adds its case, the lesson told by where().
   template <typename Where>
-  void Check(const Codes& codes, Verdicts& verdicts, NoticeKind kind, const char* field,
-             const char* table, std::string_view value, Where& where);
+  void Unknown(NoticeKind kind, const char* field, const char* table, std::string_view value,
+               Where& where);
   template <typename Where>
   void Overflow(const char* field, std::string_view value, size_t width, Where& where);
 
