@@ -9,9 +9,9 @@
 #include <random>
 #include <system_error>
 
-#include "app/error_box.h"
 #include "cli/cli_services.h"
 #include "cli/commands.h"
+#include "core/error_text.h"
 #include "core/program_state.h"
 #include "import/import_run.h"
 

@@ -5,11 +5,11 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "app/error_box.h"
 #include "app/glyphs.h"
 #include "app/window/message_box_win.h"
 #include "app/window/panel_win.h"
 #include "app/window/win_text.h"
+#include "core/error_text.h"
 #include "data/clock.h"
 #include "data/files.h"
 #include "export/timetable_export.h"
