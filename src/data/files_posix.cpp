@@ -93,7 +93,7 @@ class Descriptor {
 
 class PosixReadStream final : public ReadStream {
  public:
-  PosixReadStream(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  explicit PosixReadStream(int fd) : fd_(fd) {}
   size_t Read(char* buffer, size_t size) override {
     for (;;) {
       ssize_t n = ::read(fd_.Get(), buffer, size);
@@ -101,11 +101,9 @@ class PosixReadStream final : public ReadStream {
       if (errno != EINTR) Fail(errno);
     }
   }
-  uint64_t Size() override { return size_; }
 
  private:
   Descriptor fd_;
-  uint64_t size_;
 };
 
 class PosixWriteStream final : public WriteStream {
@@ -238,7 +236,7 @@ class PosixFileSystem final : public FileSystem {
     if (fstat(fd, &st) != 0) Fail(errno);
     if (S_ISDIR(st.st_mode)) Fail(EISDIR);
     if (!Lock(fd, false)) FailLocked();
-    return std::make_unique<PosixReadStream>(guard.Release(), static_cast<uint64_t>(st.st_size));
+    return std::make_unique<PosixReadStream>(guard.Release());
   }
 
   std::unique_ptr<WriteStream> Create(const std::string& path) override {

@@ -98,10 +98,10 @@ class ExportFixture {
   std::string Output() const { return SiceFile("SICE_HORARIO.TXT"); }
 
   void WriteAsignat(const std::vector<std::string>& lines) {
-    GuardarLineas(lines, SiceFile("sice_asignat.txt"));
+    test::WriteLines(SiceFile("sice_asignat.txt"), lines);
   }
   void WriteSesiones(const std::vector<std::string>& lines) {
-    GuardarLineas(lines, SiceFile("sice_sesiones.txt"));
+    test::WriteLines(SiceFile("sice_sesiones.txt"), lines);
   }
   // Sessions whose second line has dayChar in column 9.
   void WriteSesionesWithDay(char dayChar) {
