@@ -157,8 +157,8 @@ int main(int argc, char** argv) {
 
   std::string header = "0";
   tos::AnadirCampo(header, "SICE_ASIGNAT.TXT", 50);
-  tos::GuardarLineas({header + "CODIGO01"}, (sice / "sice_asignat.txt").string());
-  tos::GuardarLineas({"0", "1   0001108000855"}, (sice / "sice_sesiones.txt").string());
+  tos::GuardarLineas(header + "CODIGO01\r\n", (sice / "sice_asignat.txt").string());
+  tos::GuardarLineas("0\r\n1   0001108000855\r\n", (sice / "sice_sesiones.txt").string());
   {
     DbfWriter tramos((otemp / "DIASHORAST.DBF").string(),
                      {{"CODDIHO", 'C', 10}, {"DIA", 'C', 20}, {"HORA", 'C', 8}}, slots);

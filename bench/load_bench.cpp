@@ -169,11 +169,7 @@ Outcome LongLine(const std::string& dir) {
   tos::LectorLineas reader;
   reader.Open(path);
   std::vector<size_t> sizes;
-  std::string got;
-  while (!reader.AtEnd()) {
-    reader.ReadLine(got);
-    sizes.push_back(got.size());
-  }
+  while (!reader.AtEnd()) sizes.push_back(reader.ReadLineView().size());
   reader.Close();
   std::vector<std::string> whole = tos::CargarLineas(path);
   bool readers = sizes.size() == 3 && sizes[1] == kLength && whole.size() == 3 &&
@@ -213,11 +209,9 @@ Outcome GigabyteOfLines(const std::string& dir) {
   tos::LectorLineas reader;
   reader.Open(path);
   uint64_t lines = 0, bytes = 0;
-  std::string line;
   while (!reader.AtEnd()) {
-    reader.ReadLine(line);
+    bytes += reader.ReadLineView().size();
     ++lines;
-    bytes += line.size();
   }
   reader.Close();
   double seconds =

@@ -69,11 +69,9 @@ uint64_t MemchrPass(const std::string& path) {
 uint64_t Streamed(const std::string& path, uint64_t& chars) {
   tos::LectorLineas reader;
   reader.Open(path);
-  std::string line;
   uint64_t lines = 0;
   while (!reader.AtEnd()) {
-    reader.ReadLine(line);
-    chars += line.size();
+    chars += reader.ReadLineView().size();
     ++lines;
   }
   reader.Close();

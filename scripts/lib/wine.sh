@@ -20,6 +20,26 @@ tos_wine_env() {
   export TOS_WINE TOS_WINE32
 }
 
+# tos_wine32_cause: why Wine's 32-bit loader does not run here, in one
+# sentence, from what can be seen: the kernel, the package, the loader's own
+# words. scripts/setup leaves the reason a failed install of the 32-bit
+# packages gave in build/setup-i386.note.
+tos_wine32_cause() {
+  if ! scripts/lib/can-run-32bit; then
+    echo "this machine's kernel refuses 32-bit Linux programs (a 93-byte probe did not run), Wine's 32-bit loader among them."
+  elif ! dpkg-query -W -f='${db:Status-Status}' wine32:i386 2>/dev/null | grep -qx installed; then
+    if [ -s build/setup-i386.note ]; then
+      echo "Wine's 32-bit part (wine32:i386) is not installed: scripts/setup could not install it ($(tr '\n' ' ' <build/setup-i386.note | sed 's/ *$//'))."
+    else
+      echo "Wine's 32-bit part (wine32:i386) is not installed; scripts/setup installs it."
+    fi
+  else
+    local said
+    said=$(/usr/lib/wine/wine --version 2>&1 | head -n 2 | tr '\n' ' ' | sed 's/ *$//')
+    echo "Wine's 32-bit loader is installed but does not start (${said:-no output})."
+  fi
+}
+
 # tos_wine_prefix BUILD_DIR: makes the prefix (fonts copied in and the common
 # Windows fonts mapped to the Liberation ones, C:\OTEMP made) unless it is
 # there already.

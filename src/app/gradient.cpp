@@ -79,7 +79,7 @@ void FillHorizontalSplit(PixelBuffer& buffer, int left, int top, int right, int 
   }
 }
 
-// Concentric rectangles from StartColor at the edge to EndColor in the
+// Concentric rectangles from start at the edge to end in the
 // middle.
 void FillFromCenter(PixelBuffer& buffer, int w, int h, Rgb start, Rgb end) {
   int steps = std::max(1, std::min(256, (std::min(w, h) + 1) / 2));

@@ -1,5 +1,6 @@
-// Where the window's panels and controls sit, and what Enter presses. The
-// Win32 window takes every rectangle from here.
+// Where the window's panels and controls sit, their ids, and what Enter
+// presses. The Win32 window takes every rectangle and id from here, and so
+// does the end-to-end driver that finds them.
 #pragma once
 
 #include "app/run_mode.h"
@@ -48,6 +49,27 @@ inline constexpr Rect kDirectorios{8, 34, 287, 144};
 inline constexpr Rect kUnidades{8, 180, 137, 19};
 inline constexpr Rect kButton1{220, 180, 75, 21};
 }  // namespace controls
+
+// The controls' ids: the panels' in the window, every other one's in its
+// panel (Label3 and BExportar in Draw3D2, Label4 and BImportar in Draw3D3,
+// the rest in Draw3D1).
+enum ControlId {
+  kDraw3D1Id = 11,
+  kDraw3D2Id,
+  kDraw3D3Id,
+  kBExportarId = 101,
+  kBImportarId,
+  kBCloseId,
+  kButton1Id,
+  kLabel1Id = 201,
+  kLabel2Id,
+  kLabel3Id,
+  kLabel4Id,
+  kLabel5Id,
+  kLabel6Id,
+  kDirectoriosId = 301,
+  kUnidadesId,
+};
 
 // What the focused control is, as far as Enter cares.
 enum class FocusKind {

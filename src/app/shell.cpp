@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "app/error_box.h"
+#include "core/error_text.h"
 #include "data/error.h"
 
 namespace tos {

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <exception>
 
-#include "app/error_box.h"
 #include "cli/commands.h"
+#include "core/error_text.h"
 #include "data/clock.h"
 #include "data/files.h"
 #include "report/run_end.h"

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/error_box.h"
 #include "cli/cli_services.h"
 #include "cli/commands.h"
 #include "cli/console.h"
+#include "core/error_text.h"
 #include "core/version.h"
 #include "data/clock.h"
 #include "data/error.h"

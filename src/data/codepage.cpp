@@ -474,8 +474,9 @@ CodePage::CodePage(int number, const char16_t* high, bool utf8) : number_(number
     char16_t u = high[b - 128];
     char ansi = u == 0xFFFD ? '?' : text::Cp1252FromUnicode(u);
     toAnsi_[b] = ansi;
-    // The first byte of the page that gives an ANSI character wins: pages
-    // map each character once, so this only matters for '?' itself.
+    // Where two bytes of the page gave the same ANSI character, the last
+    // would win; pages map each character once, and the bytes that give
+    // none ('?') are left out, so each ANSI character has its one byte.
     if (ansi != '?') fromAnsi_[static_cast<unsigned char>(ansi)] = static_cast<char>(b);
   }
 }

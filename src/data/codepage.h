@@ -11,7 +11,6 @@
 namespace tos::cp {
 
 constexpr int kWindows1252 = 1252;
-constexpr int kOem850 = 850;
 constexpr int kUtf8 = 65001;
 
 // One character set, converting to and from Windows-1252. Characters with no

@@ -17,8 +17,7 @@ constexpr size_t kPrefixSize = 32;      // the fixed part of the header
 constexpr size_t kDescriptorSize = 32;  // one per field
 constexpr char kTerminator = 0x0D;      // after the last descriptor
 constexpr char kEndOfFile = 0x1A;       // after the last record
-constexpr char kLive = ' ';
-constexpr char kDeleted = '*';
+constexpr char kDeleted = '*';         // a deleted record's first byte
 // dBase 7 (level 7, version bits 0-2 = 4): a 68-byte fixed part holding the
 // language driver's name at 32-63, and 48-byte descriptors.
 constexpr size_t kLevel7PrefixSize = 68;

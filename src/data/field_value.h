@@ -1,7 +1,7 @@
 // The field conversions: how each shape of field (text, whole number,
 // floating number) is read from a record's bytes and written into them.
-// One reading and one writing rule per shape; Field, the record writer and
-// anything else that reads or writes a field go through them.
+// One reading and one writing rule per shape; Field and anything else that
+// reads or writes a field's bytes go through them.
 #pragma once
 
 #include <cstdint>

@@ -43,8 +43,6 @@ class ReadStream {
   virtual ~ReadStream() = default;
   // Reads up to size bytes; 0 at the end of the file.
   virtual size_t Read(char* buffer, size_t size) = 0;
-  // The file's size when it was opened.
-  virtual uint64_t Size() = 0;
 };
 
 // A file being written from its start. Close reports what the destructor

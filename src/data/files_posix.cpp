@@ -1,7 +1,10 @@
 // The real file system on Linux and other POSIX systems. Sharing is done with
 // flock locks, which belong to the open file (so a second descriptor in the
 // same process is excluded too, as Windows' share modes do) and which a file
-// opened for reading only can hold exclusively as well.
+// opened for reading only can hold exclusively as well. A table also takes a
+// record lock over the whole file, of the kind that belongs to the open file
+// too (F_OFD_SETLK), because other programs lock with fcntl or lockf and
+// never see a flock, nor it theirs.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -66,6 +69,29 @@ bool Lock(int fd, bool exclusive) {
   }
 }
 
+// A record lock over the whole file, held until the descriptor is closed:
+// a write lock for a file open for writing that we hold exclusively, else a
+// read lock (which keeps writers out; for a file we may only read, the flock
+// keeps out the other readers). False when another holder refuses it. Where
+// the kernel or the file system has no such locks, the flock alone stands.
+bool LockRecords(int fd, bool write) {
+#ifdef F_OFD_SETLK
+  struct flock lock {};
+  lock.l_type = write ? F_WRLCK : F_RDLCK;
+  lock.l_whence = SEEK_SET;  // from the start to the end, however the file grows
+  for (;;) {
+    if (::fcntl(fd, F_OFD_SETLK, &lock) == 0) return true;
+    if (errno == EAGAIN || errno == EACCES) return false;
+    if (errno == EINVAL || errno == ENOLCK || errno == EOPNOTSUPP) return true;
+    if (errno != EINTR) Fail(errno);
+  }
+#else
+  (void)fd;
+  (void)write;
+  return true;
+#endif
+}
+
 class Descriptor {
  public:
   explicit Descriptor(int fd) : fd_(fd) {}
@@ -93,7 +119,7 @@ class Descriptor {
 
 class PosixReadStream final : public ReadStream {
  public:
-  PosixReadStream(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  explicit PosixReadStream(int fd) : fd_(fd) {}
   size_t Read(char* buffer, size_t size) override {
     for (;;) {
       ssize_t n = ::read(fd_.Get(), buffer, size);
@@ -101,11 +127,9 @@ class PosixReadStream final : public ReadStream {
       if (errno != EINTR) Fail(errno);
     }
   }
-  uint64_t Size() override { return size_; }
 
  private:
   Descriptor fd_;
-  uint64_t size_;
 };
 
 class PosixWriteStream final : public WriteStream {
@@ -238,7 +262,7 @@ class PosixFileSystem final : public FileSystem {
     if (fstat(fd, &st) != 0) Fail(errno);
     if (S_ISDIR(st.st_mode)) Fail(EISDIR);
     if (!Lock(fd, false)) FailLocked();
-    return std::make_unique<PosixReadStream>(guard.Release(), static_cast<uint64_t>(st.st_size));
+    return std::make_unique<PosixReadStream>(guard.Release());
   }
 
   std::unique_ptr<WriteStream> Create(const std::string& path) override {
@@ -257,7 +281,7 @@ class PosixFileSystem final : public FileSystem {
       fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
       if (fd < 0) Fail(errno);
       Descriptor guard(fd);
-      if (!Lock(fd, true)) FailLocked();
+      if (!Lock(fd, true) || !LockRecords(fd, false)) FailLocked();
       return std::make_unique<PosixTableFile>(guard.Release());
     }
     if (fd < 0) Fail(errno);
@@ -266,7 +290,7 @@ class PosixFileSystem final : public FileSystem {
     if (fstat(fd, &st) != 0) Fail(errno);
     if (S_ISDIR(st.st_mode)) Fail(EISDIR);
     bool exclusive = mode == TableMode::kWriteExclusive || mode == TableMode::kReadExclusive;
-    if (!Lock(fd, exclusive)) FailLocked();
+    if (!Lock(fd, exclusive) || !LockRecords(fd, write && exclusive)) FailLocked();
     // Truncate only once the lock is ours: a table another program holds is
     // never emptied under it.
     if (create && ftruncate(fd, 0) != 0) Fail(errno);

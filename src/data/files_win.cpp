@@ -75,18 +75,16 @@ uint64_t SizeOf(HANDLE h) {
 
 class WinReadStream final : public ReadStream {
  public:
-  explicit WinReadStream(HANDLE h) : h_(h), size_(SizeOf(h)) {}
+  explicit WinReadStream(HANDLE h) : h_(h) {}
   size_t Read(char* buffer, size_t size) override {
     DWORD got = 0;
     DWORD want = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
     if (!ReadFile(h_.Get(), buffer, want, &got, nullptr)) FailLast();
     return got;
   }
-  uint64_t Size() override { return size_; }
 
  private:
   Handle h_;
-  uint64_t size_;
 };
 
 void WriteAll(HANDLE h, const char* data, size_t size) {

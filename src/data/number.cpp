@@ -260,12 +260,7 @@ StoredNumber ParseStoredNumber(std::string_view stored) {
   std::string_view t = TrimBlanks(stored);
   if (t.empty()) return {};
   if (std::optional<double> plain = ParsePlainDigits(t)) return {StoredNumber::kValue, *plain};
-  return ParseStoredNumberInFull(stored);
-}
-
-StoredNumber ParseStoredNumberInFull(std::string_view stored) {
-  std::string_view t = TrimBlanks(stored);
-  if (t.empty() || t.find_first_not_of('*') == std::string_view::npos) return {};
+  if (t.find_first_not_of('*') == std::string_view::npos) return {};
   std::optional<std::string> s = Normalise(t, '.', ',');
   if (!s) return {StoredNumber::kInvalid, 0};
   std::optional<double> value = ParseChecked(*s);

@@ -53,9 +53,6 @@ std::optional<double> ParsePlainDigits(std::string_view text);
 // ignored, "," is taken as decimal point, an exponent is accepted; blank and
 // "*"-filled columns (an overflow mark) are blank.
 StoredNumber ParseStoredNumber(std::string_view stored);
-// The same without the shortcut for plain digits: what ParseStoredNumber
-// must agree with, for the tests that hold the two together.
-StoredNumber ParseStoredNumberInFull(std::string_view stored);
 
 // The text a numeric column of that width and decimals holds for value,
 // right-aligned. The fixed form with the column's decimals when it reads back

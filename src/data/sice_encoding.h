@@ -57,8 +57,6 @@ class SiceStream : public fs::ReadStream {
   // stream (nullptr: kept inside).
   SiceStream(std::unique_ptr<fs::ReadStream> file, std::string path, FileDecoding* decoding);
   size_t Read(char* out, size_t size) override;
-  uint64_t Size() override { return file_->Size(); }
-  const FileDecoding& Decoding() const { return *decoding_; }
 
  private:
   enum class Mode { kStart, kSniff, kPlain, kUtf8, kUtf16Le, kUtf16Be };

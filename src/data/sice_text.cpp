@@ -76,12 +76,6 @@ void LectorLineas::Open(const std::string& path, FileDecoding* decoding) {
   buffer_.resize(kReadBuffer);
   begin_ = end_ = 0;
   eof_ = stopped_ = false;
-  try {
-    size_ = file_->Size();
-  } catch (const Error& e) {
-    file_.reset();
-    RethrowIo(e);
-  }
 }
 
 void LectorLineas::Close() {
@@ -91,7 +85,6 @@ void LectorLineas::Close() {
   withoutCr_.clear();
   withoutCr_.shrink_to_fit();
   begin_ = end_ = 0;
-  size_ = 0;
 }
 
 // Moves what is left to the front and reads more; false at the end of file.
@@ -114,16 +107,6 @@ bool LectorLineas::AtEnd() {
     return true;
   }
   return false;
-}
-
-std::string LectorLineas::ReadLine() {
-  std::string line;
-  ReadLine(line);
-  return line;
-}
-
-void LectorLineas::ReadLine(std::string& line) {
-  line.assign(ReadLineView());
 }
 
 std::string_view LectorLineas::ReadLineView() {
@@ -179,7 +162,6 @@ WholeFileLines::WholeFileLines(const std::string& path, size_t bufferSize,
   std::string real = fs::Current().FindFile(path).value_or(path);
   try {
     file_ = std::make_unique<SiceStream>(fs::Current().OpenRead(real), real, decoding);
-    size_ = file_->Size();
   } catch (const Error& e) {
     throw Error(Format("Cannot open file \"%s\". %s", path_, e.what()), e.Code());
   }
@@ -234,18 +216,19 @@ bool WholeFileLines::Next(std::string_view& line) {
   }
 }
 
-namespace {
-
-// Writes the file beside path under a temporary name and renames it over
-// path; on failure the temporary file is removed again, so the old file is
-// left whole. write puts the lines into the stream.
-template <typename WriteLines>
-void WriteReplacing(const std::string& path, WriteLines&& write) {
+// Each line goes to the stream with its CR LF in one write; on a failure the
+// temporary file is removed again.
+void GuardarLineas(std::string_view text, const std::string& path) {
   fs::FileSystem& files = fs::Current();
   std::string temp = path + ".tmp~";
   try {
     auto out = files.Create(temp);
-    write(*out);
+    while (!text.empty()) {
+      size_t end = text.find("\r\n");
+      size_t length = end == std::string_view::npos ? text.size() : end + 2;
+      out->Write(text.data(), length);
+      text.remove_prefix(length);
+    }
     out->Close();
     files.Rename(temp, path);
   } catch (const Error& e) {
@@ -256,32 +239,6 @@ void WriteReplacing(const std::string& path, WriteLines&& write) {
     }
     throw Error(Format("Cannot create file \"%s\". %s", path, e.what()), e.Code());
   }
-}
-
-}  // namespace
-
-// Each line goes to the stream with its CR LF in one write.
-void GuardarLineas(const std::vector<std::string>& lines, const std::string& path) {
-  WriteReplacing(path, [&](fs::WriteStream& out) {
-    std::string ended;
-    for (const std::string& line : lines) {
-      ended.assign(line);
-      ended += "\r\n";
-      out.Write(ended.data(), ended.size());
-    }
-  });
-}
-
-void GuardarTexto(std::string_view text, const std::string& path) {
-  WriteReplacing(path, [&](fs::WriteStream& out) {
-    // A line at a time, as GuardarLineas writes.
-    while (!text.empty()) {
-      size_t end = text.find("\r\n");
-      size_t length = end == std::string_view::npos ? text.size() : end + 2;
-      out.Write(text.data(), length);
-      text.remove_prefix(length);
-    }
-  });
 }
 
 // Columns 2-51 trimmed and upper-cased equal the self-name when, after the

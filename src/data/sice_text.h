@@ -5,9 +5,6 @@
 // sice_encoding.h), and both readers tell how it was read.
 #pragma once
 
-#include <algorithm>
-#include <cstdint>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,16 +41,12 @@ class LectorLineas {
   void Open(const std::string& path, FileDecoding* decoding = nullptr);
   // True when no line is left.
   bool AtEnd();
-  // The next line, without its line end. Only valid while !AtEnd().
-  std::string ReadLine();
-  void ReadLine(std::string& line);
-  // The same line as a view into the reader's own memory, valid until the
-  // next read or Close: no copy for the common line without a CR.
+  // The next line, without its line end, as a view into the reader's own
+  // memory, valid until the next read or Close: no copy for the common line
+  // without a CR. Only valid while !AtEnd().
   std::string_view ReadLineView();
   void Close();
   bool IsOpen() const { return file_ != nullptr; }
-  // The file's size when it was opened (0 when closed): a hint for sizing.
-  uint64_t FileSize() const { return size_; }
 
  private:
   bool Fill();
@@ -62,7 +55,6 @@ class LectorLineas {
   std::string withoutCr_;  // a line whose CRs had to be left out
   size_t begin_ = 0;
   size_t end_ = 0;
-  uint64_t size_ = 0;
   bool eof_ = false;      // the file has no more bytes
   bool stopped_ = false;  // a Ctrl-Z was met
 };
@@ -81,8 +73,6 @@ class WholeFileLines {
 
   // The next line, valid until the next call; false after the last one.
   bool Next(std::string_view& line);
-  // The file's size when it was opened: a hint for sizing.
-  uint64_t FileSize() const { return size_; }
 
  private:
   bool Fill();
@@ -91,7 +81,6 @@ class WholeFileLines {
   std::vector<char> buffer_;
   size_t begin_ = 0;
   size_t end_ = 0;
-  uint64_t size_ = 0;
   bool eof_ = false;
 };
 
@@ -101,15 +90,11 @@ class WholeFileLines {
 // Raises "Cannot open file "%s". %s" when the file cannot be opened or read.
 std::vector<std::string> CargarLineas(const std::string& path, FileDecoding* decoding = nullptr);
 
-// Writes every line followed by CR LF. The file is written beside the target
-// under a temporary name and renamed over it, so a failure leaves the old
-// file whole. Raises "Cannot create file "%s". %s".
-void GuardarLineas(const std::vector<std::string>& lines, const std::string& path);
-
-// Writes text, whose lines already end in CR LF, the way GuardarLineas
-// writes its lines: beside the target, then renamed over it. Raises what
-// GuardarLineas raises.
-void GuardarTexto(std::string_view text, const std::string& path);
+// Writes text, whose lines already end in CR LF, as the file path. The file
+// is written beside the target under a temporary name (path + ".tmp~") and
+// renamed over it, so a failure leaves the old file whole and no temporary
+// behind. Raises "Cannot create file "%s". %s".
+void GuardarLineas(std::string_view text, const std::string& path);
 
 // False for a header line ("0" first), a trailer line ("9" first) and the
 // file's self-name line (columns 2-51, trimmed and upper-cased, equal to
@@ -125,20 +110,5 @@ std::string_view CortarCampoVista(std::string_view line, size_t column, size_t l
 // Appends value padded with blanks to width; a longer value is appended
 // whole, never cut. At most 95 blanks are added.
 void AnadirCampo(std::string& line, std::string_view value, size_t width);
-
-// The number of bytes AnadirCampo appends for value and width.
-inline size_t AnadirCampoLength(std::string_view value, size_t width) {
-  return value.size() < width ? value.size() + std::min<size_t>(width - value.size(), 95)
-                              : value.size();
-}
-
-// AnadirCampo into a line being written in place: puts the same bytes at
-// out, which has room for AnadirCampoLength of them, and returns their end.
-inline char* AnadirCampo(char* out, std::string_view value, size_t width) {
-  size_t length = AnadirCampoLength(value, width);
-  if (!value.empty()) std::memcpy(out, value.data(), value.size());
-  std::memset(out + value.size(), ' ', length - value.size());
-  return out + length;
-}
 
 }  // namespace tos

@@ -230,7 +230,7 @@ void BImportarClick(ProgramState& state, WindowServices& window, const std::stri
 
   // Replace the file under whatever letter case it already has.
   std::string target = state.RutaSice + kHorario;
-  GuardarTexto(out, fs::Current().FindFile(target).value_or(target));
+  GuardarLineas(out, fs::Current().FindFile(target).value_or(target));
   if (report)
     report->AddOutput(kHorario, lessons, "sesión", "sesiones",
                       Counted(lessons + 2, "línea", "líneas"));

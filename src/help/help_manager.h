@@ -1,5 +1,6 @@
-// A minimal help manager: it registers viewers, routes the application's
-// help requests to them, and the WinHelp viewer that registers first.
+// A minimal help manager: it registers viewers and routes the application's
+// help requests to them, in the order they registered; WinHelp commands it
+// does not handle itself go to the registered WinHelp viewer.
 #pragma once
 
 #include <cstdint>

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/help_requests.h"
+#include "core/help_requests.h"
 
 namespace tos {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/help_requests.h"
+#include "core/help_requests.h"
 #include "help/help_engine.h"
 #include "help/help_manager.h"
 #include "help/help_setup.h"

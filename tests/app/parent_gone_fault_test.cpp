@@ -49,7 +49,7 @@ class ParentGone : public ::testing::Test {
   ParentGone() : sice(dir.MakeDir("sice")), otemp(dir.MakeDir("otemp")) {
     ini = StatusFilePath(dir.Path());
     test::WriteFile(ini, kOtherSettings);
-    GuardarLineas({"0", "1P001Garcia", "9"}, fs::Join(sice, "sice_prof.txt"));
+    test::WriteLines(fs::Join(sice, "sice_prof.txt"), {"0", "1P001Garcia", "9"});
   }
 
   // Runs the import in an embedded shell whose parent vanishes meanwhile.

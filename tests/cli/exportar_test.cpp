@@ -164,7 +164,7 @@ TEST(CliExportar, ExitStatusesAndMessages) {
        "No existe archivo de aulas (SICE_AULAS.TXT)\nProceso finalizado\n"},
       {"an hours text that is no number, shown as the error box shows it",
        [&](Folders& f) {
-         GuardarLineas({"1ESOLOE1  2026-27      LCL 4,x"}, f.In("sice_asignatcurso.txt"));
+         WriteLines(f.In("sice_asignatcurso.txt"), {"1ESOLOE1  2026-27      LCL 4,x"});
          return plain(f);
        },
        2, "'4.x' no es un valor punto flotante válido.\n"},

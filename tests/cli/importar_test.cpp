@@ -45,9 +45,9 @@ void MakeTable(const std::string& folder, const std::string& name,
 // A SICE folder and working folder with one lesson of everything.
 struct Folders {
   Folders() {
-    GuardarLineas({Header("SICE_ASIGNAT.TXT", "CODIGO01")}, fs::Join(sice, "sice_asignat.txt"));
-    GuardarLineas({Header("SICE_SESIONES.TXT", ""), "1   0001L08000855"},
-                  fs::Join(sice, "sice_sesiones.txt"));
+    WriteLines(fs::Join(sice, "sice_asignat.txt"), {Header("SICE_ASIGNAT.TXT", "CODIGO01")});
+    WriteLines(fs::Join(sice, "sice_sesiones.txt"),
+               {Header("SICE_SESIONES.TXT", ""), "1   0001L08000855"});
     MakeTable(otemp, "SOLUC.DBF",
               {{"DIA", FieldKind::kWhole, 0},
                {"HORA", FieldKind::kWhole, 0},
@@ -97,7 +97,7 @@ TEST(CliImportar, ExitStatuses) {
        1, "No existe la carpeta\n"},
       {"sessions file of one line",
        [](Folders& f) {
-         GuardarLineas({"1   0001L08000855"}, fs::Join(f.sice, "sice_sesiones.txt"));
+         WriteLines(fs::Join(f.sice, "sice_sesiones.txt"), {"1   0001L08000855"});
          return std::vector<std::string>{"importar", f.sice, "--otemp", f.otemp};
        },
        2, "List index out of bounds (1)\n"},

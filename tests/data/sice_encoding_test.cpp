@@ -133,7 +133,7 @@ TEST(DecodingNotes, LineRulesSeeTheDecodedText) {
   FileDecoding decoding;
   reader.Open(dir.File("f.txt"), &decoding);
   std::vector<std::string> lines;
-  while (!reader.AtEnd()) lines.push_back(reader.ReadLine());
+  while (!reader.AtEnd()) lines.emplace_back(reader.ReadLineView());
   reader.Close();
   EXPECT_EQ(lines, (std::vector<std::string>{"0SICE", "1AB"}));
   EXPECT_EQ(decoding.encoding, SiceEncoding::kUtf16LeMark);

@@ -11,6 +11,7 @@
 #include "support/temp_dir.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -158,6 +159,70 @@ TEST(TableLockTest, ExclusiveHoldOfAFileWeMayOnlyRead) {
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << "90: could not drop root; 91: no exclusive open";
+}
+
+// Other programs lock with lockf or fcntl, whose record locks never see a
+// flock. A child process stands for them: while it holds a lockf lock, every
+// open of ours is refused "en uso"; while we hold the table, however we
+// opened it, its lockf is refused.
+TEST(TableLockTest, RecordLocksOfOtherProgramsAndOurHoldsSeeEachOther) {
+  TempDir dir;
+  MakeTable(dir.Path());
+  const std::string path = dir.File("SOLUC.DBF");
+  // The child's lockf on the table: 0 when refused, 1 when it got it.
+  auto childLockf = [&](bool hold, int readyFd, int goFd) -> int {
+    int fd = ::open(path.c_str(), O_RDWR);
+    if (fd < 0) return 2;
+    if (lockf(fd, F_TLOCK, 0) != 0) return (errno == EACCES || errno == EAGAIN) ? 0 : 3;
+    if (!hold) return 1;
+    char c = 'r';
+    if (write(readyFd, &c, 1) != 1 || read(goFd, &c, 1) != 1) return 4;
+    return 1;
+  };
+
+  const struct {
+    const char* name;
+    bool exclusive;
+    bool readOnly;
+  } ours[] = {{"exclusive", true, false},
+              {"exclusive, to read", true, true},
+              {"shared", false, false},
+              {"shared, to read", false, true}};
+  for (const auto& o : ours) {
+    SCOPED_TRACE(o.name);
+    auto holder = Opener(dir.Path(), o.exclusive, o.readOnly);
+    ASSERT_EQ(OpenError(*holder), "");
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) _exit(childLockf(false, -1, -1));
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: its lockf got the table we hold";
+  }
+
+  int ready[2], go[2];
+  ASSERT_EQ(pipe(ready), 0);
+  ASSERT_EQ(pipe(go), 0);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(childLockf(true, ready[1], go[0]));
+  char c = 0;
+  ASSERT_EQ(read(ready[0], &c, 1), 1) << "the child never held it";
+  for (const auto& o : ours) {
+    auto other = Opener(dir.Path(), o.exclusive, o.readOnly);
+    EXPECT_EQ(OpenError(*other), InUse(dir.Path())) << o.name;
+  }
+  EXPECT_THROW(RecrearTabla(dir.Path(), "SOLUC", {{"X", FieldKind::kText, 1}}), Error);
+  ASSERT_EQ(write(go[1], "g", 1), 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+  for (int fd : {ready[0], ready[1], go[0], go[1]}) close(fd);
+  // Its lock went with it.
+  auto after = Opener(dir.Path(), true);
+  EXPECT_EQ(OpenError(*after), "");
+  EXPECT_EQ(after->FieldByName("DIA").AsInteger(), 1);
 }
 #endif
 

@@ -9,6 +9,7 @@
 
 #include "app/gradient.h"
 #include "app/layout.h"
+#include "core/error_text.h"
 #include "data/table.h"
 #include "e2e/driver_harness_win.h"
 
@@ -19,7 +20,7 @@ namespace {
 Paths paths;
 const wchar_t kOtemp[] = L"C:\\OTEMP";
 const std::string kCaption = "Exportar e importar datos entre Orvalent y SICE";
-const std::string kTitle = "transTarvexSice";
+const std::string kTitle = kApplicationTitle;
 const char* kTables[] = {"ASIGNOMT", "PROFT", "AULAT", "GRUPOST", "ASIGT", "DIASHORAST"};
 
 struct Window {
@@ -28,7 +29,7 @@ struct Window {
   HWND bExportar = nullptr, bImportar = nullptr, bClose = nullptr, button1 = nullptr;
   HWND list = nullptr, drives = nullptr;
   HWND label(int id) const {
-    HWND panel = id == 203 ? d2 : id == 204 ? d3 : d1;
+    HWND panel = id == kLabel3Id ? d2 : id == kLabel4Id ? d3 : d1;
     return GetDlgItem(panel, id);
   }
 };
@@ -36,15 +37,15 @@ struct Window {
 Window Locate(HWND form) {
   Window w;
   w.form = form;
-  w.d1 = GetDlgItem(form, 11);
-  w.d2 = GetDlgItem(form, 12);
-  w.d3 = GetDlgItem(form, 13);
-  w.bExportar = GetDlgItem(w.d2, 101);
-  w.bImportar = GetDlgItem(w.d3, 102);
-  w.bClose = GetDlgItem(w.d1, 103);
-  w.button1 = GetDlgItem(w.d1, 104);
-  w.list = GetDlgItem(w.d1, 301);
-  w.drives = GetDlgItem(w.d1, 302);
+  w.d1 = GetDlgItem(form, kDraw3D1Id);
+  w.d2 = GetDlgItem(form, kDraw3D2Id);
+  w.d3 = GetDlgItem(form, kDraw3D3Id);
+  w.bExportar = GetDlgItem(w.d2, kBExportarId);
+  w.bImportar = GetDlgItem(w.d3, kBImportarId);
+  w.bClose = GetDlgItem(w.d1, kBCloseId);
+  w.button1 = GetDlgItem(w.d1, kButton1Id);
+  w.list = GetDlgItem(w.d1, kDirectoriosId);
+  w.drives = GetDlgItem(w.d1, kUnidadesId);
   Check(w.d1 && w.d2 && w.d3 && w.bExportar && w.bImportar && w.bClose && w.button1 && w.list &&
             w.drives,
         "every control is there");
@@ -357,14 +358,14 @@ void StandAlone() {
   CheckStandAloneFrame(w);
   CheckPanels(w, Panels::kBoth);
   const std::map<int, std::string> labels = {
-      {203, "Transformar datos desde SICE hacia Orvalent "},
-      {204, "Transformar datos desde Orvalent hacia SICE"},
-      {201, "TransOrvalentSICE V-1.5"},
-      {205, "Carpeta en la que se encuentran los Ficheros TXT de SICE"},
-      {206, "Ruta Actual:"}};
+      {kLabel3Id, "Transformar datos desde SICE hacia Orvalent "},
+      {kLabel4Id, "Transformar datos desde Orvalent hacia SICE"},
+      {kLabel1Id, "TransOrvalentSICE V-1.5"},
+      {kLabel5Id, "Carpeta en la que se encuentran los Ficheros TXT de SICE"},
+      {kLabel6Id, "Ruta Actual:"}};
   for (const auto& [id, text] : labels)
     CheckEq(Text(w.label(id)), text, "label " + std::to_string(id));
-  std::string label2 = Text(w.label(202));
+  std::string label2 = Text(w.label(kLabel2Id));
   Check(label2.size() > 5 && label2.substr(label2.size() - 5) == "\\sice",
         "Label2 shows the folder: " + label2);
   CheckEq(Text(w.bExportar), std::string("Aceptar"), "BExportar");
@@ -746,7 +747,7 @@ void Folders() {
   HWND form = FindTop(program.Pid(), L"TMForm", 30000);
   if (!form) return Check(false, "the window opens");
   Window w = Locate(form);
-  HWND label2 = w.label(202);
+  HWND label2 = w.label(kLabel2Id);
   RECT r;
   GetWindowRect(w.list, &r);
   // The first entry is the drive's root; scroll it into sight first.

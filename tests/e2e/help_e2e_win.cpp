@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/layout.h"
 #include "e2e/driver_harness_win.h"
 
 namespace tos::e2e {
@@ -59,9 +60,9 @@ void HelpScenario(const std::wstring& startFolder) {
   HWND form = FindTop(program.Pid(), L"TMForm", 30000);
   Check(form != nullptr, "the window opens");
   if (!form) return;
-  HWND list = Control(form, 11, 301);
-  HWND button1 = Control(form, 11, 104);
-  HWND close = Control(form, 11, 103);
+  HWND list = Control(form, kDraw3D1Id, kDirectoriosId);
+  HWND button1 = Control(form, kDraw3D1Id, kButton1Id);
+  HWND close = Control(form, kDraw3D1Id, kBCloseId);
   Check(list && button1 && close, "the folder list, \"F1 AYUDA\" and \"&Salir\" are there");
   if (!list || !button1 || !close) return;
   CheckEq(Text(button1), std::string("F1 AYUDA"), "the help button's text");

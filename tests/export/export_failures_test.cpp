@@ -1,6 +1,7 @@
 // Every way the timetable export can fail: the error it raises, and that it
-// leaves no output file (or the previous one whole), keeps the status, keeps
-// the window open and releases every table it had opened.
+// leaves no output file (or the previous one whole), keeps the status (which
+// the same run on sound inputs changes), keeps the window open and releases
+// every table it had opened.
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -158,14 +159,24 @@ std::vector<FailureCase> Cases() {
 
 class FailureTest : public ::testing::TestWithParam<FailureCase> {};
 
-// Runs the case twice: with no SICE_HORARIO.TXT before, and with one.
+// Runs the case twice: with no SICE_HORARIO.TXT before, and with one; and
+// once unspoilt, where the run must change the status it keeps on a failure.
 TEST_P(FailureTest, EndsTheExportAndLeavesTheFolderAsItWas) {
+  {
+    ExportFixture sound;
+    sound.MakeValidInputs();
+    sound.state.NumParametros = 2;
+    sound.state.EstadoTransformacion = kStatusBefore;
+    FaultyFileSystem none;
+    ASSERT_EQ(sound.RunOn(none), "");
+    EXPECT_EQ(sound.state.EstadoTransformacion, 1) << "the unspoilt run";
+  }
   for (bool previous : {false, true}) {
     SCOPED_TRACE(previous ? "with a previous file" : "without a previous file");
     ExportFixture f;
     f.MakeValidInputs();
     f.state.NumParametros = 2;
-    f.state.EstadoTransformacion = -1;
+    f.state.EstadoTransformacion = kStatusBefore;
     const std::string kPrevious = "0 un horario anterior\r\n";
     if (previous) WriteFile(f.Output(), kPrevious);
 
@@ -192,7 +203,7 @@ TEST_P(FailureTest, EndsTheExportAndLeavesTheFolderAsItWas) {
     if (previous) {
       EXPECT_EQ(ReadFile(f.Output()), kPrevious);
     }
-    EXPECT_EQ(f.state.EstadoTransformacion, -1);
+    EXPECT_EQ(f.state.EstadoTransformacion, kStatusBefore);
     EXPECT_EQ(f.window.closes, 0);
     EXPECT_FALSE(f.window.hourglass);
     EXPECT_TRUE(f.window.messages.empty());

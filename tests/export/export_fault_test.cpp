@@ -65,8 +65,10 @@ TEST(ExportFault, EveryOperationFailedInTurn) {
     ExportFixture clean;
     clean.MakeValidInputs();
     clean.MakeSoluc(ManyLessons());
+    clean.state.EstadoTransformacion = kStatusBefore;
     FaultyFileSystem counter;
     ASSERT_EQ(clean.RunOn(counter), "");
+    EXPECT_EQ(clean.state.EstadoTransformacion, 1);
     const std::string reference = ReadFile(clean.Output());
 
     int failures = 0;
@@ -81,7 +83,7 @@ TEST(ExportFault, EveryOperationFailedInTurn) {
         f.MakeValidInputs();
         f.MakeSoluc(ManyLessons());
         f.state.NumParametros = 2;
-        f.state.EstadoTransformacion = -1;
+        f.state.EstadoTransformacion = kStatusBefore;
         if (previous) WriteFile(f.Output(), kPrevious);
         auto tables = TableFiles(f.otemp);
         FaultyFileSystem faulty;
@@ -97,7 +99,7 @@ TEST(ExportFault, EveryOperationFailedInTurn) {
           EXPECT_EQ(f.state.EstadoTransformacion, 1);
         } else {
           ++failures;
-          EXPECT_EQ(f.state.EstadoTransformacion, -1);
+          EXPECT_EQ(f.state.EstadoTransformacion, kStatusBefore);
           EXPECT_EQ(f.window.closes, 0);
           EXPECT_TRUE(f.window.messages.empty());
           if (previous) {

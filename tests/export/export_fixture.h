@@ -90,6 +90,11 @@ inline std::string SessionLine(const std::string& code, char day, const std::str
   return "1   " + code + day + times;
 }
 
+// The status before a run in the tests of failing runs: one that no run
+// sets, so that whatever a run writes shows, and that a clean run must
+// change to 1.
+constexpr int32_t kStatusBefore = 7;
+
 class ExportFixture {
  public:
   ExportFixture() : clock({kHeaderTime, kTrailerTime}), window(sice) {}
@@ -98,10 +103,10 @@ class ExportFixture {
   std::string Output() const { return SiceFile("SICE_HORARIO.TXT"); }
 
   void WriteAsignat(const std::vector<std::string>& lines) {
-    GuardarLineas(lines, SiceFile("sice_asignat.txt"));
+    test::WriteLines(SiceFile("sice_asignat.txt"), lines);
   }
   void WriteSesiones(const std::vector<std::string>& lines) {
-    GuardarLineas(lines, SiceFile("sice_sesiones.txt"));
+    test::WriteLines(SiceFile("sice_sesiones.txt"), lines);
   }
   // Sessions whose second line has dayChar in column 9.
   void WriteSesionesWithDay(char dayChar) {

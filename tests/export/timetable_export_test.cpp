@@ -214,9 +214,9 @@ TEST(Export, MissingFolderIsReportedAndOnlyEmbeddedSetsZero) {
     f.MakeValidInputs();
     f.window.folder = fs::Join(f.sice, "gone");
     f.state.NumParametros = embedded ? 2 : 0;
-    f.state.EstadoTransformacion = -1;
+    f.state.EstadoTransformacion = kStatusBefore;
     f.Run();
-    EXPECT_EQ(f.state.EstadoTransformacion, embedded ? 0 : -1);
+    EXPECT_EQ(f.state.EstadoTransformacion, embedded ? 0 : kStatusBefore);
     std::vector<std::string> expected = {"message:No existe la carpeta"};
     if (embedded) expected.push_back("close");
     EXPECT_EQ(f.window.events, expected);

@@ -60,7 +60,6 @@ class MemoryReadStream final : public fs::ReadStream {
     pos_ += n;
     return n;
   }
-  uint64_t Size() override { return handle_.Get().bytes.size(); }
 
  private:
   Handle handle_;

@@ -101,13 +101,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   {
     tos::LectorLineas reader;
     reader.Open("/s/sice_prof.txt");  // found whatever the letter case
-    std::string line;
-    while (!reader.AtEnd()) {
-      reader.ReadLine(line);
-      streamed.push_back(line);
-    }
+    while (!reader.AtEnd()) streamed.emplace_back(reader.ReadLineView());
     try {
-      reader.ReadLine(line);
+      reader.ReadLineView();
       Broken("reading past the end gave a line");
     } catch (const tos::Error& e) {
       if (e.Code() != 100) Broken("reading past the end: wrong code");

@@ -27,7 +27,6 @@ class FaultyReadStream final : public fs::ReadStream {
     if (owner_.ReadChunk() > 0) size = std::min(size, owner_.ReadChunk());
     return inner_->Read(buffer, size);
   }
-  uint64_t Size() override { return inner_->Size(); }
 
  private:
   FaultyFileSystem& owner_;

@@ -25,6 +25,8 @@ class TempDir {
 
 // Whole-file helpers for fixtures (bytes, no conversion).
 void WriteFile(const std::string& path, const std::string& bytes);
+// The lines, each followed by CR LF, as SICE writes its files.
+void WriteLines(const std::string& path, const std::vector<std::string>& lines);
 std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
 

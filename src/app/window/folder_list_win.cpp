@@ -12,8 +12,6 @@ namespace {
 constexpr int kItemHeight = 16;
 constexpr int kIndentStep = 10;
 constexpr COLORREF kListColor = RGB(0xF0, 0xFB, 0xFF);
-constexpr int kListId = 301;
-constexpr int kDrivesId = 302;
 
 std::string CurrentDirectory() {
   DWORD size = GetCurrentDirectoryW(0, nullptr);
@@ -94,11 +92,11 @@ void FolderControls::Create(HWND panel, HFONT font, HWND label, ErrorSink showEr
                       WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
                           LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
                       l.left, l.top, l.width, l.height, panel,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), instance, nullptr);
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDirectoriosId)), instance, nullptr);
   const Rect& d = controls::kUnidades;
   drives_ = CreateWindowExW(
       0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
-      d.left, d.top, d.width, 200, panel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDrivesId)),
+      d.left, d.top, d.width, 200, panel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kUnidadesId)),
       instance, nullptr);
   SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   SendMessageW(drives_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -220,7 +218,7 @@ bool FolderControls::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 bool FolderControls::OnMeasureItem(MEASUREITEMSTRUCT* item) {
-  if (item->CtlType != ODT_LISTBOX || item->CtlID != kListId) return false;
+  if (item->CtlType != ODT_LISTBOX || item->CtlID != kDirectoriosId) return false;
   item->itemHeight = kItemHeight;
   return true;
 }

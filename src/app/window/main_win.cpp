@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "app/error_box.h"
 #include "app/run_mode.h"
 #include "app/shell.h"
 #include "app/status_file.h"
 #include "app/window/main_window_win.h"
 #include "app/window/win_text.h"
+#include "core/error_text.h"
 #include "help/help_setup.h"
 
 namespace tos::win {

@@ -3,11 +3,11 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "app/error_box.h"
 #include "app/glyphs.h"
 #include "app/window/message_box_win.h"
 #include "app/window/panel_win.h"
 #include "app/window/win_text.h"
+#include "core/error_text.h"
 #include "core/version.h"
 #include "data/clock.h"
 #include "data/files.h"
@@ -24,22 +24,6 @@ const wchar_t kWindowClass[] = L"TMForm";
 const wchar_t kCaption[] = L"Exportar e importar datos entre Orvalent y SICE";
 const char kOtemp[] = "C:\\OTEMP";
 constexpr int kHelpContext = 3;
-
-enum ControlId {
-  kDraw3D1Id = 11,
-  kDraw3D2Id,
-  kDraw3D3Id,
-  kBExportarId = 101,
-  kBImportarId,
-  kBCloseId,
-  kButton1Id,
-  kLabel1Id = 201,
-  kLabel2Id,
-  kLabel3Id,
-  kLabel4Id,
-  kLabel5Id,
-  kLabel6Id,
-};
 
 // An overlapped (not pop-up) window, so that Windows places it where it
 // places new windows (CW_USEDEFAULT is ignored for pop-ups); a fixed frame

@@ -11,10 +11,10 @@
 #include <optional>
 #include <string>
 
-#include "app/help_requests.h"
 #include "app/layout.h"
 #include "app/shell.h"
 #include "app/window/folder_list_win.h"
+#include "core/help_requests.h"
 #include "core/window_services.h"
 
 namespace tos {

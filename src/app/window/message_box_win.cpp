@@ -1,7 +1,7 @@
 #include "app/window/message_box_win.h"
 
-#include "app/error_box.h"
 #include "app/window/win_text.h"
+#include "core/error_text.h"
 
 namespace tos::win {
 

@@ -18,12 +18,4 @@ inline std::string Narrow(const std::wstring& wide) {
   return text::Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
 }
 
-inline std::string WindowText(HWND hwnd) {
-  int length = GetWindowTextLengthW(hwnd);
-  std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
-  int got = GetWindowTextW(hwnd, buffer.data(), length + 1);
-  buffer.resize(static_cast<size_t>(got > 0 ? got : 0));
-  return Narrow(buffer);
-}
-
 }  // namespace tos::win

@@ -1,4 +1,5 @@
 // What the window asks of the help system: F1 and the "F1 AYUDA" button.
+// The help system implements it; the window sees nothing else of it.
 #pragma once
 
 namespace tos {

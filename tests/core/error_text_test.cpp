@@ -1,4 +1,4 @@
-#include "app/error_box.h"
+#include "core/error_text.h"
 
 #include <gtest/gtest.h>
 

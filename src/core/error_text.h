@@ -1,4 +1,5 @@
-// The default error box's text and the application's title.
+// What every error shown to the user shares, in the window's boxes and in
+// the converter's lines: the default error text and the program's title.
 #pragma once
 
 #include <string>
