@@ -256,8 +256,10 @@ size_t SiceStream::Decode(char* out, size_t size) {
   char* o = out;
   char* const stop = out + size;
   while (o < stop) {
-    // At least one whole character (4 bytes) is there unless the file ends.
-    if (end_ - begin_ < 4 && !eof_) FillRaw();
+    // At least one whole character (4 bytes) is there unless the file ends
+    // (a read may give fewer bytes than asked for).
+    while (end_ - begin_ < 4 && FillRaw()) {
+    }
     if (begin_ == end_) break;
     const auto* p = reinterpret_cast<const unsigned char*>(raw_.data() + begin_);
     size_t avail = end_ - begin_;

@@ -147,12 +147,13 @@ void ExportNotices::RepeatedSlots(Table& tramos) {
       std::string day = dia.AsString();
       std::string period = hora.AsString();
       auto [at, added] = first.try_emplace(std::to_string(day.size()) + ':' + day + period, record);
-      if (!added)
-        report_.Add(NoticeKind::kTramoDuplicadoEnTabla, [&] {
-          return Notice{
-              "día " + day + ", hora " + period + " (" + Where("DIASHORAST", record) + ")",
-              "el registro " + std::to_string(at->second) + " tiene el mismo día y hora", ""};
-        });
+      if (added) continue;
+      const uint64_t firstRecord = at->second;
+      report_.Add(NoticeKind::kTramoDuplicadoEnTabla, [&] {
+        return Notice{"día " + day + ", hora " + period + " (" + Where("DIASHORAST", record) + ")",
+                      "el registro " + std::to_string(firstRecord) + " tiene el mismo día y hora",
+                      ""};
+      });
     }
   } catch (const std::exception&) {
     // What could be read is told; the export itself has read what it needed.

@@ -111,13 +111,14 @@ class CodigosRepetidos {
            const Place& place) {
     if constexpr (!kNotices) return;
     auto [at, added] = first_.try_emplace(ImportContext::PackedCode(code), place.line);
-    if (!added)
-      context.report.Add(NoticeKind::kCodigoRepetidoConservado, [&] {
-        return Notice{place.Text(),
-                      "código " + std::string(code) + " (" + std::string(name) +
-                          "); ya estaba en la línea " + std::to_string(at->second),
-                      ""};
-      });
+    if (added) return;
+    const uint64_t firstLine = at->second;
+    context.report.Add(NoticeKind::kCodigoRepetidoConservado, [&] {
+      return Notice{place.Text(),
+                    "código " + std::string(code) + " (" + std::string(name) +
+                        "); ya estaba en la línea " + std::to_string(firstLine),
+                    ""};
+    });
   }
 
  private:

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "data/sice_text.h"
+#include "support/faulty_fs.h"
 #include "support/temp_dir.h"
 
 namespace tos {
@@ -36,12 +37,19 @@ TEST_P(Decoding, GivesWindows1252WhateverTheReadSize) {
   const DecodeCase& c = GetParam();
   test::TempDir dir;
   test::WriteFile(dir.File("f.txt"), c.bytes);
-  for (size_t chunk : {size_t{1}, size_t{3}, size_t{1} << 16}) {
-    SCOPED_TRACE(chunk);
-    FileDecoding decoding;
-    EXPECT_EQ(Decoded(dir.File("f.txt"), chunk, decoding), c.text);
-    EXPECT_EQ(decoding.encoding, c.encoding);
-    EXPECT_EQ(decoding.replacedCount, c.replaced);
+  // The reader's reads and the file's (a file may hand out fewer bytes
+  // than asked for) of any size.
+  test::FaultyFileSystem files;
+  fs::ScopedFileSystem scope(files);
+  for (size_t fileChunk : {size_t{0}, size_t{1}}) {
+    files.SetReadChunk(fileChunk);
+    for (size_t chunk : {size_t{1}, size_t{3}, size_t{1} << 16}) {
+      SCOPED_TRACE(std::to_string(fileChunk) + " " + std::to_string(chunk));
+      FileDecoding decoding;
+      EXPECT_EQ(Decoded(dir.File("f.txt"), chunk, decoding), c.text);
+      EXPECT_EQ(decoding.encoding, c.encoding);
+      EXPECT_EQ(decoding.replacedCount, c.replaced);
+    }
   }
 }
 

@@ -32,15 +32,16 @@ rc=$?
 rmdir "$start" 2>/dev/null
 
 grep -v ':htmlhelp:' "$work/driver.log"
-# The engine calls, as the engine received them: owner, file, command, data.
+# The engine calls, as the engine received them: owner, file, command, data
+# (a null owner as 0, whatever width the program's pointers have).
 grep ':htmlhelp:HtmlHelpW ' "$work/driver.log" |
   sed -E 's/.*HtmlHelpW \(([^,]*), L?"?([^",]*)"?, command=([A-Z_]+), data=([0-9a-fx]+)\).*/\1 \2 \3 \4/' |
-  sed 's/\\\\/\\/g' >"$work/calls.txt"
+  sed -E 's/\\\\/\\/g; s/^0+ /0 /' >"$work/calls.txt"
 folder=$(winpath "$work/programa")
 {
-  printf '%s %s\\SICE.chm HH_HELP_CONTEXT 3\n' 0000000000000000 "$folder"
-  printf '%s \\TORVEL\\SICE.chm HH_DISPLAY_TOC 0\n' 0000000000000000
-  printf '%s \\TORVEL\\SICE.chm HH_HELP_CONTEXT 3\n' 0000000000000000
+  printf '0 %s\\SICE.chm HH_HELP_CONTEXT 3\n' "$folder"
+  printf '0 \\TORVEL\\SICE.chm HH_DISPLAY_TOC 0\n'
+  printf '0 \\TORVEL\\SICE.chm HH_HELP_CONTEXT 3\n'
 } >"$work/expected.txt"
 echo "engine calls:"
 cat "$work/calls.txt"
