@@ -1,5 +1,7 @@
 #include "import/seen_codes.h"
 
+#include <algorithm>
+
 namespace tos {
 
 char Cp1252Lower(char c) {
@@ -32,7 +34,13 @@ std::string Folded(std::string_view code) {
 bool CodigosVistos::Add(std::string_view code, uint64_t line, std::string_view first,
                         std::string_view second) {
   auto [at, added] = seen_.try_emplace(Folded(code));
-  if (added) at->second = Primera{line, std::string(code), OtherFields(first, second)};
+  if (added) {
+    Primera& p = at->second;
+    p.line = line;
+    p.codeLength = static_cast<uint8_t>(std::min<size_t>(code.size(), p.code.size()));
+    std::copy_n(code.begin(), p.codeLength, p.code.begin());
+    p.rest = OtherFields(first, second);
+  }
   return added;
 }
 
@@ -59,9 +67,10 @@ std::string_view FieldOf(std::string_view joined, int which) {
 Notice RepeatedCodeNotice(const char* file, uint64_t line, std::string_view code,
                           const CodigosVistos::Primera& first, std::string_view rest, int name) {
   std::string values = "código " + std::string(code) + " (" + std::string(FieldOf(rest, name)) +
-                       "); la línea " + std::to_string(first.line) + " tiene " + first.code + " (" +
-                       std::string(FieldOf(first.rest, name)) + ")";
-  if (first.code != code)
+                       "); la línea " + std::to_string(first.line) + " tiene " +
+                       std::string(first.Code()) + " (" + std::string(FieldOf(first.rest, name)) +
+                       ")";
+  if (first.Code() != code)
     values += ": se toman por el mismo código, sin mirar mayúsculas y minúsculas";
   values += rest == first.rest ? "; los demás datos son iguales" : "; los demás datos difieren";
   return {std::string(file) + ", línea " + std::to_string(line), std::move(values), ""};

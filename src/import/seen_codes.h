@@ -4,6 +4,7 @@
 // plain letters stay apart (é is not e), as Windows' own comparison does.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,8 +22,12 @@ class CodigosVistos {
   // The first line of a code, and its other fields, for the report.
   struct Primera {
     uint64_t line;
-    std::string code;  // as that line writes it
+    // The code as that line writes it: a code is cut to 4 bytes, so it
+    // is kept in place.
+    std::array<char, 4> code;
+    uint8_t codeLength;
     std::string rest;
+    std::string_view Code() const { return {code.data(), codeLength}; }
   };
   // Adds the code with its line and its line's two other fields; false when
   // it (in any letter case) was there already.
