@@ -15,13 +15,6 @@ std::string Shown(std::string_view value) {
 }
 }  // namespace
 
-uint32_t ExportNotices::Packed(std::string_view code) {
-  uint32_t packed = 0;
-  for (size_t i = 0; i < 4; ++i)
-    packed = packed << 8 | (i < code.size() ? static_cast<unsigned char>(code[i]) : 0u);
-  return packed;
-}
-
 bool ExportNotices::CodeList::Has(std::string_view code) const {
   if (code.size() <= 4) return std::binary_search(packed.begin(), packed.end(), Packed(code));
   return std::binary_search(longer.begin(), longer.end(), code);
@@ -59,13 +52,8 @@ void ExportNotices::ReadCodes(Table& profesor, Table& grupos, Table& nomAsg, Tab
   rooms_ = ReadColumn(aulas, "ABREV");
 }
 
-bool ExportNotices::Known(const CodeList& codes, Verdicts& verdicts, std::string_view value) {
-  if (value.size() > 4) return codes.Has(value);
-  uint32_t packed = Packed(value);
-  Verdict& verdict = verdicts[(packed * 2654435761u) >> 22];
-  if (!verdict.used || verdict.packed != packed)
-    verdict = {packed, true, std::binary_search(codes.packed.begin(), codes.packed.end(), packed)};
-  return verdict.known;
+ExportNotices::Verdict ExportNotices::Look(const CodeList& codes, uint32_t packed) {
+  return {packed, true, std::binary_search(codes.packed.begin(), codes.packed.end(), packed)};
 }
 
 template <typename Where>
