@@ -35,11 +35,11 @@ bool CodigosVistos::Add(std::string_view code, uint64_t line, std::string_view f
                         std::string_view second) {
   auto [at, added] = seen_.try_emplace(Folded(code));
   if (added) {
-    Primera& p = at->second;
-    p.line = line;
-    p.codeLength = static_cast<uint8_t>(std::min<size_t>(code.size(), p.code.size()));
-    std::copy_n(code.begin(), p.codeLength, p.code.begin());
-    p.rest = OtherFields(first, second);
+    // A code is cut to 4 bytes: its length fits the byte before it.
+    code = code.substr(0, 255);
+    at->second.line = line;
+    at->second.fields = std::string(1, static_cast<char>(code.size())) + std::string(code) +
+                        OtherFields(first, second);
   }
   return added;
 }
@@ -68,11 +68,11 @@ Notice RepeatedCodeNotice(const char* file, uint64_t line, std::string_view code
                           const CodigosVistos::Primera& first, std::string_view rest, int name) {
   std::string values = "código " + std::string(code) + " (" + std::string(FieldOf(rest, name)) +
                        "); la línea " + std::to_string(first.line) + " tiene " +
-                       std::string(first.Code()) + " (" + std::string(FieldOf(first.rest, name)) +
+                       std::string(first.Code()) + " (" + std::string(FieldOf(first.Rest(), name)) +
                        ")";
   if (first.Code() != code)
     values += ": se toman por el mismo código, sin mirar mayúsculas y minúsculas";
-  values += rest == first.rest ? "; los demás datos son iguales" : "; los demás datos difieren";
+  values += rest == first.Rest() ? "; los demás datos son iguales" : "; los demás datos difieren";
   return {std::string(file) + ", línea " + std::to_string(line), std::move(values), ""};
 }
 

@@ -4,7 +4,6 @@
 // plain letters stay apart (é is not e), as Windows' own comparison does.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,14 +19,18 @@ char Cp1252Lower(char c);
 class CodigosVistos {
  public:
   // The first line of a code, and its other fields, for the report.
+  // The first line of a code: its number, and in one text the code as
+  // that line writes it (after a byte that holds its length) and the line's
+  // two other fields, for the report.
   struct Primera {
     uint64_t line;
-    // The code as that line writes it: a code is cut to 4 bytes, so it
-    // is kept in place.
-    std::array<char, 4> code;
-    uint8_t codeLength;
-    std::string rest;
-    std::string_view Code() const { return {code.data(), codeLength}; }
+    std::string fields;
+    std::string_view Code() const {
+      return std::string_view(fields).substr(1, static_cast<unsigned char>(fields[0]));
+    }
+    std::string_view Rest() const {
+      return std::string_view(fields).substr(1 + static_cast<unsigned char>(fields[0]));
+    }
   };
   // Adds the code with its line and its line's two other fields; false when
   // it (in any letter case) was there already.
