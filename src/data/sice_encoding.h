@@ -47,7 +47,7 @@ char ToWindows1252(char32_t character, bool& exact);
 // A SICE file's bytes as Windows-1252. A file with a mark is decoded by its
 // mark. A file without one is UTF-8 when every byte above 127 belongs to a
 // well-formed UTF-8 sequence and there is at least one; every other file is
-// Windows-1252 and passes through untouched. Bytes are passed on unseen up
+// Windows-1252 and passes through untouched. Bytes are passed on as they are up
 // to the first one above 127; only when that one begins a well-formed
 // sequence is the whole file looked through (a second open of path) to
 // decide. Failures of the file are the seam's own errors.
