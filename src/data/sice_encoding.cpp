@@ -306,23 +306,20 @@ size_t SiceStream::Decode(char* out, size_t size) {
 // Writes the Windows-1252 byte of a character (kBad: of the bytes that
 // form none) and notes what was replaced.
 void SiceStream::Put(char*& out, char32_t character, std::string_view bytes) {
-  Replaced replaced;
-  if (character == kBad) {
-    replaced.bytes = bytes;
-  } else {
+  char byte = '?';
+  if (character != kBad) {
     bool exact;
-    char byte = ToWindows1252(character, exact);
+    byte = ToWindows1252(character, exact);
     *out++ = byte;
     if (byte == '\n') ++lines_;
     if (exact) return;
-    replaced.character = character;
-    replaced.became = byte;
+  } else {
+    *out++ = byte;
   }
-  if (character == kBad) *out++ = '?';
-  replaced.line = lines_ + 1;
   ++decoding_->replacedCount;
   if (decoding_->replaced.size() < FileDecoding::kKept)
-    decoding_->replaced.push_back(std::move(replaced));
+    decoding_->replaced.push_back(
+        {lines_ + 1, character == kBad ? 0 : character, std::string(bytes), byte});
 }
 
 }  // namespace tos

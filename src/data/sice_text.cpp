@@ -151,7 +151,7 @@ std::string_view LectorLineas::ReadLineView() {
 
 std::vector<std::string> CargarLineas(const std::string& path, FileDecoding* decoding) {
   std::vector<std::string> lines;
-  WholeFileLines reader(path, 1 << 20, decoding);
+  WholeFileLines reader(path, WholeFileLines::kBuffer, decoding);
   for (std::string_view line; reader.Next(line);) lines.emplace_back(line);
   return lines;
 }

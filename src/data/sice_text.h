@@ -65,7 +65,8 @@ class LectorLineas {
 // the read that fails.
 class WholeFileLines {
  public:
-  explicit WholeFileLines(const std::string& path, size_t bufferSize = 1 << 20,
+  static constexpr size_t kBuffer = 1 << 20;  // what a file is read in, unless told
+  explicit WholeFileLines(const std::string& path, size_t bufferSize = kBuffer,
                           FileDecoding* decoding = nullptr);
   ~WholeFileLines();
   WholeFileLines(const WholeFileLines&) = delete;

@@ -52,10 +52,6 @@ void ExportNotices::ReadCodes(Table& profesor, Table& grupos, Table& nomAsg, Tab
   rooms_ = ReadColumn(aulas, "ABREV");
 }
 
-ExportNotices::Verdict ExportNotices::Look(const CodeList& codes, uint32_t packed) {
-  return {packed, true, std::binary_search(codes.packed.begin(), codes.packed.end(), packed)};
-}
-
 template <typename Where>
 void ExportNotices::Unknown(NoticeKind kind, const char* field, const char* table,
                             std::string_view value, Where& where) {

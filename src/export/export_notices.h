@@ -4,6 +4,7 @@
 // table it cannot read for this is simply not checked.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -67,10 +68,11 @@ class ExportNotices {
     if (value.size() > 4) return codes.Has(value);
     uint32_t packed = Packed(value);
     Verdict& verdict = verdicts[(packed * 2654435761u) >> 22];
-    if (!verdict.used || verdict.packed != packed) verdict = Look(codes, packed);
+    if (!verdict.used || verdict.packed != packed)
+      verdict = {packed, true,
+                 std::binary_search(codes.packed.begin(), codes.packed.end(), packed)};
     return verdict.known;
   }
-  static Verdict Look(const CodeList& codes, uint32_t packed);
   // Each adds its case, the lesson told by where().
   template <typename Where>
   void Unknown(NoticeKind kind, const char* field, const char* table, std::string_view value,

@@ -60,10 +60,6 @@ std::string ShownDate(const std::string& date) {
          date.substr(8, 2) + ":" + date.substr(10, 2);
 }
 
-std::string Lines(uint64_t n) {
-  return std::to_string(n) + (n == 1 ? " línea" : " líneas");
-}
-
 }  // namespace
 
 bool FileWatch::See(std::string_view line) {
@@ -113,7 +109,7 @@ void FileWatch::Trailer(std::string_view line) {
   if (AllDigits(count) && count.size() <= 18 && Number(count) != data_)
     Found(NoticeKind::kFicheroIncompleto,
           {std::string(file_) + ", línea " + std::to_string(lines_),
-           "incompleto: la línea final cuenta " + Lines(Number(count)) +
+           "incompleto: la línea final cuenta " + Counted(Number(count), "línea", "líneas") +
                " de datos y el fichero tiene " + std::to_string(data_),
            ""});
   data_ = 0;
@@ -122,11 +118,12 @@ void FileWatch::Trailer(std::string_view line) {
 
 std::optional<Notice> FileWatch::Unclosed() const {
   if (lastData_ == 0) return std::nullopt;
-  return Notice{std::string(file_) + ", línea " + std::to_string(lastData_),
-                "incompleto: no hay línea final (la que empieza por 9) después de " +
-                    std::string(data_ == 1 ? "la línea" : "las " + Lines(data_)) +
-                    " de datos; la última es la " + std::to_string(lastData_),
-                ""};
+  return Notice{
+      std::string(file_) + ", línea " + std::to_string(lastData_),
+      "incompleto: no hay línea final (la que empieza por 9) después de " +
+          std::string(data_ == 1 ? "la línea" : "las " + Counted(data_, "línea", "líneas")) +
+          " de datos; la última es la " + std::to_string(lastData_),
+      ""};
 }
 
 void FileWatch::Tell(Report& report) const {
@@ -142,10 +139,11 @@ void FileWatch::Tell(Report& report) const {
                     std::to_string(secondHeader_),
                 ""});
   if (tabs_)
-    report.Add(
-        NoticeKind::kTabulador,
-        {std::string(file_) + ", línea " + std::to_string(firstTab_),
-         Lines(tabs_) + " con tabulador; la primera es la " + std::to_string(firstTab_), ""});
+    report.Add(NoticeKind::kTabulador,
+               {std::string(file_) + ", línea " + std::to_string(firstTab_),
+                Counted(tabs_, "línea", "líneas") + " con tabulador; la primera es la " +
+                    std::to_string(firstTab_),
+                ""});
 }
 
 void TellFiles(Report& report, const std::deque<FileWatch>& files) {

@@ -223,7 +223,7 @@ void HoursPass(ImportContext& context, const std::string& path,
   };
   std::vector<Line> lines;
   FileWatch& watch = context.Watch("sice_asignatcurso.txt", "SICE_ASIGNATCURSO.TXT");
-  WholeFileLines file(path, 1 << 20, &watch.decoding);
+  WholeFileLines file(path, WholeFileLines::kBuffer, &watch.decoding);
   for (std::string_view line; file.Next(line);) {
     if (!watch.See(line)) continue;
     std::optional<HoursKey> key = KeyOf(CortarCampoVista(line, 24, 4), CortarCampoVista(line, 2, 3),

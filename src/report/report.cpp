@@ -250,31 +250,27 @@ void TellDecoding(Report& report, std::string_view file, const FileDecoding& dec
   if (decoding.encoding == SiceEncoding::kWindows1252) return;
   report.Add(NoticeKind::kCodificacion,
              {std::string(file), "leído como " + std::string(EncodingName(decoding.encoding)), ""});
-  for (const Replaced& r : decoding.replaced) {
-    if (!report.Keeps(NoticeKind::kCaracterSustituido)) {
-      report.Count(NoticeKind::kCaracterSustituido);
-      continue;
-    }
-    std::string values;
-    char code[32];
-    if (!r.bytes.empty()) {
-      values = "bytes";
-      for (char b : r.bytes) {
-        std::snprintf(code, sizeof code, " 0x%02X", static_cast<unsigned char>(b));
-        values += code;
+  for (const Replaced& r : decoding.replaced)
+    report.Add(NoticeKind::kCaracterSustituido, [&] {
+      std::string values;
+      char code[32];
+      if (!r.bytes.empty()) {
+        values = "bytes";
+        for (char b : r.bytes) {
+          std::snprintf(code, sizeof code, " 0x%02X", static_cast<unsigned char>(b));
+          values += code;
+        }
+        values += " que no forman ningún carácter";
+      } else {
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(r.character));
+        values = "«";
+        // A lone surrogate is no character to show.
+        if (r.character < 0xD800 || r.character > 0xDFFF) text::AppendUtf8(values, r.character);
+        values += "» (" + std::string(code) + ")";
       }
-      values += " que no forman ningún carácter";
-    } else {
-      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(r.character));
-      values = "«";
-      // A lone surrogate is no character to show.
-      if (r.character < 0xD800 || r.character > 0xDFFF) text::AppendUtf8(values, r.character);
-      values += "» (" + std::string(code) + ")";
-    }
-    values += " se lee como «" + text::Cp1252ToUtf8(std::string(1, r.became)) + "»";
-    report.Add(NoticeKind::kCaracterSustituido,
-               {std::string(file) + ", línea " + std::to_string(r.line), std::move(values), ""});
-  }
+      values += " se lee como «" + text::Cp1252ToUtf8(std::string(1, r.became)) + "»";
+      return Notice{std::string(file) + ", línea " + std::to_string(r.line), std::move(values), ""};
+    });
   // Those past the ones the reading kept are counted only.
   report.Count(NoticeKind::kCaracterSustituido, decoding.replacedCount - decoding.replaced.size());
 }

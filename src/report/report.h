@@ -111,8 +111,8 @@ class Report {
     else
       Count(kind);
   }
-  // Whether Add would still keep a case of that kind: hot loops can count
-  // with Count and build a case's texts only while this holds.
+  // Whether Add would still keep a case of that kind (the lazy Add above
+  // asks it before making a case's texts).
   bool Keeps(NoticeKind kind) const { return listed_[static_cast<size_t>(kind)].size() < kListed; }
   // Counts without a case (e.g. day-0 records).
   void Count(NoticeKind kind, uint64_t n = 1);

@@ -419,14 +419,6 @@ namespace {
 // the header code and the day form are those of their Windows-1252 twins,
 // and the report says how both were read.
 TEST(Export, HeaderCodeAndDayFormFromUtf16Files) {
-  auto utf16 = [](const std::string& cp1252, bool little) {
-    std::string out = little ? "\xFF\xFE" : "\xFE\xFF";
-    for (char16_t u : text::Utf8ToUtf16(text::Cp1252ToUtf8(cp1252))) {
-      char low = static_cast<char>(u & 0xFF), high = static_cast<char>(u >> 8);
-      out += little ? std::string{low, high} : std::string{high, low};
-    }
-    return out;
-  };
   ExportFixture plain;
   plain.MakeValidInputs();
   plain.WriteSesionesWithDay('3');
@@ -436,7 +428,7 @@ TEST(Export, HeaderCodeAndDayFormFromUtf16Files) {
   f.MakeValidInputs();
   f.WriteSesionesWithDay('3');
   for (auto [name, little] : {std::pair{"sice_asignat.txt", true}, {"sice_sesiones.txt", false}})
-    WriteFile(f.SiceFile(name), utf16(ReadFile(f.SiceFile(name)), little));
+    WriteFile(f.SiceFile(name), AsUtf16(ReadFile(f.SiceFile(name)), little));
   Report report(Direction::kOrvalentASice);
   BImportarClick(f.state, f.window, f.otemp, f.clock, &report);
   EXPECT_EQ(ReadFile(f.Output()), ReadFile(plain.Output()));

@@ -49,15 +49,6 @@ std::map<std::string, std::vector<std::string>> CleanFolder() {
   };
 }
 
-std::string Utf16(const std::string& cp1252, bool little) {
-  std::string out = little ? "\xFF\xFE" : "\xFE\xFF";
-  for (char16_t u : text::Utf8ToUtf16(text::Cp1252ToUtf8(cp1252))) {
-    char low = static_cast<char>(u & 0xFF), high = static_cast<char>(u >> 8);
-    out += little ? std::string{low, high} : std::string{high, low};
-  }
-  return out;
-}
-
 class FileOrigin : public ImportTest {
  protected:
   using Folder = std::map<std::string, std::vector<std::string>>;
@@ -95,8 +86,8 @@ TEST_F(FileOrigin, EveryEncodingGivesTheTablesOfItsWindows1252Twin) {
       {"UTF-8 sin marca", [](const std::string& s) { return text::Cp1252ToUtf8(s); }, 5},
       {"UTF-8 con marca",
        [](const std::string& s) { return "\xEF\xBB\xBF" + text::Cp1252ToUtf8(s); }, 7},
-      {"UTF-16 LE con marca", [](const std::string& s) { return Utf16(s, true); }, 7},
-      {"UTF-16 BE con marca", [](const std::string& s) { return Utf16(s, false); }, 7},
+      {"UTF-16 LE con marca", [](const std::string& s) { return AsUtf16(s, true); }, 7},
+      {"UTF-16 BE con marca", [](const std::string& s) { return AsUtf16(s, false); }, 7},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

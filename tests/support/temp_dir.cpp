@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "data/files.h"
+#include "data/text.h"
 
 namespace tos::test {
 
@@ -35,7 +36,9 @@ TempDir::~TempDir() {
   stdfs::remove_all(path_, ec);
 }
 
-std::string TempDir::File(const std::string& name) const { return fs::Join(path_, name); }
+std::string TempDir::File(const std::string& name) const {
+  return fs::Join(path_, name);
+}
 
 std::string TempDir::MakeDir(const std::string& name) const {
   std::string dir = File(name);
@@ -53,6 +56,15 @@ void WriteLines(const std::string& path, const std::vector<std::string>& lines) 
   std::string bytes;
   for (const std::string& line : lines) bytes += line + "\r\n";
   WriteFile(path, bytes);
+}
+
+std::string AsUtf16(const std::string& cp1252, bool littleEndian) {
+  std::string out = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+  for (char16_t u : text::Utf8ToUtf16(text::Cp1252ToUtf8(cp1252))) {
+    char low = static_cast<char>(u & 0xFF), high = static_cast<char>(u >> 8);
+    out += littleEndian ? std::string{low, high} : std::string{high, low};
+  }
+  return out;
 }
 
 std::string ReadFile(const std::string& path) {

@@ -28,6 +28,9 @@ void WriteFile(const std::string& path, const std::string& bytes);
 // The lines, each followed by CR LF, as SICE writes its files.
 void WriteLines(const std::string& path, const std::vector<std::string>& lines);
 std::string ReadFile(const std::string& path);
+// Windows-1252 bytes as a text editor saves them "as Unicode": UTF-16 with
+// its mark, little- or big-endian.
+std::string AsUtf16(const std::string& cp1252, bool littleEndian);
 bool Exists(const std::string& path);
 
 // The repository's folder (TOS_SOURCE_DIR, set by ctest), for samples/.
