@@ -23,29 +23,28 @@ char Cp1252Lower(char c) {
   }
 }
 
-namespace {
-std::string Folded(std::string_view code) {
-  std::string folded(code);
-  for (char& c : folded) c = Cp1252Lower(c);
-  return folded;
+uint32_t CodigosVistos::Key(std::string_view code) {
+  uint32_t key = 0;
+  for (size_t i = 0; i < 4; ++i)
+    key = key << 8 | (i < code.size() ? static_cast<unsigned char>(Cp1252Lower(code[i])) : 0u);
+  return key;
 }
-}  // namespace
 
 bool CodigosVistos::Add(std::string_view code, uint64_t line, std::string_view first,
                         std::string_view second) {
-  auto [at, added] = seen_.try_emplace(Folded(code));
+  code = code.substr(0, 4);
+  auto [at, added] = seen_.try_emplace(Key(code));
   if (added) {
-    // A code is cut to 4 bytes: its length fits the byte before it.
-    code = code.substr(0, 255);
-    at->second.line = line;
-    at->second.fields = std::string(1, static_cast<char>(code.size())) + std::string(code) +
-                        OtherFields(first, second);
+    at->second = {line, texts_.size(), code.size(), first.size() + 1 + second.size()};
+    texts_.append(code).append(first).append(1, '\0').append(second);
   }
   return added;
 }
 
-const CodigosVistos::Primera& CodigosVistos::First(std::string_view code) const {
-  return seen_.at(Folded(code));
+CodigosVistos::Primera CodigosVistos::First(std::string_view code) const {
+  const Entry& e = seen_.at(Key(code.substr(0, 4)));
+  std::string_view texts(texts_);
+  return {e.line, texts.substr(e.at, e.codeSize), texts.substr(e.at + e.codeSize, e.restSize)};
 }
 
 std::string OtherFields(std::string_view first, std::string_view second) {
@@ -68,11 +67,11 @@ Notice RepeatedCodeNotice(const char* file, uint64_t line, std::string_view code
                           const CodigosVistos::Primera& first, std::string_view rest, int name) {
   std::string values = "código " + std::string(code) + " (" + std::string(FieldOf(rest, name)) +
                        "); la línea " + std::to_string(first.line) + " tiene " +
-                       std::string(first.Code()) + " (" + std::string(FieldOf(first.Rest(), name)) +
+                       std::string(first.code) + " (" + std::string(FieldOf(first.rest, name)) +
                        ")";
-  if (first.Code() != code)
+  if (first.code != code)
     values += ": se toman por el mismo código, sin mirar mayúsculas y minúsculas";
-  values += rest == first.Rest() ? "; los demás datos son iguales" : "; los demás datos difieren";
+  values += rest == first.rest ? "; los demás datos son iguales" : "; los demás datos difieren";
   return {std::string(file) + ", línea " + std::to_string(line), std::move(values), ""};
 }
 

@@ -18,30 +18,37 @@ char Cp1252Lower(char c);
 
 class CodigosVistos {
  public:
-  // The first line of a code, and its other fields, for the report.
-  // The first line of a code: its number, and in one text the code as
-  // that line writes it (after a byte that holds its length) and the line's
-  // two other fields, for the report.
+  // The first line of a code: its number, the code as that line writes it
+  // and the line's two other fields joined as OtherFields joins them. The
+  // views are valid until the next Add.
   struct Primera {
     uint64_t line;
-    std::string fields;
-    std::string_view Code() const {
-      return std::string_view(fields).substr(1, static_cast<unsigned char>(fields[0]));
-    }
-    std::string_view Rest() const {
-      return std::string_view(fields).substr(1 + static_cast<unsigned char>(fields[0]));
-    }
+    std::string_view code;
+    std::string_view rest;
   };
-  // Adds the code with its line and its line's two other fields; false when
-  // it (in any letter case) was there already.
+  // Adds the code (at most 4 bytes, as the imports cut it, never ending in a
+  // NUL) with its line and its line's two other fields; false when it (in
+  // any letter case) was there already.
   bool Add(std::string_view code, uint64_t line = 0, std::string_view first = {},
            std::string_view second = {});
   // The first line of a code that is there (in any letter case).
-  const Primera& First(std::string_view code) const;
+  Primera First(std::string_view code) const;
   size_t Size() const { return seen_.size(); }
 
  private:
-  std::unordered_map<std::string, Primera> seen_;
+  // Where a first line's code and fields lie in texts_.
+  struct Entry {
+    uint64_t line;
+    size_t at;
+    size_t codeSize;
+    size_t restSize;
+  };
+  // The code folded to lower case, packed in a number.
+  static uint32_t Key(std::string_view code);
+  std::unordered_map<uint32_t, Entry> seen_;
+  // Every first line's code and other fields, one after another: one
+  // growing text rather than a string per code.
+  std::string texts_;
 };
 
 // A line's other fields as one text, to tell whether a repeated line holds

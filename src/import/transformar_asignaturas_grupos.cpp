@@ -12,13 +12,12 @@
 // them in one walk.
 #include <algorithm>
 #include <array>
-#include <compare>
+#include <cstring>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "data/error.h"
@@ -32,20 +31,37 @@ namespace tos {
 
 namespace {
 
-// A text as a text field of that width reads it back.
-std::string Stored(std::string_view value, size_t width) {
-  return std::string(TextAsRead(value, width));
-}
+// Texts as text fields of their width read them back (cut at a NUL, to the
+// width, blanks on the right dropped), zero-filled to that width in place:
+// such a text never holds a NUL, so the zeros end it.
+template <size_t N>
+struct Packed {
+  std::array<char, N> bytes{};
+  static Packed Of(std::string_view text) {
+    Packed packed;
+    text = TextAsRead(text, N);
+    std::copy(text.begin(), text.end(), packed.bytes.begin());
+    return packed;
+  }
+  std::string_view View() const {
+    return {bytes.data(), static_cast<size_t>(std::find(bytes.begin(), bytes.end(), '\0') -
+                                              bytes.begin())};
+  }
+  std::string Text() const { return std::string(View()); }
+};
+using Codigo = Packed<4>;
 
 // An hours line's key: subject, level and course, zero-filled to 4, 3 and
-// 3 bytes, as two numbers compared whole. Only texts that fit and hold no
-// NUL have one: a record's texts never hold a NUL, and a longer level or
-// course never equals a line's.
+// 3 bytes, as two numbers compared whole, the subject's bytes highest.
+// Only texts that fit and hold no NUL have one: a record's texts never hold
+// a NUL, and a longer level or course never equals a line's.
 struct HoursKey {
   uint64_t first = 0;  // bytes 0-7, the first one highest
   uint16_t rest = 0;   // bytes 8-9
-  auto operator<=>(const HoursKey&) const = default;
-  // The subject's bytes: the key's highest, so keys sort by subject first.
+  bool operator==(const HoursKey&) const = default;
+  bool operator<(const HoursKey& other) const {
+    return first != other.first ? first < other.first : rest < other.rest;
+  }
   uint32_t Subject() const { return static_cast<uint32_t>(first >> 32); }
 };
 
@@ -67,35 +83,35 @@ std::optional<HoursKey> KeyOf(std::string_view casig, std::string_view nivel,
   return key;
 }
 
-// A group's fields as ASIGT holds them.
+// A group's fields as ASIGT holds them, and its level and course as an
+// hours key holds them (the subject's bytes zero), when they are short
+// enough ever to equal a line's.
 struct Grupo {
-  std::string turno, nivel, curso, grupo;
-  // Its level and course as an hours key holds them (the subject's bytes
-  // zero); none when they are too long ever to equal a line's.
-  std::optional<HoursKey> levelCourse = HoursKey{};
+  Packed<1> turno;
+  Packed<5> nivel;
+  Packed<3> curso;
+  Packed<2> grupo;
+  bool keyed = true;
+  HoursKey levelCourse;
 };
 
-// A code as ASIGT holds it: at most 4 bytes. A million assignments hold
-// two each, so they are kept in place rather than as strings (a third of
-// the memory, and fresh memory is costly to touch).
-struct Codigo {
-  std::array<char, 4> bytes{};
-  uint8_t size = 0;
-  static Codigo Of(std::string_view text) {
-    Codigo code;
-    code.size = static_cast<uint8_t>(std::min<size_t>(text.size(), 4));
-    std::copy(text.begin(), text.begin() + code.size, code.bytes.begin());
-    return code;
-  }
-  std::string_view View() const { return {bytes.data(), size}; }
-  std::string Text() const { return std::string(View()); }
+// The distinct hours texts of the hours file (at most 6 bytes, as cut),
+// each read once, where the first record in file order uses it.
+struct HoursText {
+  std::array<char, 6> bytes{};
+  uint8_t length = 0;
+  bool read = false;
+  double value = 0;
+  bool raised = false;
+  std::string sesiones;
+  std::string_view View() const { return {bytes.data(), length}; }
 };
 
 struct Asignacion {
   Codigo casig, cgrup;
-  uint64_t line = 0;             // in sice_asignatgrupo.txt, for the report
-  const Grupo* grupo = nullptr;  // once the groups pass found it
-  double horas = 0;              // once the hours pass gave them (1 or more)
+  uint32_t grupo = 0;  // the group's place in Grupos plus one, once the groups pass found it
+  uint32_t horas = 0;  // the hours text's place plus one, once the hours pass gave them
+  uint64_t line = 0;   // in sice_asignatgrupo.txt, for the report
 };
 
 constexpr const char* kAssignments = "sice_asignatgrupo.txt";
@@ -115,12 +131,12 @@ void ReadAssignments(ImportContext& context, LectorLineas& input, FileWatch& wat
     ++number;
     if (!watch.See(line)) continue;
     Asignacion a;
-    a.casig = Codigo::Of(TextAsRead(CortarCampoVista(line, 16, 4), 4));
-    a.cgrup = Codigo::Of(TextAsRead(CortarCampoVista(line, 12, 4), 4));
+    a.casig = Codigo::Of(CortarCampoVista(line, 16, 4));
+    a.cgrup = Codigo::Of(CortarCampoVista(line, 12, 4));
     a.line = number;
-    context.CheckLine(line, a.casig.size == 0 ? a.casig.View() : a.cgrup.View(), 16,
+    context.CheckLine(line, a.casig.View().empty() ? a.casig.View() : a.cgrup.View(), 16,
                       {kAssignments, number});
-    asignaciones.push_back(std::move(a));
+    asignaciones.push_back(a);
   }
   watch.ReadToEnd();
   input.Close();
@@ -132,12 +148,13 @@ void ReadAssignments(ImportContext& context, LectorLineas& input, FileWatch& wat
 struct Grupos {
   std::vector<uint32_t> codes;
   std::vector<Grupo> grupos;  // in the order of codes
-  const Grupo* Find(std::string_view code) const {
+  // The group's place plus one; 0 for none.
+  uint32_t Find(std::string_view code) const {
     uint32_t packed = ImportContext::PackedCode(code);
     auto at = std::lower_bound(codes.begin(), codes.end(), packed);
-    return at != codes.end() && *at == packed ? &grupos[static_cast<size_t>(at - codes.begin())]
-                                              : nullptr;
+    return at != codes.end() && *at == packed ? static_cast<uint32_t>(at - codes.begin()) + 1 : 0;
   }
+  const Grupo& Of(const Asignacion& a) const { return grupos[a.grupo - 1]; }
 };
 
 // For each assignment, the first GRUPOST record (in table order) whose ABREV
@@ -162,37 +179,49 @@ void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones, G
     }
   }
   Field abrev = grupost.FieldByName("ABREV");
-  std::vector<std::pair<uint32_t, Grupo>> read;
-  std::unordered_set<uint32_t> seen;
+  struct Read {
+    uint32_t code;
+    uint32_t order;
+    Grupo grupo;
+  };
+  std::vector<Read> read;
+  std::string spill;
   for (; !grupost.Eof(); grupost.Next()) {
-    std::string code = abrev.AsString();
+    std::string_view code = abrev.AsStringView(spill);
     // Longer codes never equal a CGRUP, which ASIGT holds in 4 characters.
-    if (code.size() > 4 || !seen.insert(ImportContext::PackedCode(code)).second) continue;
-    Grupo g;
+    if (code.size() > 4) continue;
+    Read r{ImportContext::PackedCode(code), static_cast<uint32_t>(read.size()), {}};
     if (!missing) {
-      g = {Stored(grupost.FieldByName("TURNO").AsString(), 1),
-           Stored(grupost.FieldByName("NIVEL").AsString(), 5),
-           Stored(grupost.FieldByName("CURSO").AsString(), 3),
-           Stored(grupost.FieldByName("GRUPO").AsString(), 2)};
-      g.levelCourse = KeyOf("", g.nivel, g.curso);
+      Grupo& g = r.grupo;
+      g.turno = Packed<1>::Of(grupost.FieldByName("TURNO").AsStringView(spill));
+      g.nivel = Packed<5>::Of(grupost.FieldByName("NIVEL").AsStringView(spill));
+      g.curso = Packed<3>::Of(grupost.FieldByName("CURSO").AsStringView(spill));
+      g.grupo = Packed<2>::Of(grupost.FieldByName("GRUPO").AsStringView(spill));
+      std::optional<HoursKey> key = KeyOf("", g.nivel.View(), g.curso.View());
+      g.keyed = key.has_value();
+      if (key) g.levelCourse = *key;
     }
-    read.emplace_back(ImportContext::PackedCode(code), std::move(g));
+    read.push_back(r);
   }
-  std::sort(read.begin(), read.end(),
-            [](const auto& x, const auto& y) { return x.first < y.first; });
-  for (auto& [code, g] : read) {
-    found.codes.push_back(code);
-    found.grupos.push_back(std::move(g));
+  // By code, the first record of a code first; the later ones are dropped.
+  std::sort(read.begin(), read.end(), [](const Read& x, const Read& y) {
+    return x.code != y.code ? x.code < y.code : x.order < y.order;
+  });
+  for (const Read& r : read) {
+    if (!found.codes.empty() && found.codes.back() == r.code) continue;
+    found.codes.push_back(r.code);
+    found.grupos.push_back(r.grupo);
   }
+  read = {};
   for (Asignacion& a : asignaciones) {
-    const Grupo* g = found.Find(a.cgrup.View());
-    if (!g) {
+    uint32_t g = found.Find(a.cgrup.View());
+    if (g == 0) {
       context.report.Add(NoticeKind::kGrupoDesconocido, [&] { return About(a); });
       continue;
     }
     if (missing) {
       // Nothing has changed yet, so failing after the lookups is the same.
-      for (Asignacion& undone : asignaciones) undone.grupo = nullptr;
+      for (Asignacion& undone : asignaciones) undone.grupo = 0;
       grupost.FieldByName(missing);  // raises the field's error
     }
     a.grupo = g;
@@ -204,88 +233,105 @@ void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones, G
 // and course. The file is read as CargarLineas reads it, a line at a time.
 // The lines and the assignments are each sorted by key and met in one walk
 // (a million of each take a fraction of a second this way; a hash map of
-// strings takes over a second and twice the memory). A failing hours text stops the pass at the
+// strings takes over a second and twice the memory), which meets the
+// assignments by subject and so tells the report's check of each
+// assignment's subject too. A failing hours text stops the pass at the
 // first record that uses it: the records before keep their hours, it and
 // the ones after get none.
-void HoursPass(ImportContext& context, const std::string& path,
-               std::vector<Asignacion>& asignaciones, std::vector<uint8_t>& verdicts) {
-  // A line's key and hours text (at most 6 bytes, as cut), with its place
-  // in the file so that the first line of a key sorts first.
+void HoursPass(ImportContext& context, const std::string& path, const Grupos& grupos,
+               std::vector<Asignacion>& asignaciones, std::vector<HoursText>& texts,
+               std::vector<uint8_t>& verdicts) {
+  // A line's key and the place of its hours text in texts, in file order
+  // until sorted. A school has few distinct hours texts.
   struct Line {
-    HoursKey key;
-    std::array<char, 6> hours;
-    uint8_t length;
-    uint32_t order;
-    std::string_view Hours() const { return {hours.data(), length}; }
-    bool operator<(const Line& other) const {
-      return key != other.key ? key < other.key : order < other.order;
-    }
+    uint64_t first;
+    uint16_t rest;
+    uint32_t text;
+    HoursKey Key() const { return {first, rest}; }
   };
   std::vector<Line> lines;
+  std::unordered_map<uint64_t, uint32_t> placeOf;  // a text's bytes and length packed
   FileWatch& watch = context.Watch("sice_asignatcurso.txt", "SICE_ASIGNATCURSO.TXT");
-  WholeFileLines file(path, WholeFileLines::kBuffer, &watch.decoding);
-  for (std::string_view line; file.Next(line);) {
-    if (!watch.See(line)) continue;
-    std::optional<HoursKey> key = KeyOf(CortarCampoVista(line, 24, 4), CortarCampoVista(line, 2, 3),
-                                        CortarCampoVista(line, 8, 3));
-    if (!key) continue;
-    std::string_view hours = CortarCampoVista(line, 28, 6);
-    Line entry{*key, {}, static_cast<uint8_t>(hours.size()), static_cast<uint32_t>(lines.size())};
-    std::copy(hours.begin(), hours.end(), entry.hours.begin());
-    lines.push_back(entry);
+  {
+    WholeFileLines file(path, WholeFileLines::kBuffer, &watch.decoding);
+    for (std::string_view line; file.Next(line);) {
+      if (!watch.See(line)) continue;
+      std::optional<HoursKey> key = KeyOf(CortarCampoVista(line, 24, 4),
+                                          CortarCampoVista(line, 2, 3), CortarCampoVista(line, 8, 3));
+      if (!key) continue;
+      HoursText text;
+      std::string_view hours = CortarCampoVista(line, 28, 6);
+      std::copy(hours.begin(), hours.end(), text.bytes.begin());
+      text.length = static_cast<uint8_t>(hours.size());
+      uint64_t packed = text.length;
+      std::memcpy(reinterpret_cast<char*>(&packed) + 1, text.bytes.data(), text.bytes.size());
+      auto [at, added] = placeOf.try_emplace(packed, static_cast<uint32_t>(texts.size()));
+      if (added) texts.push_back(std::move(text));
+      lines.push_back({key->first, key->rest, at->second});
+    }
+    watch.ReadToEnd();
   }
-  watch.ReadToEnd();
-  std::sort(lines.begin(), lines.end());
+  placeOf = {};
+  // The first line of a key first: a stable sort keeps the file's order.
+  std::stable_sort(lines.begin(), lines.end(),
+                   [](const Line& x, const Line& y) { return x.Key() < y.Key(); });
 
   struct Want {
-    HoursKey key;
-    size_t record;
+    uint64_t first;
+    uint16_t rest;
+    uint32_t record;
+    HoursKey Key() const { return {first, rest}; }
   };
   std::vector<Want> wants;
+  wants.reserve(asignaciones.size());
   for (size_t i = 0; i < asignaciones.size(); ++i) {
     const Asignacion& a = asignaciones[i];
     static const Grupo kNone;
-    const std::optional<HoursKey>& levelCourse = (a.grupo ? *a.grupo : kNone).levelCourse;
-    if (!levelCourse) continue;
+    const Grupo& g = a.grupo ? grupos.Of(a) : kNone;
+    if (!g.keyed) continue;
     // The subject's code is at most 4 bytes and holds no NUL: it has a key.
     HoursKey subject = *KeyOf(a.casig.View(), "", "");
-    wants.push_back({{subject.first | levelCourse->first, levelCourse->rest}, i});
+    wants.push_back({subject.first | g.levelCourse.first, g.levelCourse.rest,
+                     static_cast<uint32_t>(i)});
   }
-  std::sort(wants.begin(), wants.end(), [](const Want& x, const Want& y) { return x.key < y.key; });
-  std::vector<const Line*> found(asignaciones.size(), nullptr);
+  std::sort(wants.begin(), wants.end(),
+            [](const Want& x, const Want& y) { return x.Key() < y.Key(); });
+
+  const bool checkSubjects = kNotices && context.subjects;
+  if (checkSubjects) verdicts.assign(asignaciones.size(), 0);
   auto line = lines.begin();
+  auto subject = checkSubjects ? context.subjects->begin() : std::vector<uint32_t>::const_iterator();
   for (const Want& want : wants) {
-    while (line != lines.end() && line->key < want.key) ++line;
-    if (line != lines.end() && line->key == want.key) found[want.record] = &*line;
-  }
-  // The wants come by subject: the walk tells the report's check of each
-  // assignment's subject too, with no search.
-  if (kNotices && context.subjects) {
-    verdicts.assign(asignaciones.size(), 0);
-    auto subject = context.subjects->begin();
-    for (const Want& want : wants) {
-      while (subject != context.subjects->end() && *subject < want.key.Subject()) ++subject;
-      bool known = subject != context.subjects->end() && *subject == want.key.Subject();
+    const HoursKey key = want.Key();
+    while (line != lines.end() && line->Key() < key) ++line;
+    if (line != lines.end() && line->Key() == key) asignaciones[want.record].horas = line->text + 1;
+    if (checkSubjects) {
+      while (subject != context.subjects->end() && *subject < key.Subject()) ++subject;
+      bool known = subject != context.subjects->end() && *subject == key.Subject();
       verdicts[want.record] = known ? 1 : 2;
     }
   }
+  lines = {};
+  wants = {};
 
-  // A school has a few distinct hours texts: each is read once.
-  std::unordered_map<std::string_view, std::pair<double, bool>> read;
+  // Each text is read where the first record in file order uses it.
   for (size_t i = 0; i < asignaciones.size(); ++i) {
-    if (!found[i]) continue;
     Asignacion& a = asignaciones[i];
-    auto known = read.find(found[i]->Hours());
-    if (known == read.end()) {
-      bool raised = false;
-      double value = HorasDeTexto(found[i]->Hours(), &raised);
-      known = read.emplace(found[i]->Hours(), std::pair{value, raised}).first;
+    if (a.horas == 0) continue;
+    HoursText& t = texts[a.horas - 1];
+    if (!t.read) {
+      try {
+        t.value = HorasDeTexto(t.View(), &t.raised);
+      } catch (...) {
+        for (size_t j = i; j < asignaciones.size(); ++j) asignaciones[j].horas = 0;
+        throw;
+      }
+      t.read = true;
+      t.sesiones = SesionesDeHoras(t.value);
     }
-    auto [value, raised] = known->second;
-    a.horas = value;
-    if (raised)
+    if (t.raised)
       context.report.Add(NoticeKind::kHorasElevadas,
-                         [&] { return About(a, "horas " + std::string(found[i]->Hours())); });
+                         [&] { return About(a, "horas " + std::string(t.View())); });
   }
 }
 
@@ -303,7 +349,8 @@ void TellUnknownSubjects(ImportContext& context, const std::vector<Asignacion>& 
   }
 }
 
-void Write(ImportContext& context, Table& table, const std::vector<Asignacion>& asignaciones) {
+void Write(ImportContext& context, Table& table, const Grupos& grupos,
+           const std::vector<Asignacion>& asignaciones, const std::vector<HoursText>& texts) {
   Field casig = table.FieldByName("CASIG");
   Field cgrup = table.FieldByName("CGRUP");
   Field turno = table.FieldByName("TURNO");
@@ -312,23 +359,21 @@ void Write(ImportContext& context, Table& table, const std::vector<Asignacion>& 
   Field grupo = table.FieldByName("GRUPO");
   Field horas = table.FieldByName("HORAS");
   Field sesiones = table.FieldByName("SESIONES");
-  // Each distinct HORAS gives its session string once.
-  std::unordered_map<double, std::string> sessionStrings;
   for (const Asignacion& a : asignaciones) {
     table.Append();
     casig.SetAsString(a.casig.View());
     cgrup.SetAsString(a.cgrup.View());
     if (a.grupo) {
-      turno.SetAsString(a.grupo->turno);
-      nivel.SetAsString(a.grupo->nivel);
-      curso.SetAsString(a.grupo->curso);
-      grupo.SetAsString(a.grupo->grupo);
+      const Grupo& g = grupos.Of(a);
+      turno.SetAsString(g.turno.View());
+      nivel.SetAsString(g.nivel.View());
+      curso.SetAsString(g.curso.View());
+      grupo.SetAsString(g.grupo.View());
     }
     if (a.horas != 0) {
-      horas.SetAsFloat(a.horas);
-      auto [text, added] = sessionStrings.try_emplace(a.horas);
-      if (added) text->second = SesionesDeHoras(a.horas);
-      context.Put(sesiones, text->second, {kAssignments, a.line});
+      const HoursText& t = texts[a.horas - 1];
+      horas.SetAsFloat(t.value);
+      context.Put(sesiones, t.sesiones, {kAssignments, a.line});
     }
     table.Post();
   }
@@ -361,16 +406,22 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
   const std::string hoursPath = context.SicePath("sice_asignatcurso.txt");
   bool hoursMissing = false;
   std::vector<uint8_t> verdicts;  // of the subjects, as the hours pass met them
+  std::vector<HoursText> texts;
   try {
     ReadAssignments(context, input, watch, asignaciones);
     GroupsPass(context, asignaciones, grupos);
     hoursMissing = !ExisteArchivo(hoursPath);
     if (!hoursMissing) {
-      HoursPass(context, hoursPath, asignaciones, verdicts);
+      HoursPass(context, hoursPath, grupos, asignaciones, texts, verdicts);
       // Assignments without an hours line get one session.
+      HoursText one;
+      one.read = true;
+      one.value = 1;
+      one.sesiones = SesionesDeHoras(1);
+      texts.push_back(std::move(one));
       for (Asignacion& a : asignaciones) {
         if (a.horas != 0) continue;
-        a.horas = 1;
+        a.horas = static_cast<uint32_t>(texts.size());
         context.report.Add(NoticeKind::kSinHoras, [&] { return About(a); });
       }
     }
@@ -379,13 +430,13 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
     // must see, not a second one while saving.
     try {
       TellUnknownSubjects(context, asignaciones, verdicts);
-      Write(context, *table, asignaciones);
+      Write(context, *table, grupos, asignaciones, texts);
     } catch (...) {
     }
     throw;
   }
   TellUnknownSubjects(context, asignaciones, verdicts);
-  Write(context, *table, asignaciones);
+  Write(context, *table, grupos, asignaciones, texts);
   Written(context, "ASIGT", table->RecordCount());
   // The hours file is optional for Orvalent: no change of the outcome.
   if (hoursMissing) {
