@@ -218,27 +218,61 @@ bool WholeFileLines::Next(std::string_view& line) {
 
 // Each line goes to the stream with its CR LF in one write; on a failure the
 // temporary file is removed again.
-void GuardarLineas(std::string_view text, const std::string& path) {
-  fs::FileSystem& files = fs::Current();
-  std::string temp = path + ".tmp~";
+EscritorLineas::EscritorLineas(std::string path) : path_(std::move(path)), temp_(path_ + ".tmp~") {
+  Guarded([&] { out_ = fs::Current().Create(temp_); });
+}
+
+EscritorLineas::~EscritorLineas() {
+  if (temp_.empty()) return;
+  out_.reset();
   try {
-    auto out = files.Create(temp);
+    fs::Current().Remove(temp_);
+  } catch (const Error&) {
+    // Nothing of it may be there.
+  }
+}
+
+// A failing step closes and removes the temporary, and raises the file's
+// error.
+template <typename Step>
+void EscritorLineas::Guarded(Step step) {
+  try {
+    step();
+  } catch (const Error& e) {
+    out_.reset();
+    try {
+      fs::Current().Remove(temp_);
+    } catch (const Error&) {
+    }
+    temp_.clear();
+    throw Error(Format("Cannot create file \"%s\". %s", path_, e.what()), e.Code());
+  }
+}
+
+void EscritorLineas::Write(std::string_view text) {
+  Guarded([&] {
     while (!text.empty()) {
       size_t end = text.find("\r\n");
       size_t length = end == std::string_view::npos ? text.size() : end + 2;
-      out->Write(text.data(), length);
+      out_->Write(text.data(), length);
       text.remove_prefix(length);
     }
-    out->Close();
-    files.Rename(temp, path);
-  } catch (const Error& e) {
-    try {
-      files.Remove(temp);
-    } catch (const Error&) {
-      // Nothing of it may be there.
-    }
-    throw Error(Format("Cannot create file \"%s\". %s", path, e.what()), e.Code());
-  }
+  });
+}
+
+void EscritorLineas::Commit() {
+  Guarded([&] {
+    out_->Close();
+    out_.reset();
+    fs::Current().Rename(temp_, path_);
+  });
+  temp_.clear();
+}
+
+void GuardarLineas(std::string_view text, const std::string& path) {
+  EscritorLineas out(path);
+  out.Write(text);
+  out.Commit();
 }
 
 // Columns 2-51 trimmed and upper-cased equal the self-name when, after the

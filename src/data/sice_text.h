@@ -91,10 +91,31 @@ class WholeFileLines {
 // Raises "Cannot open file "%s". %s" when the file cannot be opened or read.
 std::vector<std::string> CargarLineas(const std::string& path, FileDecoding* decoding = nullptr);
 
-// Writes text, whose lines already end in CR LF, as the file path. The file
-// is written beside the target under a temporary name (path + ".tmp~") and
-// renamed over it, so a failure leaves the old file whole and no temporary
-// behind. Raises "Cannot create file "%s". %s".
+// Writes a text file a piece at a time: beside the target under a
+// temporary name (path + ".tmp~"), renamed over it by Commit, so a failure
+// leaves the old file whole. Going before Commit removes the temporary.
+// Every failure raises "Cannot create file "%s". %s".
+class EscritorLineas {
+ public:
+  explicit EscritorLineas(std::string path);
+  ~EscritorLineas();
+  EscritorLineas(const EscritorLineas&) = delete;
+  EscritorLineas& operator=(const EscritorLineas&) = delete;
+
+  // Lines that already end in CR LF.
+  void Write(std::string_view text);
+  void Commit();
+
+ private:
+  template <typename Step>
+  void Guarded(Step step);
+  std::string path_;
+  std::string temp_;
+  std::unique_ptr<fs::WriteStream> out_;
+};
+
+// Writes text, whose lines already end in CR LF, as the file path, through
+// an EscritorLineas.
 void GuardarLineas(std::string_view text, const std::string& path);
 
 // False for a header line ("0" first), a trailer line ("9" first) and the

@@ -59,10 +59,10 @@ DayForm DayFormOf(const std::string& path, Report& report) {
 
 // The day as the letter form writes it: SICE's letter for "1" to "7", any
 // other day text as it is.
-std::string DayLetter(const std::string& day) {
-  static constexpr char kLetters[] = "LMXJVSD";
+std::string_view DayLetter(std::string_view day) {
+  static constexpr std::string_view kLetters = "LMXJVSD";
   if (day.size() == 1 && day[0] >= '1' && day[0] <= '7')
-    return std::string(1, kLetters[day[0] - '1']);
+    return kLetters.substr(static_cast<size_t>(day[0] - '1'), 1);
   return day;
 }
 
@@ -146,9 +146,13 @@ class Hourglass {
   bool on_ = true;
 };
 
-// The detail lines of every lesson of SOLUC, in record order, each added to
-// out with its CR LF; returns how many.
-size_t AppendLessons(ExportTables& tables, DayForm form, std::string& out, ExportNotices& notices) {
+// The detail lines of every lesson of SOLUC, in record order, each with its
+// CR LF, written to file a block of lines at a time; returns how many.
+size_t WriteLessons(ExportTables& tables, DayForm form, EscritorLineas& file,
+                    ExportNotices& notices) {
+  constexpr size_t kBlock = 64 << 10;
+  std::string out;
+  out.reserve(kBlock + 256);
   Table& soluc = tables.soluc;
   LazyField dia(soluc, "DIA");
   LazyField hora(soluc, "HORA");
@@ -159,20 +163,23 @@ size_t AppendLessons(ExportTables& tables, DayForm form, std::string& out, Expor
   SlotIndex slots(tables.tramos);
   size_t count = 0;
   uint64_t record = 0;
+  // Each value is read as a view into the record (or into its spill when
+  // it has to be made), valid until the next record.
+  std::string spill[6];
   for (soluc.First(); !soluc.Eof(); soluc.Next()) {
     ++record;
     if (dia.Get().AsInteger() == 0) {
       notices.DayZero();
       continue;
     }
-    std::string period = hora.Get().AsString();
-    std::string day = dia.Get().AsString();
+    std::string_view period = hora.Get().AsStringView(spill[0]);
+    std::string_view day = dia.Get().AsStringView(spill[1]);
     if (form == DayForm::kLetters) day = DayLetter(day);
     std::string_view code = slots.Find(day, period);
-    std::string teacher = prof.Get().AsString();
-    std::string group = grupo.Get().AsString();
-    std::string subject = asig.Get().AsString();
-    std::string room = aula.Get().AsString();
+    std::string_view teacher = prof.Get().AsStringView(spill[2]);
+    std::string_view group = grupo.Get().AsStringView(spill[3]);
+    std::string_view subject = asig.Get().AsStringView(spill[4]);
+    std::string_view room = aula.Get().AsStringView(spill[5]);
     notices.Lesson(record, day, period, code, teacher, group, subject, room);
     size_t start = out.size();
     out += '1';
@@ -190,7 +197,12 @@ size_t AppendLessons(ExportTables& tables, DayForm form, std::string& out, Expor
     }
     out += "\r\n";
     ++count;
+    if (out.size() >= kBlock) {
+      file.Write(out);
+      out.clear();
+    }
   }
+  file.Write(out);
   return count;
 }
 
@@ -215,22 +227,20 @@ void BImportarClick(ProgramState& state, WindowServices& window, const std::stri
   std::string code = HeaderCode(state.RutaSice + "sice_asignat.txt", told);
   DayForm form = DayFormOf(state.RutaSice + "sice_sesiones.txt", told);
 
-  // The file's text, each line with its CR LF.
-  std::string out = FrameLine('0', code, clock) + "\r\n";
-
   ExportNotices notices(told);
   ExportTables tables(otemp);
   tables.OpenAll();
   notices.ReadCodes(tables.profesor, tables.grupos, tables.nomAsg, tables.aulas);
-  size_t lessons = AppendLessons(tables, form, out, notices);
+  // Replaces the file under whatever letter case it already has, once the
+  // whole of it is written; a failure before leaves the old one.
+  std::string target = state.RutaSice + kHorario;
+  EscritorLineas file(fs::Current().FindFile(target).value_or(target));
+  file.Write(FrameLine('0', code, clock) + "\r\n");
+  size_t lessons = WriteLessons(tables, form, file, notices);
   notices.RepeatedSlots(tables.tramos);
   tables.CloseAll();
-
-  out += FrameLine('9', code, clock) + std::to_string(lessons) + "\r\n";
-
-  // Replace the file under whatever letter case it already has.
-  std::string target = state.RutaSice + kHorario;
-  GuardarLineas(out, fs::Current().FindFile(target).value_or(target));
+  file.Write(FrameLine('9', code, clock) + std::to_string(lessons) + "\r\n");
+  file.Commit();
   if (report)
     report->AddOutput(kHorario, lessons, "sesión", "sesiones",
                       Counted(lessons + 2, "línea", "líneas"));
