@@ -142,17 +142,15 @@ void ReadAssignments(ImportContext& context, LectorLineas& input, FileWatch& wat
   input.Close();
 }
 
-// The groups of GRUPOST by code packed in a number, the first record of a
-// code only, sorted by code: a million assignments find theirs by a binary
-// search over the codes, which lie in one small block of memory.
+// The groups of GRUPOST, the first record of a code only, in table order,
+// found by their code packed in a number.
 struct Grupos {
-  std::vector<uint32_t> codes;
-  std::vector<Grupo> grupos;  // in the order of codes
+  std::unordered_map<uint32_t, uint32_t> places;  // a code's place in grupos plus one
+  std::vector<Grupo> grupos;
   // The group's place plus one; 0 for none.
   uint32_t Find(std::string_view code) const {
-    uint32_t packed = ImportContext::PackedCode(code);
-    auto at = std::lower_bound(codes.begin(), codes.end(), packed);
-    return at != codes.end() && *at == packed ? static_cast<uint32_t>(at - codes.begin()) + 1 : 0;
+    auto at = places.find(ImportContext::PackedCode(code));
+    return at == places.end() ? 0 : at->second;
   }
   const Grupo& Of(const Asignacion& a) const { return grupos[a.grupo - 1]; }
 };
@@ -179,40 +177,23 @@ void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones, G
     }
   }
   Field abrev = grupost.FieldByName("ABREV");
-  struct Read {
-    uint32_t code;
-    uint32_t order;
-    Grupo grupo;
-  };
-  std::vector<Read> read;
   std::string spill;
   for (; !grupost.Eof(); grupost.Next()) {
     std::string_view code = abrev.AsStringView(spill);
     // Longer codes never equal a CGRUP, which ASIGT holds in 4 characters.
     if (code.size() > 4) continue;
-    Read r{ImportContext::PackedCode(code), static_cast<uint32_t>(read.size()), {}};
-    if (!missing) {
-      Grupo& g = r.grupo;
-      g.turno = Packed<1>::Of(grupost.FieldByName("TURNO").AsStringView(spill));
-      g.nivel = Packed<5>::Of(grupost.FieldByName("NIVEL").AsStringView(spill));
-      g.curso = Packed<3>::Of(grupost.FieldByName("CURSO").AsStringView(spill));
-      g.grupo = Packed<2>::Of(grupost.FieldByName("GRUPO").AsStringView(spill));
-      std::optional<HoursKey> key = KeyOf("", g.nivel.View(), g.curso.View());
-      g.keyed = key.has_value();
-      if (key) g.levelCourse = *key;
-    }
-    read.push_back(r);
+    uint32_t place = static_cast<uint32_t>(found.grupos.size()) + 1;
+    if (!found.places.try_emplace(ImportContext::PackedCode(code), place).second) continue;
+    Grupo& g = found.grupos.emplace_back();
+    if (missing) continue;
+    g.turno = Packed<1>::Of(grupost.FieldByName("TURNO").AsStringView(spill));
+    g.nivel = Packed<5>::Of(grupost.FieldByName("NIVEL").AsStringView(spill));
+    g.curso = Packed<3>::Of(grupost.FieldByName("CURSO").AsStringView(spill));
+    g.grupo = Packed<2>::Of(grupost.FieldByName("GRUPO").AsStringView(spill));
+    std::optional<HoursKey> key = KeyOf("", g.nivel.View(), g.curso.View());
+    g.keyed = key.has_value();
+    if (key) g.levelCourse = *key;
   }
-  // By code, the first record of a code first; the later ones are dropped.
-  std::sort(read.begin(), read.end(), [](const Read& x, const Read& y) {
-    return x.code != y.code ? x.code < y.code : x.order < y.order;
-  });
-  for (const Read& r : read) {
-    if (!found.codes.empty() && found.codes.back() == r.code) continue;
-    found.codes.push_back(r.code);
-    found.grupos.push_back(r.grupo);
-  }
-  read = {};
   for (Asignacion& a : asignaciones) {
     uint32_t g = found.Find(a.cgrup.View());
     if (g == 0) {
