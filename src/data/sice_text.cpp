@@ -250,14 +250,7 @@ void EscritorLineas::Guarded(Step step) {
 }
 
 void EscritorLineas::Write(std::string_view text) {
-  Guarded([&] {
-    while (!text.empty()) {
-      size_t end = text.find("\r\n");
-      size_t length = end == std::string_view::npos ? text.size() : end + 2;
-      out_->Write(text.data(), length);
-      text.remove_prefix(length);
-    }
-  });
+  Guarded([&] { out_->Write(text.data(), text.size()); });
 }
 
 void EscritorLineas::Commit() {
@@ -270,8 +263,9 @@ void EscritorLineas::Commit() {
 }
 
 void GuardarLineas(std::string_view text, const std::string& path) {
+  constexpr size_t kPiece = 64 << 10;
   EscritorLineas out(path);
-  out.Write(text);
+  for (size_t at = 0; at < text.size(); at += kPiece) out.Write(text.substr(at, kPiece));
   out.Commit();
 }
 

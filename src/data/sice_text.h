@@ -102,7 +102,7 @@ class EscritorLineas {
   EscritorLineas(const EscritorLineas&) = delete;
   EscritorLineas& operator=(const EscritorLineas&) = delete;
 
-  // Lines that already end in CR LF.
+  // Lines that already end in CR LF, or a piece of them.
   void Write(std::string_view text);
   void Commit();
 
@@ -115,7 +115,7 @@ class EscritorLineas {
 };
 
 // Writes text, whose lines already end in CR LF, as the file path, through
-// an EscritorLineas.
+// an EscritorLineas, 64 KiB at a time.
 void GuardarLineas(std::string_view text, const std::string& path);
 
 // False for a header line ("0" first), a trailer line ("9" first) and the

@@ -6,10 +6,9 @@
 // memory, and the table is written once at the end. When a failure stops a
 // pass, the records are written as far as the passes had got, so the table
 // holds what a record-by-record rebuild would have left. The first GRUPOST
-// record of a group is found by a binary search over the groups' codes,
-// packed in numbers and sorted; the first hours line of a subject, level and
-// course by sorting the lines and the assignments by that key and meeting
-// them in one walk.
+// record of a group is found by its code packed in a number; the first
+// hours line of a subject, level and course by sorting the lines and the
+// assignments by that key and meeting them in one walk.
 #include <algorithm>
 #include <array>
 #include <cstring>

@@ -167,7 +167,7 @@ TEST(WholeFileReadersFaultTest, ReadFailingHalfwayNamesThePathAndTheReason) {
 // temporary is left beside it, and a second try on a sound disk writes it.
 TEST(GuardarLineasFaultTest, FailureLeavesThePreviousFileWholeAndNoTemporary) {
   const std::string old = "0old header\r\n1old line\r\n9old trailer\r\n";
-  std::string text;  // more than one buffer
+  std::string text;  // more than one piece of 64 KiB
   for (int i = 0; i < 5000; ++i) text += std::string(26, 'n') + "\r\n";
   const struct {
     const char* name;
@@ -175,7 +175,7 @@ TEST(GuardarLineasFaultTest, FailureLeavesThePreviousFileWholeAndNoTemporary) {
   } cases[] = {
       {"CreateRefused", {FsOp::kOpen, 1, fs::kAccessDenied, "", false, false}},
       {"DiskFullOnFirstWrite", {FsOp::kWrite, 1, fs::kDiskFull, "", true, true}},
-      {"DiskFullMidway", {FsOp::kWrite, 4000, fs::kDiskFull, "", true, true}},
+      {"DiskFullMidway", {FsOp::kWrite, 2, fs::kDiskFull, "", true, true}},
       {"DiskFullAtClose", {FsOp::kClose, 1, fs::kDiskFull, "", false, false}},
       {"RenameRefused", {FsOp::kRename, 1, fs::kAccessDenied, "", false, false}},
       {"RenameTargetHeld", {FsOp::kRename, 1, fs::kSharingViolation, "", false, false}},
