@@ -13,6 +13,7 @@
 #include <string>
 
 #include "data/error.h"
+#include "data/sice_text.h"
 #include "import/hours.h"
 #include "import/seen_codes.h"
 #include "import/slot_time.h"
@@ -150,7 +151,8 @@ void CheckSeenCodes(const std::string& t) {
   while (at <= t.size()) {
     size_t end = t.find('\n', at);
     if (end == std::string::npos) end = t.size();
-    std::string code = t.substr(at, end - at);
+    // Cut and trimmed as the imports cut a code from its line.
+    std::string code(tos::CortarCampoVista(std::string_view(t).substr(at, end - at), 1, 4));
     std::string folded = code;
     for (char& c : folded) c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
     bool isNew = reference.insert(folded).second;
