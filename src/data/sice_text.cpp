@@ -216,8 +216,8 @@ bool WholeFileLines::Next(std::string_view& line) {
   }
 }
 
-// Each line goes to the stream with its CR LF in one write; on a failure the
-// temporary file is removed again.
+// The stream buffers what it is given and writes large pieces whole; on a
+// failure the temporary file is removed again.
 EscritorLineas::EscritorLineas(std::string path) : path_(std::move(path)), temp_(path_ + ".tmp~") {
   Guarded([&] { out_ = fs::Current().Create(temp_); });
 }
