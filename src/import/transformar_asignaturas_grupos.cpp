@@ -66,19 +66,17 @@ struct HoursKey {
 
 std::optional<HoursKey> KeyOf(std::string_view casig, std::string_view nivel,
                               std::string_view curso) {
+  if (casig.size() > 4 || nivel.size() > 3 || curso.size() > 3) return std::nullopt;
+  std::array<char, 10> bytes{};
+  std::copy(casig.begin(), casig.end(), bytes.begin());
+  std::copy(nivel.begin(), nivel.end(), bytes.begin() + 4);
+  std::copy(curso.begin(), curso.end(), bytes.begin() + 7);
+  for (std::string_view part : {casig, nivel, curso})
+    if (part.find('\0') != std::string_view::npos) return std::nullopt;
   HoursKey key;
-  int at = 0;
-  for (auto [part, width] : {std::pair{casig, 4}, {nivel, 3}, {curso, 3}}) {
-    if (part.size() > static_cast<size_t>(width) || part.find('\0') != std::string_view::npos)
-      return std::nullopt;
-    for (int i = 0; i < width; ++i, ++at) {
-      uint64_t byte = i < static_cast<int>(part.size()) ? static_cast<unsigned char>(part[i]) : 0;
-      if (at < 8)
-        key.first |= byte << (8 * (7 - at));
-      else
-        key.rest = static_cast<uint16_t>(key.rest | byte << (8 * (9 - at)));
-    }
-  }
+  for (size_t i = 0; i < 8; ++i) key.first = key.first << 8 | static_cast<unsigned char>(bytes[i]);
+  key.rest = static_cast<uint16_t>(static_cast<unsigned char>(bytes[8]) << 8 |
+                                   static_cast<unsigned char>(bytes[9]));
   return key;
 }
 
@@ -269,10 +267,9 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
     static const Grupo kNone;
     const Grupo& g = a.grupo ? grupos.Of(a) : kNone;
     if (!g.keyed) continue;
-    // The subject's code is at most 4 bytes and holds no NUL: it has a key.
-    HoursKey subject = *KeyOf(a.casig.View(), "", "");
-    wants.push_back({subject.first | g.levelCourse.first, g.levelCourse.rest,
-                     static_cast<uint32_t>(i)});
+    // The subject's bytes are the key's highest four.
+    uint64_t subject = uint64_t{ImportContext::PackedCode(a.casig.View())} << 32;
+    wants.push_back({subject | g.levelCourse.first, g.levelCourse.rest, static_cast<uint32_t>(i)});
   }
   // Merge sorts: files come in runs of ordered codes, which they take whole
   // (a third of the time of std::sort on a generated school).
