@@ -44,16 +44,27 @@ int SlotIndex::MemoPeriod(std::string_view period) {
 std::string_view SlotIndex::Find(std::string_view day, std::string_view period) {
   static const std::string kNone;
   int memoPeriod = day.size() == 1 ? MemoPeriod(period) : -1;
-  std::vector<const std::string*>* memo = nullptr;
+  std::vector<Answer>* memo = nullptr;
   if (memoPeriod >= 0) {
     memo = &memo_[static_cast<unsigned char>(day[0])];
-    if (static_cast<size_t>(memoPeriod) < memo->size() && (*memo)[memoPeriod])
-      return *(*memo)[memoPeriod];
+    if (static_cast<size_t>(memoPeriod) < memo->size()) {
+      const Answer& given = (*memo)[memoPeriod];
+      if (given.given)
+        return given.longer ? std::string_view(*given.longer)
+                            : std::string_view(given.text, given.size);
+    }
   }
   auto answer = [&](const std::string& code) -> std::string_view {
     if (memo) {
       if (memo->size() <= static_cast<size_t>(memoPeriod)) memo->resize(memoPeriod + 1);
-      (*memo)[memoPeriod] = &code;
+      Answer& given = (*memo)[memoPeriod];
+      given.given = true;
+      if (code.size() <= sizeof given.text) {
+        given.size = static_cast<uint8_t>(code.size());
+        code.copy(given.text, code.size());
+      } else {
+        given.longer = &code;
+      }
     }
     return code;
   };
