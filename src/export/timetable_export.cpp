@@ -66,6 +66,15 @@ std::string_view DayLetter(std::string_view day) {
   return day;
 }
 
+// Whether a DIA read as text is a whole number other than 0 in any column
+// type: then it needs no second reading as a number to tell day 0 apart.
+bool NonZeroWhole(std::string_view day) {
+  if (day.empty() || day.size() > 9 || day[0] < '1' || day[0] > '9') return false;
+  for (char c : day)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
 // "ddmmyyyyhhnn", read from the clock when the line is built.
 std::string Stamp(Clock& clock) {
   LocalTime t = clock.Now();
@@ -168,12 +177,12 @@ size_t WriteLessons(ExportTables& tables, DayForm form, EscritorLineas& file,
   std::string spill[6];
   for (soluc.First(); !soluc.Eof(); soluc.Next()) {
     ++record;
-    if (dia.Get().AsInteger() == 0) {
+    std::string_view day = dia.Get().AsStringView(spill[1]);
+    if (!NonZeroWhole(day) && dia.Get().AsInteger() == 0) {
       notices.DayZero();
       continue;
     }
     std::string_view period = hora.Get().AsStringView(spill[0]);
-    std::string_view day = dia.Get().AsStringView(spill[1]);
     if (form == DayForm::kLetters) day = DayLetter(day);
     std::string_view code = slots.Find(day, period);
     std::string_view teacher = prof.Get().AsStringView(spill[2]);
