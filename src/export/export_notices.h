@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -54,24 +55,27 @@ class ExportNotices {
   // The verdicts of the codes of one column looked up so far, by a hash of
   // the code: a timetable's million lessons repeat a few hundred codes,
   // which then need no lookup in the set (a third of the export's time
-  // otherwise). Codes of up to 4 bytes only, packed in a number.
-  struct Verdict {
-    uint32_t packed = 0;
-    bool used = false;
-    bool known = false;
+  // otherwise). Codes of 1 to 4 bytes only, packed in a number (0, the
+  // empty code, marks a free place); whether each is known apart, so that
+  // the four columns' verdicts stay small enough to be read from the
+  // processor's nearest cache.
+  static constexpr size_t kVerdicts = 2048;
+  struct Verdicts {
+    std::array<uint32_t, kVerdicts> packed{};
+    std::bitset<kVerdicts> known;
   };
-  using Verdicts = std::array<Verdict, 1024>;
   static Codes ReadColumn(Table& table, const char* field);
-  // Whether a column's codes hold value, by the verdict kept for it.
-  // Inline: it runs four times a lesson.
+  // Whether a column's codes hold value (not empty), by the verdict kept
+  // for it. Inline: it runs four times a lesson.
   static bool Known(const CodeList& codes, Verdicts& verdicts, std::string_view value) {
     if (value.size() > 4) return codes.Has(value);
     uint32_t packed = Packed(value);
-    Verdict& verdict = verdicts[(packed * 2654435761u) >> 22];
-    if (!verdict.used || verdict.packed != packed)
-      verdict = {packed, true,
-                 std::binary_search(codes.packed.begin(), codes.packed.end(), packed)};
-    return verdict.known;
+    size_t at = (packed * 2654435761u) >> 21;
+    if (verdicts.packed[at] != packed) {
+      verdicts.packed[at] = packed;
+      verdicts.known[at] = std::binary_search(codes.packed.begin(), codes.packed.end(), packed);
+    }
+    return verdicts.known[at];
   }
   // Each adds its case, the lesson told by where().
   template <typename Where>
