@@ -11,8 +11,8 @@
 // assignments by that key and meeting them in one walk.
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,8 +43,8 @@ struct Packed {
     return packed;
   }
   std::string_view View() const {
-    return {bytes.data(), static_cast<size_t>(std::find(bytes.begin(), bytes.end(), '\0') -
-                                              bytes.begin())};
+    return {bytes.data(),
+            static_cast<size_t>(std::find(bytes.begin(), bytes.end(), '\0') - bytes.begin())};
   }
   std::string Text() const { return std::string(View()); }
 };
@@ -108,20 +108,43 @@ struct Asignacion {
   Codigo casig, cgrup;
   uint32_t grupo = 0;  // the group's place in Grupos plus one, once the groups pass found it
   uint32_t horas = 0;  // the hours text's place plus one, once the hours pass gave them
-  uint64_t line = 0;   // in sice_asignatgrupo.txt, for the report
 };
 
 constexpr const char* kAssignments = "sice_asignatgrupo.txt";
 
-Notice About(const Asignacion& a, std::string values = {}) {
-  return {Place{kAssignments, a.line}.Text(),
-          "asignatura " + a.casig.Text() + ", grupo " + a.cgrup.Text() +
-              (values.empty() ? "" : "; " + values),
-          ""};
-}
+// The line of sice_asignatgrupo.txt each assignment comes from, for the
+// report. Assignments follow one another line by line, but where the file
+// has a line that holds none: only where each such run starts is kept,
+// rather than a number per record.
+class AssignmentLines {
+ public:
+  void Add(uint32_t record, uint64_t line) {
+    if (runs_.empty() || line - runs_.back().line != record - runs_.back().record)
+      runs_.push_back({record, line});
+  }
+  uint64_t Of(uint32_t record) const {
+    auto run = std::upper_bound(runs_.begin(), runs_.end(), record,
+                                [](uint32_t r, const Run& x) { return r < x.record; });
+    --run;
+    return run->line + (record - run->record);
+  }
+  Notice About(const Asignacion& a, uint32_t record, std::string values = {}) const {
+    return {Place{kAssignments, Of(record)}.Text(),
+            "asignatura " + a.casig.Text() + ", grupo " + a.cgrup.Text() +
+                (values.empty() ? "" : "; " + values),
+            ""};
+  }
+
+ private:
+  struct Run {
+    uint32_t record;
+    uint64_t line;
+  };
+  std::vector<Run> runs_;
+};
 
 void ReadAssignments(ImportContext& context, LectorLineas& input, FileWatch& watch,
-                     std::vector<Asignacion>& asignaciones) {
+                     std::vector<Asignacion>& asignaciones, AssignmentLines& lines) {
   uint64_t number = 0;
   while (!input.AtEnd()) {
     std::string_view line = input.ReadLineView();
@@ -130,9 +153,9 @@ void ReadAssignments(ImportContext& context, LectorLineas& input, FileWatch& wat
     Asignacion a;
     a.casig = Codigo::Of(CortarCampoVista(line, 16, 4));
     a.cgrup = Codigo::Of(CortarCampoVista(line, 12, 4));
-    a.line = number;
     context.CheckLine(line, a.casig.View().empty() ? a.casig.View() : a.cgrup.View(), 16,
                       {kAssignments, number});
+    lines.Add(static_cast<uint32_t>(asignaciones.size()), number);
     asignaciones.push_back(a);
   }
   watch.ReadToEnd();
@@ -155,7 +178,8 @@ struct Grupos {
 // For each assignment, the first GRUPOST record (in table order) whose ABREV
 // is its CGRUP. A table without TURNO, NIVEL, CURSO or GRUPO fails only when
 // one of its groups is used, naming the first field missing.
-void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones, Grupos& found) {
+void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones,
+                const AssignmentLines& lines, Grupos& found) {
   Table grupost;
   grupost.SetFolder(context.otemp);
   grupost.SetTableName("GRUPOST.DBF");
@@ -191,10 +215,11 @@ void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones, G
     g.keyed = key.has_value();
     if (key) g.levelCourse = *key;
   }
-  for (Asignacion& a : asignaciones) {
+  for (uint32_t i = 0; i < asignaciones.size(); ++i) {
+    Asignacion& a = asignaciones[i];
     uint32_t g = found.Find(a.cgrup.View());
     if (g == 0) {
-      context.report.Add(NoticeKind::kGrupoDesconocido, [&] { return About(a); });
+      context.report.Add(NoticeKind::kGrupoDesconocido, [&] { return lines.About(a, i); });
       continue;
     }
     if (missing) {
@@ -217,8 +242,8 @@ void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones, G
 // first record that uses it: the records before keep their hours, it and
 // the ones after get none.
 void HoursPass(ImportContext& context, const std::string& path, const Grupos& grupos,
-               std::vector<Asignacion>& asignaciones, std::vector<HoursText>& texts,
-               std::vector<uint8_t>& verdicts) {
+               std::vector<Asignacion>& asignaciones, const AssignmentLines& assignmentLines,
+               std::vector<HoursText>& texts, std::vector<uint8_t>& verdicts) {
   // A line's key and the place of its hours text in texts, in file order
   // until sorted. A school has few distinct hours texts.
   struct Line {
@@ -234,8 +259,9 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
     WholeFileLines file(path, WholeFileLines::kBuffer, &watch.decoding);
     for (std::string_view line; file.Next(line);) {
       if (!watch.See(line)) continue;
-      std::optional<HoursKey> key = KeyOf(CortarCampoVista(line, 24, 4),
-                                          CortarCampoVista(line, 2, 3), CortarCampoVista(line, 8, 3));
+      std::optional<HoursKey> key =
+          KeyOf(CortarCampoVista(line, 24, 4), CortarCampoVista(line, 2, 3),
+                CortarCampoVista(line, 8, 3));
       if (!key) continue;
       HoursText text;
       std::string_view hours = CortarCampoVista(line, 28, 6);
@@ -279,7 +305,8 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
   const bool checkSubjects = kNotices && context.subjects;
   if (checkSubjects) verdicts.assign(asignaciones.size(), 0);
   auto line = lines.begin();
-  auto subject = checkSubjects ? context.subjects->begin() : std::vector<uint32_t>::const_iterator();
+  auto subject =
+      checkSubjects ? context.subjects->begin() : std::vector<uint32_t>::const_iterator();
   for (const Want& want : wants) {
     const HoursKey key = want.Key();
     while (line != lines.end() && line->Key() < key) ++line;
@@ -294,7 +321,7 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
   wants = {};
 
   // Each text is read where the first record in file order uses it.
-  for (size_t i = 0; i < asignaciones.size(); ++i) {
+  for (uint32_t i = 0; i < asignaciones.size(); ++i) {
     Asignacion& a = asignaciones[i];
     if (a.horas == 0) continue;
     HoursText& t = texts[a.horas - 1];
@@ -309,8 +336,9 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
       t.sesiones = SesionesDeHoras(t.value);
     }
     if (t.raised)
-      context.report.Add(NoticeKind::kHorasElevadas,
-                         [&] { return About(a, "horas " + std::string(t.View())); });
+      context.report.Add(NoticeKind::kHorasElevadas, [&] {
+        return assignmentLines.About(a, i, "horas " + std::string(t.View()));
+      });
   }
 }
 
@@ -318,18 +346,20 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
 // in file order. verdicts holds, for each record the hours pass met, 1 for
 // a known subject and 2 for an unknown one; the others are looked up.
 void TellUnknownSubjects(ImportContext& context, const std::vector<Asignacion>& asignaciones,
-                         const std::vector<uint8_t>& verdicts) {
+                         const AssignmentLines& lines, const std::vector<uint8_t>& verdicts) {
   if (!kNotices || !context.subjects) return;
-  for (size_t i = 0; i < asignaciones.size(); ++i) {
+  for (uint32_t i = 0; i < asignaciones.size(); ++i) {
     const Asignacion& a = asignaciones[i];
     uint8_t verdict = i < verdicts.size() ? verdicts[i] : 0;
     bool known = verdict != 0 ? verdict == 1 : context.KnownSubject(a.casig.View());
-    if (!known) context.report.Add(NoticeKind::kAsignaturaDesconocida, [&] { return About(a); });
+    if (!known)
+      context.report.Add(NoticeKind::kAsignaturaDesconocida, [&] { return lines.About(a, i); });
   }
 }
 
 void Write(ImportContext& context, Table& table, const Grupos& grupos,
-           const std::vector<Asignacion>& asignaciones, const std::vector<HoursText>& texts) {
+           const std::vector<Asignacion>& asignaciones, const AssignmentLines& lines,
+           const std::vector<HoursText>& texts) {
   Field casig = table.FieldByName("CASIG");
   Field cgrup = table.FieldByName("CGRUP");
   Field turno = table.FieldByName("TURNO");
@@ -338,7 +368,8 @@ void Write(ImportContext& context, Table& table, const Grupos& grupos,
   Field grupo = table.FieldByName("GRUPO");
   Field horas = table.FieldByName("HORAS");
   Field sesiones = table.FieldByName("SESIONES");
-  for (const Asignacion& a : asignaciones) {
+  for (uint32_t i = 0; i < asignaciones.size(); ++i) {
+    const Asignacion& a = asignaciones[i];
     table.Append();
     casig.SetAsString(a.casig.View());
     cgrup.SetAsString(a.cgrup.View());
@@ -352,7 +383,7 @@ void Write(ImportContext& context, Table& table, const Grupos& grupos,
     if (a.horas != 0) {
       const HoursText& t = texts[a.horas - 1];
       horas.SetAsFloat(t.value);
-      context.Put(sesiones, t.sesiones, {kAssignments, a.line});
+      context.Put(sesiones, t.sesiones, {kAssignments, lines.Of(i)});
     }
     table.Post();
   }
@@ -381,41 +412,43 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
                                                {"HORAS", FieldKind::kFloat, 0},
                                                {"SESIONES", FieldKind::kText, 20}});
   std::vector<Asignacion> asignaciones;
+  AssignmentLines lines;
   Grupos grupos;
   const std::string hoursPath = context.SicePath("sice_asignatcurso.txt");
   bool hoursMissing = false;
   std::vector<uint8_t> verdicts;  // of the subjects, as the hours pass met them
   std::vector<HoursText> texts;
   try {
-    ReadAssignments(context, input, watch, asignaciones);
-    GroupsPass(context, asignaciones, grupos);
+    ReadAssignments(context, input, watch, asignaciones, lines);
+    GroupsPass(context, asignaciones, lines, grupos);
     hoursMissing = !ExisteArchivo(hoursPath);
     if (!hoursMissing) {
-      HoursPass(context, hoursPath, grupos, asignaciones, texts, verdicts);
+      HoursPass(context, hoursPath, grupos, asignaciones, lines, texts, verdicts);
       // Assignments without an hours line get one session.
       HoursText one;
       one.read = true;
       one.value = 1;
       one.sesiones = SesionesDeHoras(1);
       texts.push_back(std::move(one));
-      for (Asignacion& a : asignaciones) {
+      for (uint32_t i = 0; i < asignaciones.size(); ++i) {
+        Asignacion& a = asignaciones[i];
         if (a.horas != 0) continue;
         a.horas = static_cast<uint32_t>(texts.size());
-        context.report.Add(NoticeKind::kSinHoras, [&] { return About(a); });
+        context.report.Add(NoticeKind::kSinHoras, [&] { return lines.About(a, i); });
       }
     }
   } catch (...) {
     // Keep what the passes had done; the failure itself is what the user
     // must see, not a second one while saving.
     try {
-      TellUnknownSubjects(context, asignaciones, verdicts);
-      Write(context, *table, grupos, asignaciones, texts);
+      TellUnknownSubjects(context, asignaciones, lines, verdicts);
+      Write(context, *table, grupos, asignaciones, lines, texts);
     } catch (...) {
     }
     throw;
   }
-  TellUnknownSubjects(context, asignaciones, verdicts);
-  Write(context, *table, grupos, asignaciones, texts);
+  TellUnknownSubjects(context, asignaciones, lines, verdicts);
+  Write(context, *table, grupos, asignaciones, lines, texts);
   Written(context, "ASIGT", table->RecordCount());
   // The hours file is optional for Orvalent: no change of the outcome.
   if (hoursMissing) {

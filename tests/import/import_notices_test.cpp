@@ -124,5 +124,25 @@ TEST_F(ImportNotices, MissingFilesAreToldAndACleanFolderGivesNone) {
   EXPECT_EQ(Run().Total(), 0u);
 }
 
+// An assignment is told by its own line where the file has lines that hold
+// none: headers and a first export's trailer (a blank line is a record).
+TEST_F(ImportNotices, AssignmentsToldByTheirLineAcrossLinesWithoutOne) {
+  WriteSice("sice_grupo.txt",
+            CrLf(AsSiceWritesIt("SICE_GRUPOS.TXT", {Group("1ESO A", "G1A", "ESO", "1", "M")})));
+  const std::string header = HeaderLine("SICE_ASIGNATGRUPO.TXT");
+  WriteSice("sice_asignatgrupo.txt",
+            CrLf(AsSiceWritesIt("SICE_ASIGNATGRUPO.TXT",
+                                {header, Assignment("GX1", "MAT"), "", Assignment("GX2", "MAT"),
+                                 "9" + header.substr(1) + "2", header, Assignment("G1A", "MAT"),
+                                 Assignment("GX3", "MAT")})));
+  Report report = Run();
+  std::vector<std::string> where;
+  for (const Notice& n : report.Listed(NoticeKind::kGrupoDesconocido)) where.push_back(n.where);
+  EXPECT_EQ(where, (std::vector<std::string>{"sice_asignatgrupo.txt, línea 2",
+                                             "sice_asignatgrupo.txt, línea 3",
+                                             "sice_asignatgrupo.txt, línea 4",
+                                             "sice_asignatgrupo.txt, línea 8"}));
+}
+
 }  // namespace
 }  // namespace tos::test
