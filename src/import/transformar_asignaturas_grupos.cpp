@@ -50,46 +50,32 @@ struct Packed {
 };
 using Codigo = Packed<4>;
 
-// An hours line's key: subject, level and course, zero-filled to 4, 3 and
-// 3 bytes, as two numbers compared whole, the subject's bytes highest.
-// Only texts that fit and hold no NUL have one: a record's texts never hold
-// a NUL, and a longer level or course never equals a line's.
-struct HoursKey {
-  uint64_t first = 0;  // bytes 0-7, the first one highest
-  uint16_t rest = 0;   // bytes 8-9
-  bool operator==(const HoursKey&) const = default;
-  bool operator<(const HoursKey& other) const {
-    return first != other.first ? first < other.first : rest < other.rest;
+// A level and course zero-filled to 3 bytes each, packed in a number, the
+// level's first byte highest. Only texts that fit and hold no NUL have one:
+// a record's texts never hold a NUL, and a longer level or course never
+// equals a line's.
+std::optional<uint64_t> LevelCourseOf(std::string_view nivel, std::string_view curso) {
+  if (nivel.size() > 3 || curso.size() > 3) return std::nullopt;
+  uint64_t packed = 0;
+  for (std::string_view part : {nivel, curso}) {
+    for (size_t i = 0; i < 3; ++i) {
+      if (i < part.size() && part[i] == '\0') return std::nullopt;
+      packed = packed << 8 | (i < part.size() ? static_cast<unsigned char>(part[i]) : 0u);
+    }
   }
-  uint32_t Subject() const { return static_cast<uint32_t>(first >> 32); }
-};
-
-std::optional<HoursKey> KeyOf(std::string_view casig, std::string_view nivel,
-                              std::string_view curso) {
-  if (casig.size() > 4 || nivel.size() > 3 || curso.size() > 3) return std::nullopt;
-  std::array<char, 10> bytes{};
-  std::copy(casig.begin(), casig.end(), bytes.begin());
-  std::copy(nivel.begin(), nivel.end(), bytes.begin() + 4);
-  std::copy(curso.begin(), curso.end(), bytes.begin() + 7);
-  for (std::string_view part : {casig, nivel, curso})
-    if (part.find('\0') != std::string_view::npos) return std::nullopt;
-  HoursKey key;
-  for (size_t i = 0; i < 8; ++i) key.first = key.first << 8 | static_cast<unsigned char>(bytes[i]);
-  key.rest = static_cast<uint16_t>(static_cast<unsigned char>(bytes[8]) << 8 |
-                                   static_cast<unsigned char>(bytes[9]));
-  return key;
+  return packed;
 }
 
-// A group's fields as ASIGT holds them, and its level and course as an
-// hours key holds them (the subject's bytes zero), when they are short
-// enough ever to equal a line's.
+// A group's fields as ASIGT holds them, and the place of its level and
+// course among the groups' (Grupos::levelCourses), when they are short
+// enough ever to equal an hours line's.
 struct Grupo {
   Packed<1> turno;
   Packed<5> nivel;
   Packed<3> curso;
   Packed<2> grupo;
-  bool keyed = true;
-  HoursKey levelCourse;
+  static constexpr uint32_t kUnkeyed = UINT32_MAX;
+  uint32_t levelCourse = kUnkeyed;
 };
 
 // The distinct hours texts of the hours file (at most 6 bytes, as cut),
@@ -167,6 +153,16 @@ void ReadAssignments(ImportContext& context, LectorLineas& input, FileWatch& wat
 struct Grupos {
   std::unordered_map<uint32_t, uint32_t> places;  // a code's place in grupos plus one
   std::vector<Grupo> grupos;
+  // The groups' levels and courses, and the empty ones, packed, sorted,
+  // each once.
+  std::vector<uint64_t> levelCourses = {0};
+  // The place of a packed level and course in levelCourses; kUnkeyed when
+  // it is not there.
+  uint32_t PlaceOf(uint64_t levelCourse) const {
+    auto at = std::lower_bound(levelCourses.begin(), levelCourses.end(), levelCourse);
+    if (at == levelCourses.end() || *at != levelCourse) return Grupo::kUnkeyed;
+    return static_cast<uint32_t>(at - levelCourses.begin());
+  }
   // The group's place plus one; 0 for none.
   uint32_t Find(std::string_view code) const {
     auto at = places.find(ImportContext::PackedCode(code));
@@ -211,10 +207,16 @@ void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones,
     g.nivel = Packed<5>::Of(grupost.FieldByName("NIVEL").AsStringView(spill));
     g.curso = Packed<3>::Of(grupost.FieldByName("CURSO").AsStringView(spill));
     g.grupo = Packed<2>::Of(grupost.FieldByName("GRUPO").AsStringView(spill));
-    std::optional<HoursKey> key = KeyOf("", g.nivel.View(), g.curso.View());
-    g.keyed = key.has_value();
-    if (key) g.levelCourse = *key;
   }
+  for (const Grupo& g : found.grupos)
+    if (auto packed = LevelCourseOf(g.nivel.View(), g.curso.View()))
+      found.levelCourses.push_back(*packed);
+  std::sort(found.levelCourses.begin(), found.levelCourses.end());
+  found.levelCourses.erase(std::unique(found.levelCourses.begin(), found.levelCourses.end()),
+                           found.levelCourses.end());
+  for (Grupo& g : found.grupos)
+    if (auto packed = LevelCourseOf(g.nivel.View(), g.curso.View()))
+      g.levelCourse = found.PlaceOf(*packed);
   for (uint32_t i = 0; i < asignaciones.size(); ++i) {
     Asignacion& a = asignaciones[i];
     uint32_t g = found.Find(a.cgrup.View());
@@ -244,13 +246,15 @@ void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones,
 void HoursPass(ImportContext& context, const std::string& path, const Grupos& grupos,
                std::vector<Asignacion>& asignaciones, const AssignmentLines& assignmentLines,
                std::vector<HoursText>& texts, std::vector<uint8_t>& verdicts) {
+  // Lines and assignments are keyed by their subject (packed, the key's
+  // highest half) and the place of their level and course among the
+  // groups': a line whose level and course no group has is wanted by no
+  // assignment and is not kept.
   // A line's key and the place of its hours text in texts, in file order
   // until sorted. A school has few distinct hours texts.
   struct Line {
-    uint64_t first;
-    uint16_t rest;
-    uint32_t text;
-    HoursKey Key() const { return {first, rest}; }
+    uint32_t subject, levelCourse, text;
+    uint64_t Key() const { return uint64_t{subject} << 32 | levelCourse; }
   };
   std::vector<Line> lines;
   std::unordered_map<uint64_t, uint32_t> placeOf;  // a text's bytes and length packed
@@ -259,10 +263,12 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
     WholeFileLines file(path, WholeFileLines::kBuffer, &watch.decoding);
     for (std::string_view line; file.Next(line);) {
       if (!watch.See(line)) continue;
-      std::optional<HoursKey> key =
-          KeyOf(CortarCampoVista(line, 24, 4), CortarCampoVista(line, 2, 3),
-                CortarCampoVista(line, 8, 3));
-      if (!key) continue;
+      std::string_view casig = CortarCampoVista(line, 24, 4);
+      std::optional<uint64_t> levelCourse =
+          LevelCourseOf(CortarCampoVista(line, 2, 3), CortarCampoVista(line, 8, 3));
+      if (!levelCourse || casig.find('\0') != std::string_view::npos) continue;
+      uint32_t place = grupos.PlaceOf(*levelCourse);
+      if (place == Grupo::kUnkeyed) continue;
       HoursText text;
       std::string_view hours = CortarCampoVista(line, 28, 6);
       std::copy(hours.begin(), hours.end(), text.bytes.begin());
@@ -271,7 +277,7 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
       std::memcpy(reinterpret_cast<char*>(&packed) + 1, text.bytes.data(), text.bytes.size());
       auto [at, added] = placeOf.try_emplace(packed, static_cast<uint32_t>(texts.size()));
       if (added) texts.push_back(std::move(text));
-      lines.push_back({key->first, key->rest, at->second});
+      lines.push_back({ImportContext::PackedCode(casig), place, at->second});
     }
     watch.ReadToEnd();
   }
@@ -281,21 +287,18 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
                    [](const Line& x, const Line& y) { return x.Key() < y.Key(); });
 
   struct Want {
-    uint64_t first;
-    uint16_t rest;
-    uint32_t record;
-    HoursKey Key() const { return {first, rest}; }
+    uint32_t subject, levelCourse, record;
+    uint64_t Key() const { return uint64_t{subject} << 32 | levelCourse; }
   };
   std::vector<Want> wants;
   wants.reserve(asignaciones.size());
   for (size_t i = 0; i < asignaciones.size(); ++i) {
     const Asignacion& a = asignaciones[i];
-    static const Grupo kNone;
-    const Grupo& g = a.grupo ? grupos.Of(a) : kNone;
-    if (!g.keyed) continue;
-    // The subject's bytes are the key's highest four.
-    uint64_t subject = uint64_t{ImportContext::PackedCode(a.casig.View())} << 32;
-    wants.push_back({subject | g.levelCourse.first, g.levelCourse.rest, static_cast<uint32_t>(i)});
+    // Without a group, the level and course are empty: the first place.
+    uint32_t levelCourse = a.grupo ? grupos.Of(a).levelCourse : 0;
+    if (levelCourse == Grupo::kUnkeyed) continue;
+    wants.push_back(
+        {ImportContext::PackedCode(a.casig.View()), levelCourse, static_cast<uint32_t>(i)});
   }
   // Merge sorts: files come in runs of ordered codes, which they take whole
   // (a third of the time of std::sort on a generated school).
@@ -308,12 +311,12 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
   auto subject =
       checkSubjects ? context.subjects->begin() : std::vector<uint32_t>::const_iterator();
   for (const Want& want : wants) {
-    const HoursKey key = want.Key();
+    const uint64_t key = want.Key();
     while (line != lines.end() && line->Key() < key) ++line;
     if (line != lines.end() && line->Key() == key) asignaciones[want.record].horas = line->text + 1;
     if (checkSubjects) {
-      while (subject != context.subjects->end() && *subject < key.Subject()) ++subject;
-      bool known = subject != context.subjects->end() && *subject == key.Subject();
+      while (subject != context.subjects->end() && *subject < want.subject) ++subject;
+      bool known = subject != context.subjects->end() && *subject == want.subject;
       verdicts[want.record] = known ? 1 : 2;
     }
   }
