@@ -287,16 +287,6 @@ bool EsLineaDeDatos(std::string_view line, std::string_view selfName) {
   return false;
 }
 
-std::string_view CortarCampoVista(std::string_view line, size_t column, size_t length) {
-  if (column == 0 || column > line.size()) return {};
-  std::string_view field = line.substr(column - 1, length);
-  size_t b = 0;
-  size_t e = field.size();
-  while (b < e && static_cast<unsigned char>(field[b]) <= 32) ++b;
-  while (e > b && static_cast<unsigned char>(field[e - 1]) <= 32) --e;
-  return field.substr(b, e - b);
-}
-
 std::string CortarCampo(std::string_view line, size_t column, size_t length) {
   return std::string(CortarCampoVista(line, column, length));
 }

@@ -126,8 +126,17 @@ bool EsLineaDeDatos(std::string_view line, std::string_view selfName);
 // Columns column .. column+length-1 (1-based) of the line, cut at the line's
 // end, trimmed of every leading and trailing byte of code 32 or less.
 std::string CortarCampo(std::string_view line, size_t column, size_t length);
-// The same field as a view into the line.
-std::string_view CortarCampoVista(std::string_view line, size_t column, size_t length);
+// The same field as a view into the line. Inline: the imports cut every
+// field of every line with it.
+inline std::string_view CortarCampoVista(std::string_view line, size_t column, size_t length) {
+  if (column == 0 || column > line.size()) return {};
+  std::string_view field = line.substr(column - 1, length);
+  size_t b = 0;
+  size_t e = field.size();
+  while (b < e && static_cast<unsigned char>(field[b]) <= 32) ++b;
+  while (e > b && static_cast<unsigned char>(field[e - 1]) <= 32) --e;
+  return field.substr(b, e - b);
+}
 
 // Appends value padded with blanks to width; a longer value is appended
 // whole, never cut. At most 95 blanks are added.
