@@ -61,7 +61,8 @@ void PutBinary(const FieldSlot& f, char* at, std::optional<double> value) {
 }
 
 void PutText(const FieldSlot& f, char* at, std::string_view text) {
-  if (!dbf::TakesCharacters(f.info)) NotWritable(f);
+  // Character columns, nearly every one, need no further look.
+  if (f.info.coding != FieldCoding::kCharacters && !dbf::TakesCharacters(f.info)) NotWritable(f);
   if (f.page.IsIdentity())
     Put(f, at, text);
   else
