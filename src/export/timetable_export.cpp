@@ -155,6 +155,15 @@ class Hourglass {
   bool on_ = true;
 };
 
+// Appends value padded with blanks to width, as AnadirCampo does, a byte at
+// a time (values are a few bytes: no calls to copy them). A line end inside
+// a value would split the lesson over two lines and make the trailer's count
+// wrong: it is written as a blank.
+void PutField(std::string& out, std::string_view value, size_t width) {
+  for (char c : value) out.push_back(c == '\r' || c == '\n' ? ' ' : c);
+  for (size_t i = value.size(); i < width; ++i) out.push_back(' ');
+}
+
 // The detail lines of every lesson of SOLUC, in record order, each with its
 // CR LF, written to file a block of lines at a time; returns how many.
 size_t WriteLessons(ExportTables& tables, DayForm form, EscritorLineas& file,
@@ -190,20 +199,14 @@ size_t WriteLessons(ExportTables& tables, DayForm form, EscritorLineas& file,
     std::string_view subject = asig.Get().AsStringView(spill[4]);
     std::string_view room = aula.Get().AsStringView(spill[5]);
     notices.Lesson(record, day, period, code, teacher, group, subject, room);
-    size_t start = out.size();
     out += '1';
-    AnadirCampo(out, code, 4);
-    AnadirCampo(out, day, 1);
-    AnadirCampo(out, teacher, 4);
-    AnadirCampo(out, group, 4);
-    AnadirCampo(out, "LEC", 4);
-    AnadirCampo(out, subject, 4);
-    AnadirCampo(out, room, 4);
-    // A line end inside a value would split the lesson over two lines and
-    // make the trailer's count wrong: it is written as a blank.
-    for (size_t i = start; i < out.size(); ++i) {
-      if (out[i] == '\r' || out[i] == '\n') out[i] = ' ';
-    }
+    PutField(out, code, 4);
+    PutField(out, day, 1);
+    PutField(out, teacher, 4);
+    PutField(out, group, 4);
+    PutField(out, "LEC", 4);
+    PutField(out, subject, 4);
+    PutField(out, room, 4);
     out += "\r\n";
     ++count;
     if (out.size() >= kBlock) {
