@@ -112,6 +112,24 @@ void Field::SetAsInteger(int32_t value) {
   t.changed = true;
 }
 
+std::string_view Field::Stored() const {
+  Table::Impl& t = *table_->impl_;
+  t.Checked(index_, false);
+  return t.Raw(index_);
+}
+
+void Field::SetStored(std::string_view bytes) {
+  Table::Impl& t = *table_->impl_;
+  const FieldInfo& f = t.Checked(index_, true);
+  if (bytes.size() != static_cast<size_t>(f.width))
+    throw Error("El campo " + f.name + " de la tabla " + t.Path() + " tiene " +
+                std::to_string(f.width) + " caracteres, no " + std::to_string(bytes.size()));
+  // A few bytes: a plain loop rather than a call to copy them.
+  char* at = t.record.data() + t.OffsetOf(index_);
+  for (size_t i = 0; i < bytes.size(); ++i) at[i] = bytes[i];
+  t.changed = true;
+}
+
 void Field::Clear() {
   Table::Impl& t = *table_->impl_;
   t.Checked(index_, true);

@@ -81,6 +81,12 @@ class Field {
   void SetAsInteger(int32_t value);
   // Makes the field blank, as if never written.
   void Clear();
+  // The field's bytes as the current record stores them, and such bytes
+  // set back (exactly the field's width, only while appending or editing):
+  // a writer that gives many records one value lays it out once with the
+  // setters above and copies its bytes after that.
+  std::string_view Stored() const;
+  void SetStored(std::string_view bytes);
   // Whether the field is blank (never written).
   bool IsNull() const;
 

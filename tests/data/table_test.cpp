@@ -108,6 +108,25 @@ TEST_F(TableTest, AppendedRecordsComeBackInOrderAfterClose) {
   EXPECT_EQ(Walk(*t), (std::vector<std::string>{"A", "B", "C"}));
 }
 
+// A value's stored bytes copied into another record read back as the value;
+// bytes of another width are refused, and so is a copy outside an append.
+TEST_F(TableTest, StoredBytesCopyAValueBetweenRecords) {
+  auto t = Fresh();
+  Field horas = t->FieldByName("HORAS");
+  t->Append();
+  horas.SetAsFloat(2.5);
+  std::string bytes(horas.Stored());
+  t->Post();
+  t->Append();
+  horas.SetStored(bytes);
+  EXPECT_NE(ExpectError([&] { horas.SetStored(bytes + " "); }).find("HORAS"), std::string::npos);
+  t->Post();
+  EXPECT_THROW(horas.SetStored(bytes), Error);
+  std::vector<double> read;
+  for (t->First(); !t->Eof(); t->Next()) read.push_back(horas.AsFloat());
+  EXPECT_EQ(read, (std::vector<double>{2.5, 2.5}));
+}
+
 TEST_F(TableTest, ManyAppendsCrossTheWriteBatches) {
   auto t = Fresh();
   for (int i = 0; i < 20000; ++i) {
