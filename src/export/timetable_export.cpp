@@ -1,5 +1,7 @@
 #include "export/timetable_export.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <optional>
 #include <string_view>
@@ -155,13 +157,25 @@ class Hourglass {
   bool on_ = true;
 };
 
-// Appends value padded with blanks to width, as AnadirCampo does, a byte at
-// a time (values are a few bytes: no calls to copy them). A line end inside
-// a value would split the lesson over two lines and make the trailer's count
-// wrong: it is written as a blank.
-void PutField(std::string& out, std::string_view value, size_t width) {
-  for (char c : value) out.push_back(c == '\r' || c == '\n' ? ' ' : c);
-  for (size_t i = value.size(); i < width; ++i) out.push_back(' ');
+// Appends a lesson's line: "1", each value padded with blanks to its width
+// as AnadirCampo pads it (a longer one whole), CR LF. The line is sized
+// first and its bytes put in place one by one: values are a few bytes, and
+// a call to copy each cost more than the copy. A line end inside a value
+// would split the lesson over two lines and make the trailer's count wrong:
+// it is written as a blank.
+void PutLesson(std::string& out, const std::array<std::pair<std::string_view, size_t>, 7>& fields) {
+  size_t size = 3;
+  for (const auto& [value, width] : fields) size += std::max(value.size(), width);
+  size_t at = out.size();
+  out.resize(at + size);
+  char* p = out.data() + at;
+  *p++ = '1';
+  for (const auto& [value, width] : fields) {
+    for (char c : value) *p++ = c == '\r' || c == '\n' ? ' ' : c;
+    for (size_t i = value.size(); i < width; ++i) *p++ = ' ';
+  }
+  *p++ = '\r';
+  *p = '\n';
 }
 
 // The detail lines of every lesson of SOLUC, in record order, each with its
@@ -199,15 +213,9 @@ size_t WriteLessons(ExportTables& tables, DayForm form, EscritorLineas& file,
     std::string_view subject = asig.Get().AsStringView(spill[4]);
     std::string_view room = aula.Get().AsStringView(spill[5]);
     notices.Lesson(record, day, period, code, teacher, group, subject, room);
-    out += '1';
-    PutField(out, code, 4);
-    PutField(out, day, 1);
-    PutField(out, teacher, 4);
-    PutField(out, group, 4);
-    PutField(out, "LEC", 4);
-    PutField(out, subject, 4);
-    PutField(out, room, 4);
-    out += "\r\n";
+    PutLesson(
+        out,
+        {{{code, 4}, {day, 1}, {teacher, 4}, {group, 4}, {"LEC", 4}, {subject, 4}, {room, 4}}});
     ++count;
     if (out.size() >= kBlock) {
       file.Write(out);
