@@ -20,6 +20,11 @@ bool ExportNotices::CodeList::Has(std::string_view code) const {
   return std::binary_search(longer.begin(), longer.end(), code);
 }
 
+void ExportNotices::Learn(const CodeList& codes, Verdicts& verdicts, size_t at, uint32_t packed) {
+  verdicts.packed[at] = packed;
+  verdicts.known[at] = std::binary_search(codes.packed.begin(), codes.packed.end(), packed);
+}
+
 ExportNotices::Codes ExportNotices::ReadColumn(Table& table, const char* field) {
   Codes codes;
   try {

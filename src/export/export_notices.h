@@ -71,12 +71,11 @@ class ExportNotices {
     if (value.size() > 4) return codes.Has(value);
     uint32_t packed = Packed(value);
     size_t at = (packed * 2654435761u) >> 21;
-    if (verdicts.packed[at] != packed) {
-      verdicts.packed[at] = packed;
-      verdicts.known[at] = std::binary_search(codes.packed.begin(), codes.packed.end(), packed);
-    }
+    if (verdicts.packed[at] != packed) Learn(codes, verdicts, at, packed);
     return verdicts.known[at];
   }
+  // Looks a code up in the column and keeps its verdict at place at.
+  static void Learn(const CodeList& codes, Verdicts& verdicts, size_t at, uint32_t packed);
   // Each adds its case, the lesson told by where().
   template <typename Where>
   void Unknown(NoticeKind kind, const char* field, const char* table, std::string_view value,
