@@ -195,6 +195,10 @@ void GroupsPass(ImportContext& context, std::deque<Asignacion>& asignaciones,
     }
   }
   Field abrev = grupost.FieldByName("ABREV");
+  std::optional<Field> copied[4];
+  if (!missing)
+    for (size_t f = 0; f < 4; ++f) copied[f].emplace(grupost.FieldByName(kCopied[f]));
+  found.places.reserve(grupost.RecordCount());
   std::string spill;
   for (; !grupost.Eof(); grupost.Next()) {
     std::string_view code = abrev.AsStringView(spill);
@@ -204,10 +208,10 @@ void GroupsPass(ImportContext& context, std::deque<Asignacion>& asignaciones,
     if (!found.places.try_emplace(ImportContext::PackedCode(code), place).second) continue;
     Grupo& g = found.grupos.emplace_back();
     if (missing) continue;
-    g.turno = Packed<1>::Of(grupost.FieldByName("TURNO").AsStringView(spill));
-    g.nivel = Packed<5>::Of(grupost.FieldByName("NIVEL").AsStringView(spill));
-    g.curso = Packed<3>::Of(grupost.FieldByName("CURSO").AsStringView(spill));
-    g.grupo = Packed<2>::Of(grupost.FieldByName("GRUPO").AsStringView(spill));
+    g.turno = Packed<1>::Of(copied[0]->AsStringView(spill));
+    g.nivel = Packed<5>::Of(copied[1]->AsStringView(spill));
+    g.curso = Packed<3>::Of(copied[2]->AsStringView(spill));
+    g.grupo = Packed<2>::Of(copied[3]->AsStringView(spill));
   }
   for (const Grupo& g : found.grupos)
     if (auto packed = LevelCourseOf(g.nivel.View(), g.curso.View()))
