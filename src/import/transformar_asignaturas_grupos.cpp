@@ -198,7 +198,6 @@ void GroupsPass(ImportContext& context, std::deque<Asignacion>& asignaciones,
   std::optional<Field> copied[4];
   if (!missing)
     for (size_t f = 0; f < 4; ++f) copied[f].emplace(grupost.FieldByName(kCopied[f]));
-  found.places.reserve(grupost.RecordCount());
   std::string spill;
   for (; !grupost.Eof(); grupost.Next()) {
     std::string_view code = abrev.AsStringView(spill);
