@@ -3,10 +3,22 @@
 // inside the program) and UTF-16 (the Win32 boundary).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace tos::text {
+
+// A code of up to 4 bytes as a number, its first byte highest and zeros
+// after a shorter one; bytes past the fourth are not looked at. A code as a
+// field reads it back holds no NUL, so two such codes pack alike only when
+// they are equal.
+inline uint32_t PackedCode(std::string_view code) {
+  uint32_t packed = 0;
+  for (size_t i = 0; i < 4; ++i)
+    packed = packed << 8 | (i < code.size() ? static_cast<unsigned char>(code[i]) : 0u);
+  return packed;
+}
 
 // Letter case of ASCII letters only; every other byte is left as it is.
 inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }

@@ -16,7 +16,8 @@ std::string Shown(std::string_view value) {
 }  // namespace
 
 bool ExportNotices::CodeList::Has(std::string_view code) const {
-  if (code.size() <= 4) return std::binary_search(packed.begin(), packed.end(), Packed(code));
+  if (code.size() <= 4)
+    return std::binary_search(packed.begin(), packed.end(), text::PackedCode(code));
   return std::binary_search(longer.begin(), longer.end(), code);
 }
 
@@ -35,7 +36,7 @@ ExportNotices::Codes ExportNotices::ReadColumn(Table& table, const char* field) 
     for (table.First(); !table.Eof(); table.Next()) {
       std::string_view code = column.AsStringView(spill);
       if (code.size() <= 4)
-        codes->packed.push_back(Packed(code));
+        codes->packed.push_back(text::PackedCode(code));
       else
         codes->longer.emplace_back(code);
     }

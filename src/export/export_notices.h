@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "data/table.h"
+#include "data/text.h"
 #include "report/report.h"
 
 namespace tos {
@@ -46,12 +47,6 @@ class ExportNotices {
     bool Has(std::string_view code) const;
   };
   using Codes = std::optional<CodeList>;
-  static uint32_t Packed(std::string_view code) {
-    uint32_t packed = 0;
-    for (size_t i = 0; i < 4; ++i)
-      packed = packed << 8 | (i < code.size() ? static_cast<unsigned char>(code[i]) : 0u);
-    return packed;
-  }
   // The verdicts of the codes of one column looked up so far, by a hash of
   // the code: a timetable's million lessons repeat a few hundred codes,
   // which then need no lookup in the set (a third of the export's time
@@ -69,7 +64,7 @@ class ExportNotices {
   // for it. Inline: it runs four times a lesson.
   static bool Known(const CodeList& codes, Verdicts& verdicts, std::string_view value) {
     if (value.size() > 4) return codes.Has(value);
-    uint32_t packed = Packed(value);
+    uint32_t packed = text::PackedCode(value);
     size_t at = (packed * 2654435761u) >> 21;
     if (verdicts.packed[at] != packed) Learn(codes, verdicts, at, packed);
     return verdicts.known[at];

@@ -16,6 +16,7 @@
 #include "core/program_state.h"
 #include "core/window_services.h"
 #include "data/table.h"
+#include "data/text.h"
 #include "import/file_watch.h"
 #include "report/report.h"
 
@@ -38,14 +39,9 @@ struct ImportContext {
   // report's check of the assignments' subjects; none when the subjects
   // file was missing.
   std::optional<std::vector<uint32_t>> subjects;
-  static uint32_t PackedCode(std::string_view code) {
-    uint32_t packed = 0;
-    for (size_t i = 0; i < 4; ++i)
-      packed = packed << 8 | (i < code.size() ? static_cast<unsigned char>(code[i]) : 0u);
-    return packed;
-  }
   bool KnownSubject(std::string_view code) const {
-    return !subjects || std::binary_search(subjects->begin(), subjects->end(), PackedCode(code));
+    return !subjects ||
+           std::binary_search(subjects->begin(), subjects->end(), text::PackedCode(code));
   }
   // The SICE files read, in the order they were opened, each with what its
   // lines and characters told (the report's notices of where they came
@@ -110,7 +106,7 @@ class CodigosRepetidos {
   void Add(ImportContext& context, std::string_view code, std::string_view name,
            const Place& place) {
     if constexpr (!kNotices) return;
-    auto [at, added] = first_.try_emplace(ImportContext::PackedCode(code), place.line);
+    auto [at, added] = first_.try_emplace(text::PackedCode(code), place.line);
     if (added) return;
     const uint64_t firstLine = at->second;
     context.report.Add(NoticeKind::kCodigoRepetidoConservado, [&] {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "data/text.h"
+
 namespace tos {
 
 char Cp1252Lower(char c) {
@@ -23,11 +25,18 @@ char Cp1252Lower(char c) {
   }
 }
 
+namespace {
+// A line's two other fields joined by a NUL, which neither holds.
+void AppendOtherFields(std::string& out, std::string_view first, std::string_view second) {
+  out.append(first).append(1, '\0').append(second);
+}
+}  // namespace
+
 uint32_t CodigosVistos::Key(std::string_view code) {
-  uint32_t key = 0;
-  for (size_t i = 0; i < 4; ++i)
-    key = key << 8 | (i < code.size() ? static_cast<unsigned char>(Cp1252Lower(code[i])) : 0u);
-  return key;
+  char folded[4];
+  size_t n = std::min<size_t>(code.size(), 4);
+  for (size_t i = 0; i < n; ++i) folded[i] = Cp1252Lower(code[i]);
+  return text::PackedCode({folded, n});
 }
 
 bool CodigosVistos::Add(std::string_view code, uint64_t line, std::string_view first,
@@ -36,7 +45,8 @@ bool CodigosVistos::Add(std::string_view code, uint64_t line, std::string_view f
   auto [at, added] = seen_.try_emplace(Key(code));
   if (added) {
     at->second = {line, texts_.size(), code.size(), first.size() + 1 + second.size()};
-    texts_.append(code).append(first).append(1, '\0').append(second);
+    texts_.append(code);
+    AppendOtherFields(texts_, first, second);
   }
   return added;
 }
@@ -50,7 +60,7 @@ CodigosVistos::Primera CodigosVistos::First(std::string_view code) const {
 std::string OtherFields(std::string_view first, std::string_view second) {
   std::string text;
   text.reserve(first.size() + 1 + second.size());
-  text.append(first).append(1, '\0').append(second);
+  AppendOtherFields(text, first, second);
   return text;
 }
 

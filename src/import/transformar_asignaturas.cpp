@@ -4,6 +4,7 @@
 
 #include "data/sice_text.h"
 #include "data/table.h"
+#include "data/text.h"
 #include "import/imports.h"
 #include "import/seen_codes.h"
 
@@ -52,8 +53,7 @@ void TransformarAsignaturas(ImportContext& context) {
     context.Put(nombre, name, place);
     table->Post();
     // As the table holds it: cut at a NUL, to the field's 4 bytes.
-    written.push_back(
-        ImportContext::PackedCode(code.substr(0, std::min(code.find('\0'), code.size()))));
+    written.push_back(text::PackedCode(code.substr(0, std::min(code.find('\0'), code.size()))));
   }
   watch.ReadToEnd();
   Written(context, "ASIGNOMT", table->RecordCount());

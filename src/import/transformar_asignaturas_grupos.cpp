@@ -24,6 +24,7 @@
 #include "data/field_value.h"
 #include "data/sice_text.h"
 #include "data/table.h"
+#include "data/text.h"
 #include "import/hours.h"
 #include "import/imports.h"
 
@@ -166,7 +167,7 @@ struct Grupos {
   }
   // The group's place plus one; 0 for none.
   uint32_t Find(std::string_view code) const {
-    auto at = places.find(ImportContext::PackedCode(code));
+    auto at = places.find(text::PackedCode(code));
     return at == places.end() ? 0 : at->second;
   }
   const Grupo& Of(const Asignacion& a) const { return grupos[a.grupo - 1]; }
@@ -204,7 +205,7 @@ void GroupsPass(ImportContext& context, std::deque<Asignacion>& asignaciones,
     // Longer codes never equal a CGRUP, which ASIGT holds in 4 characters.
     if (code.size() > 4) continue;
     uint32_t place = static_cast<uint32_t>(found.grupos.size()) + 1;
-    if (!found.places.try_emplace(ImportContext::PackedCode(code), place).second) continue;
+    if (!found.places.try_emplace(text::PackedCode(code), place).second) continue;
     Grupo& g = found.grupos.emplace_back();
     if (missing) continue;
     g.turno = Packed<1>::Of(copied[0]->AsStringView(spill));
@@ -253,9 +254,9 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
   // Lines and assignments are keyed by their subject (packed, the key's
   // highest half) and the place of their level and course among the
   // groups': a line whose level and course no group has is wanted by no
-  // assignment and is not kept.
-  // A line's key and the place of its hours text in texts, in file order
-  // until sorted. A school has few distinct hours texts.
+  // assignment and is not kept. A line is its key and the place of its
+  // hours text in texts (a school has few distinct ones), in file order
+  // until sorted.
   struct Line {
     uint32_t subject, levelCourse, text;
     uint64_t Key() const { return uint64_t{subject} << 32 | levelCourse; }
@@ -281,7 +282,7 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
       std::memcpy(reinterpret_cast<char*>(&packed) + 1, text.bytes.data(), text.bytes.size());
       auto [at, added] = placeOf.try_emplace(packed, static_cast<uint32_t>(texts.size()));
       if (added) texts.push_back(std::move(text));
-      lines.push_back({ImportContext::PackedCode(casig), place, at->second});
+      lines.push_back({text::PackedCode(casig), place, at->second});
     }
     watch.ReadToEnd();
   }
@@ -301,8 +302,7 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
     // Without a group, the level and course are empty: the first place.
     uint32_t levelCourse = a.grupo ? grupos.Of(a).levelCourse : 0;
     if (levelCourse == Grupo::kUnkeyed) continue;
-    wants.push_back(
-        {ImportContext::PackedCode(a.casig.View()), levelCourse, static_cast<uint32_t>(i)});
+    wants.push_back({text::PackedCode(a.casig.View()), levelCourse, static_cast<uint32_t>(i)});
   }
   // Merge sorts: files come in runs of ordered codes, which they take whole
   // (a third of the time of std::sort on a generated school).
