@@ -124,7 +124,7 @@ TEST(CliExportar, WorkingFolderDefaultsToWinesDriveC) {
   Folders f;
   std::string prefix = f.temp.MakeDir("wine");
   std::filesystem::create_directories(fs::Join(prefix, "drive_c/OTEMP"));
-  std::string command = "WINEPREFIX=" + ShellQuote(prefix) + " " + ShellQuote(CliPath()) +
+  std::string command = "WINEPREFIX=" + ShellQuote(prefix) + " " + ProgramCommand(CliPath()) +
                         " exportar " + ShellQuote(f.sice) + " 2>/dev/null";
   EXPECT_EQ(RunShell(command), 0);
   EXPECT_TRUE(Exists(fs::Join(prefix, "drive_c/OTEMP/DIASHORAST.DBF")));

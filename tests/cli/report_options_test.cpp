@@ -121,7 +121,7 @@ TEST(CliReport, ComprobarLeavesOnlyThePage) {
   Sice s;
   std::string tmp = s.temp.MakeDir("tmp");
   std::string err = s.temp.File("err.txt");
-  int status = RunShell("TMPDIR=" + ShellQuote(tmp) + " " + ShellQuote(CliPath()) + " comprobar " +
+  int status = RunShell("TMPDIR=" + ShellQuote(tmp) + " " + ProgramCommand(CliPath()) + " comprobar " +
                         ShellQuote(s.folder) + " --otemp " + ShellQuote(s.otemp) + " 2>" +
                         ShellQuote(err));
   std::string messages = ReadFile(err);

@@ -8,6 +8,7 @@
 #include "data/error.h"
 #include "data/files.h"
 #include "data/table.h"
+#include "support/run_cli.h"
 #include "support/temp_dir.h"
 
 #ifndef _WIN32
@@ -274,7 +275,7 @@ TEST(TableLockTest, HeldByAnotherProcess) {
 #ifdef _WIN32
   std::string command = "start \"\" /b \"" + self + "\" " + filter + " >NUL 2>&1";
 #else
-  std::string command = "'" + self + "' " + filter + " >/dev/null 2>&1 &";
+  std::string command = test::ProgramCommand(self) + " " + filter + " >/dev/null 2>&1 &";
 #endif
   int started = std::system(command.c_str());
   SetVariable(kHoldVariable, "");

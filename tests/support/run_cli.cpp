@@ -34,6 +34,12 @@ std::string ShellQuote(const std::string& arg) {
 #endif
 }
 
+std::string ProgramCommand(const std::string& path) {
+  const char* loader = std::getenv("TOS_LOADER");
+  if (!loader || !*loader) return ShellQuote(path);
+  return ShellQuote(loader) + " " + ShellQuote(path);
+}
+
 int RunShell(const std::string& command) {
 #ifdef _WIN32
   // cmd.exe drops the outer pair of quotes of a command that starts with one.
@@ -53,11 +59,7 @@ CliRun RunCli(const TempDir& temp, const std::vector<std::string>& args) {
   }
   std::string out = temp.File("stdout.txt");
   std::string err = temp.File("stderr.txt");
-  std::string command = ShellQuote(cli);
-  // A 32-bit build run under user-mode emulation starts the converter the same way.
-  if (const char* loader = std::getenv("TOS_CLI_LOADER"); loader && *loader) {
-    command = ShellQuote(loader) + " " + command;
-  }
+  std::string command = ProgramCommand(cli);
   for (const std::string& arg : args) command += " " + ShellQuote(arg);
   command += " >" + ShellQuote(out) + " 2>" + ShellQuote(err);
   run.status = RunShell(command);

@@ -22,6 +22,11 @@ struct CliRun {
 // reached through drive Z:.
 std::string CliPath();
 
+// A program of this build, quoted for the shell, behind the emulator that
+// starts this build's programs where there is one (TOS_LOADER, set by ctest
+// for a 32-bit Linux build run under user-mode emulation).
+std::string ProgramCommand(const std::string& path);
+
 // arg quoted for the platform's shell (sh, or cmd.exe under Windows).
 std::string ShellQuote(const std::string& arg);
 
