@@ -130,6 +130,12 @@ void Field::SetStored(std::string_view bytes) {
   t.changed = true;
 }
 
+size_t Field::Offset() const {
+  Table::Impl& t = *table_->impl_;
+  t.Checked(index_, false);
+  return t.OffsetOf(index_);
+}
+
 void Field::Clear() {
   Table::Impl& t = *table_->impl_;
   t.Checked(index_, true);

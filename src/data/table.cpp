@@ -247,6 +247,28 @@ void Table::Post() {
   t.Settle(true);
 }
 
+std::string_view Table::StoredRecord() const {
+  impl_->RequireOpen();
+  return impl_->record;
+}
+
+void Table::AppendStored(std::string_view bytes) {
+  Impl& t = *impl_;
+  t.RequireWritable();
+  t.Settle(false);
+  if (bytes.size() != t.header.recordLength)
+    throw Error("Los registros de la tabla " + t.Path() + " tienen " +
+                std::to_string(t.header.recordLength) + " bytes, no " +
+                std::to_string(bytes.size()));
+  t.file->Append(bytes.data());
+  t.current = t.file->Count() - 1;
+  t.eof = false;
+  if (t.record.size() == bytes.size())
+    std::memcpy(t.record.data(), bytes.data(), bytes.size());
+  else
+    t.record.assign(bytes);
+}
+
 uint32_t Table::RecordCount() const { return impl_->file ? impl_->file->Count() : 0; }
 const std::vector<FieldInfo>& Table::Fields() const { return impl_->header.fields; }
 

@@ -87,6 +87,8 @@ class Field {
   // setters above and copies its bytes after that.
   std::string_view Stored() const;
   void SetStored(std::string_view bytes);
+  // Where the field's bytes start in the record (Table::StoredRecord).
+  size_t Offset() const;
   // Whether the field is blank (never written).
   bool IsNull() const;
 
@@ -131,6 +133,13 @@ class Table {
   void Append();
   void Edit();
   void Post();
+  // The current record's bytes, the deletion flag first and each field at
+  // its Offset(); and a record of such bytes (the record's length exactly)
+  // appended and made current at once, as Append, setting every field and
+  // Post leave it: a writer of many records lays their values out through
+  // the fields once and puts each record's bytes together itself.
+  std::string_view StoredRecord() const;
+  void AppendStored(std::string_view record);
 
   uint32_t RecordCount() const;  // records in the file, deleted ones included
   const std::vector<FieldInfo>& Fields() const;

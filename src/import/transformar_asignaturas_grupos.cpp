@@ -15,6 +15,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -240,31 +241,59 @@ void GroupsPass(ImportContext& context, std::deque<Asignacion>& asignaciones,
 }
 
 // Each assignment's hours from the first data line of its subject, level
-// and course. The file is read as CargarLineas reads it, a line at a time.
-// The lines and the assignments are each sorted by key and met in one walk
-// (a million of each take a fraction of a second this way; a hash map of
-// strings takes over a second and twice the memory), which meets the
-// assignments by subject and so tells the report's check of each
-// assignment's subject too. A failing hours text stops the pass at the
-// first record that uses it: the records before keep their hours, it and
-// the ones after get none.
+// and course. The assignments are indexed by that key first: each subject
+// code gets a number (the subjects the run wrote first, when the report
+// checks them, so that the index tells that check too), and each subject's
+// assignments are kept together, ordered by the place of their level and
+// course among the groups' (Grupos::levelCourses) and then by file order.
+// The hours file is then read once, a line at a time as CargarLineas reads
+// it, and each line gives its hours to the assignments of its key when no
+// line before it did: of the file only its distinct hours texts are kept.
+// A failing hours text stops the pass at the first record that uses it:
+// the records before keep their hours, it and the ones after get none.
 void HoursPass(ImportContext& context, const std::string& path, const Grupos& grupos,
                std::deque<Asignacion>& asignaciones, const AssignmentLines& assignmentLines,
                std::vector<HoursText>& texts, std::vector<uint8_t>& verdicts) {
-  // Lines and assignments are keyed by their subject (packed, the key's
-  // highest half) and the place of their level and course among the
-  // groups': a line whose level and course no group has is wanted by no
-  // assignment and is not kept. A line is its key and the place of its
-  // hours text in texts (a school has few distinct ones), in file order
-  // until sorted.
-  struct Line {
-    uint32_t subject, levelCourse, text;
-    uint64_t Key() const { return uint64_t{subject} << 32 | levelCourse; }
+  const bool checkSubjects = kNotices && context.subjects;
+  std::unordered_map<uint32_t, uint32_t> subjectOf;  // a packed code's number
+  if (checkSubjects) {
+    subjectOf.reserve(context.subjects->size());
+    for (uint32_t code : *context.subjects)
+      subjectOf.try_emplace(code, static_cast<uint32_t>(subjectOf.size()));
+    verdicts.assign(asignaciones.size(), 0);
+  }
+  const size_t known = subjectOf.size();
+  // Without a group, the level and course are empty: the first place.
+  auto levelCourseOf = [&](const Asignacion& a) {
+    return a.grupo ? grupos.Of(a).levelCourse : 0;
   };
-  std::vector<Line> lines;
+  std::vector<uint32_t> subjects(asignaciones.size());  // each record's, for the index
+  for (size_t i = 0; i < asignaciones.size(); ++i) {
+    const Asignacion& a = asignaciones[i];
+    auto at = subjectOf.try_emplace(text::PackedCode(a.casig.View()),
+                                    static_cast<uint32_t>(subjectOf.size())).first;
+    if (checkSubjects) verdicts[i] = at->second < known ? 1 : 2;
+    subjects[i] = at->second;
+  }
+  // A subject's assignments are entries[first[s]] up to entries[first[s + 1]],
+  // each its level and course's place (the high half) and its record: counted
+  // per subject, placed from the last record back, then each subject's sorted.
+  std::vector<uint32_t> first(subjectOf.size() + 1, 0);
+  for (size_t i = 0; i < asignaciones.size(); ++i)
+    if (levelCourseOf(asignaciones[i]) != Grupo::kUnkeyed) ++first[subjects[i]];
+  std::partial_sum(first.begin(), first.end(), first.begin());
+  std::vector<uint64_t> entries(first.back());
+  for (size_t i = asignaciones.size(); i-- > 0;) {
+    uint32_t levelCourse = levelCourseOf(asignaciones[i]);
+    if (levelCourse != Grupo::kUnkeyed) entries[--first[subjects[i]]] = uint64_t{levelCourse} << 32 | i;
+  }
+  subjects = {};
+  for (size_t s = 0; s + 1 < first.size(); ++s)
+    std::sort(entries.begin() + first[s], entries.begin() + first[s + 1]);
+
   std::unordered_map<uint64_t, uint32_t> placeOf;  // a text's bytes and length packed
   FileWatch& watch = context.Watch("sice_asignatcurso.txt", "SICE_ASIGNATCURSO.TXT");
-  {
+  try {
     WholeFileLines file(path, WholeFileLines::kBuffer, &watch.decoding);
     for (std::string_view line; file.Next(line);) {
       if (!watch.See(line)) continue;
@@ -274,58 +303,36 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
       if (!levelCourse || casig.find('\0') != std::string_view::npos) continue;
       uint32_t place = grupos.PlaceOf(*levelCourse);
       if (place == Grupo::kUnkeyed) continue;
+      auto subject = subjectOf.find(text::PackedCode(casig));
+      if (subject == subjectOf.end()) continue;
+      auto end = entries.begin() + first[subject->second + 1];
+      auto at = std::lower_bound(entries.begin() + first[subject->second], end,
+                                 uint64_t{place} << 32);
+      auto placeAt = [](uint64_t entry) { return static_cast<uint32_t>(entry >> 32); };
+      auto record = [&](uint64_t entry) -> Asignacion& {
+        return asignaciones[static_cast<uint32_t>(entry)];
+      };
+      if (at == end || placeAt(*at) != place || record(*at).horas != 0) continue;
       HoursText text;
       std::string_view hours = CortarCampoVista(line, 28, 6);
       std::copy(hours.begin(), hours.end(), text.bytes.begin());
       text.length = static_cast<uint8_t>(hours.size());
       uint64_t packed = text.length;
       std::memcpy(reinterpret_cast<char*>(&packed) + 1, text.bytes.data(), text.bytes.size());
-      auto [at, added] = placeOf.try_emplace(packed, static_cast<uint32_t>(texts.size()));
+      auto [textAt, added] = placeOf.try_emplace(packed, static_cast<uint32_t>(texts.size()));
       if (added) texts.push_back(std::move(text));
-      lines.push_back({text::PackedCode(casig), place, at->second});
+      for (; at != end && placeAt(*at) == place; ++at) record(*at).horas = textAt->second + 1;
     }
     watch.ReadToEnd();
+  } catch (...) {
+    // A file that cannot be read gives no record its hours.
+    for (Asignacion& a : asignaciones) a.horas = 0;
+    throw;
   }
+  entries = {};
+  first = {};
+  subjectOf = {};
   placeOf = {};
-  // The first line of a key first: a stable sort keeps the file's order.
-  std::stable_sort(lines.begin(), lines.end(),
-                   [](const Line& x, const Line& y) { return x.Key() < y.Key(); });
-
-  struct Want {
-    uint32_t subject, levelCourse, record;
-    uint64_t Key() const { return uint64_t{subject} << 32 | levelCourse; }
-  };
-  std::vector<Want> wants;
-  wants.reserve(asignaciones.size());
-  for (size_t i = 0; i < asignaciones.size(); ++i) {
-    const Asignacion& a = asignaciones[i];
-    // Without a group, the level and course are empty: the first place.
-    uint32_t levelCourse = a.grupo ? grupos.Of(a).levelCourse : 0;
-    if (levelCourse == Grupo::kUnkeyed) continue;
-    wants.push_back({text::PackedCode(a.casig.View()), levelCourse, static_cast<uint32_t>(i)});
-  }
-  // Merge sorts: files come in runs of ordered codes, which they take whole
-  // (a third of the time of std::sort on a generated school).
-  std::stable_sort(wants.begin(), wants.end(),
-                   [](const Want& x, const Want& y) { return x.Key() < y.Key(); });
-
-  const bool checkSubjects = kNotices && context.subjects;
-  if (checkSubjects) verdicts.assign(asignaciones.size(), 0);
-  auto line = lines.begin();
-  auto subject =
-      checkSubjects ? context.subjects->begin() : std::vector<uint32_t>::const_iterator();
-  for (const Want& want : wants) {
-    const uint64_t key = want.Key();
-    while (line != lines.end() && line->Key() < key) ++line;
-    if (line != lines.end() && line->Key() == key) asignaciones[want.record].horas = line->text + 1;
-    if (checkSubjects) {
-      while (subject != context.subjects->end() && *subject < want.subject) ++subject;
-      bool known = subject != context.subjects->end() && *subject == want.subject;
-      verdicts[want.record] = known ? 1 : 2;
-    }
-  }
-  lines = {};
-  wants = {};
 
   // Each text is read where the first record in file order uses it.
   for (uint32_t i = 0; i < asignaciones.size(); ++i) {
@@ -364,10 +371,18 @@ void TellUnknownSubjects(ImportContext& context, const std::deque<Asignacion>& a
   }
 }
 
-// A group's four fields and an hours text's two are laid out through the
-// fields the first time a record uses them, and their stored bytes copied
-// into every record after that: formatting them for each of a million
-// records was half the time of writing ASIGT.
+// A text as ASIGT stores it: the table is ours, in Windows-1252 like the
+// program's text, so its bytes are stored as they are, blanks after them.
+template <size_t N>
+void Store(std::string& record, size_t at, const Packed<N>& text) {
+  for (size_t k = 0; k < N; ++k) record[at + k] = text.bytes[k] ? text.bytes[k] : ' ';
+}
+
+// The first record of each hours text is written through the fields, and
+// the bytes they laid out for HORAS and SESIONES kept; every other record
+// is put together from its texts and those bytes and appended whole: going
+// through the fields for each of a million records was most of the time
+// of writing ASIGT.
 void Write(ImportContext& context, Table& table, const Grupos& grupos,
            const std::deque<Asignacion>& asignaciones, const AssignmentLines& lines,
            const std::vector<HoursText>& texts) {
@@ -378,50 +393,52 @@ void Write(ImportContext& context, Table& table, const Grupos& grupos,
   Field horas = table.FieldByName("HORAS");
   Field sesiones = table.FieldByName("SESIONES");
   const size_t sesionesWidth = static_cast<size_t>(sesiones.Info().width);
-  size_t groupWidths[4];
-  for (size_t f = 0; f < 4; ++f) groupWidths[f] = static_cast<size_t>(groupFields[f].Info().width);
-  // Each one's fields' bytes one after another; empty until first laid out.
-  std::vector<std::string> groupBytes(grupos.grupos.size());
+  size_t at[6];
+  for (size_t f = 0; f < 4; ++f) at[f] = groupFields[f].Offset();
+  at[4] = casig.Offset();
+  at[5] = cgrup.Offset();
+  const size_t hoursAt = horas.Offset();
+  // HORAS's and SESIONES's bytes (they follow one another in the record),
+  // for each text; empty until first laid out.
   std::vector<std::string> hoursBytes(texts.size());
+  std::string blank;  // the record as Append starts it
+  std::string record;
   for (uint32_t i = 0; i < asignaciones.size(); ++i) {
     const Asignacion& a = asignaciones[i];
-    table.Append();
-    casig.SetAsString(a.casig.View());
-    cgrup.SetAsString(a.cgrup.View());
-    if (a.grupo) {
-      std::string& bytes = groupBytes[a.grupo - 1];
-      if (bytes.empty()) {
-        const Grupo& g = grupos.Of(a);
-        const std::string_view values[] = {g.turno.View(), g.nivel.View(), g.curso.View(),
-                                           g.grupo.View()};
-        for (size_t f = 0; f < 4; ++f) {
-          groupFields[f].SetAsString(values[f]);
-          bytes += groupFields[f].Stored();
-        }
-      } else {
-        std::string_view rest = bytes;
-        for (size_t f = 0; f < 4; ++f) {
-          groupFields[f].SetStored(rest.substr(0, groupWidths[f]));
-          rest.remove_prefix(groupWidths[f]);
-        }
+    const Grupo* g = a.grupo ? &grupos.Of(a) : nullptr;
+    const HoursText* t = a.horas ? &texts[a.horas - 1] : nullptr;
+    std::string* hours = a.horas ? &hoursBytes[a.horas - 1] : nullptr;
+    if (blank.empty() || (hours && hours->empty())) {
+      table.Append();
+      if (blank.empty()) blank = table.StoredRecord();
+      casig.SetAsString(a.casig.View());
+      cgrup.SetAsString(a.cgrup.View());
+      if (g) {
+        const std::string_view values[] = {g->turno.View(), g->nivel.View(), g->curso.View(),
+                                           g->grupo.View()};
+        for (size_t f = 0; f < 4; ++f) groupFields[f].SetAsString(values[f]);
       }
-    }
-    if (a.horas != 0) {
-      const HoursText& t = texts[a.horas - 1];
-      std::string& bytes = hoursBytes[a.horas - 1];
-      if (bytes.empty()) {
-        horas.SetAsFloat(t.value);
-        sesiones.SetAsString(t.sesiones);
-        bytes = std::string(horas.Stored()) + std::string(sesiones.Stored());
-      } else {
-        std::string_view stored = bytes;
-        horas.SetStored(stored.substr(0, stored.size() - sesionesWidth));
-        sesiones.SetStored(stored.substr(stored.size() - sesionesWidth));
+      if (t) {
+        horas.SetAsFloat(t->value);
+        sesiones.SetAsString(t->sesiones);
+        *hours = std::string(horas.Stored()) + std::string(sesiones.Stored());
       }
-      if (t.sesiones.size() > sesionesWidth)
-        context.Cut(sesiones, t.sesiones, {kAssignments, lines.Of(i)});
+      table.Post();
+    } else {
+      record = blank;
+      Store(record, at[4], a.casig);
+      Store(record, at[5], a.cgrup);
+      if (g) {
+        Store(record, at[0], g->turno);
+        Store(record, at[1], g->nivel);
+        Store(record, at[2], g->curso);
+        Store(record, at[3], g->grupo);
+      }
+      if (hours) std::copy(hours->begin(), hours->end(), record.begin() + hoursAt);
+      table.AppendStored(record);
     }
-    table.Post();
+    if (t && t->sesiones.size() > sesionesWidth)
+      context.Cut(sesiones, t->sesiones, {kAssignments, lines.Of(i)});
   }
 }
 

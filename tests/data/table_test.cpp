@@ -127,6 +127,29 @@ TEST_F(TableTest, StoredBytesCopyAValueBetweenRecords) {
   EXPECT_EQ(read, (std::vector<double>{2.5, 2.5}));
 }
 
+TEST_F(TableTest, StoredRecordAppendedWholeReadsBackAsItsFields) {
+  auto t = Fresh();
+  Field codigo = t->FieldByName("CODIGO");
+  Field horas = t->FieldByName("HORAS");
+  t->Append();
+  codigo.SetAsString("AB");
+  horas.SetAsFloat(2.5);
+  t->Post();
+  std::string record(t->StoredRecord());
+  record.replace(codigo.Offset(), 2, "CD");
+  t->Append();  // pending and empty: dropped by the whole append
+  t->AppendStored(record);
+  EXPECT_EQ(codigo.AsString(), "CD");
+  EXPECT_NE(ExpectError([&] { t->AppendStored(record + " "); }).find("PRUEBA"), std::string::npos);
+  t->Close();
+  ExpectWhole(dir_.File("PRUEBA.DBF"));
+  t = Reopen();
+  std::vector<std::string> read;
+  for (t->First(); !t->Eof(); t->Next())
+    read.push_back(t->FieldByName("CODIGO").AsString() + " " + t->FieldByName("HORAS").AsString());
+  EXPECT_EQ(read, (std::vector<std::string>{"AB 2.5", "CD 2.5"}));
+}
+
 TEST_F(TableTest, ManyAppendsCrossTheWriteBatches) {
   auto t = Fresh();
   for (int i = 0; i < 20000; ++i) {
