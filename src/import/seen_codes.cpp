@@ -44,7 +44,8 @@ bool CodigosVistos::Add(std::string_view code, uint64_t line, std::string_view f
   code = code.substr(0, 4);
   auto [at, added] = seen_.try_emplace(Key(code));
   if (added) {
-    at->second = {line, texts_.size(), code.size(), first.size() + 1 + second.size()};
+    at->second = {line, texts_.size(), static_cast<uint32_t>(code.size()),
+                  static_cast<uint32_t>(first.size() + 1 + second.size())};
     texts_.append(code);
     AppendOtherFields(texts_, first, second);
   }

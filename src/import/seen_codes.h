@@ -40,8 +40,8 @@ class CodigosVistos {
   struct Entry {
     uint64_t line;
     size_t at;
-    size_t codeSize;
-    size_t restSize;
+    uint32_t codeSize;  // at most 4
+    uint32_t restSize;  // of one line
   };
   // The code folded to lower case, packed in a number.
   static uint32_t Key(std::string_view code);

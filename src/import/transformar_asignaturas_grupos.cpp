@@ -7,8 +7,8 @@
 // pass, the records are written as far as the passes had got, so the table
 // holds what a record-by-record rebuild would have left. The first GRUPOST
 // record of a group is found by its code packed in a number; the first
-// hours line of a subject, level and course by sorting the lines and the
-// assignments by that key and meeting them in one walk.
+// hours line of a subject, level and course through an index of the
+// assignments by that key, as the hours file is read.
 #include <algorithm>
 #include <array>
 #include <cstdint>
