@@ -269,14 +269,12 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
   const bool checkSubjects = kNotices && context.subjects;
   if (checkSubjects) verdicts.assign(asignaciones.size(), 0);
   // Without a group, the level and course are empty: the first place.
-  auto levelCourseOf = [&](const Asignacion& a) {
-    return a.grupo ? grupos.Of(a).levelCourse : 0;
-  };
+  auto levelCourseOf = [&](const Asignacion& a) { return a.grupo ? grupos.Of(a).levelCourse : 0; };
   std::vector<uint32_t> subjects(asignaciones.size());  // each record's, for the index
   for (size_t i = 0; i < asignaciones.size(); ++i) {
     const Asignacion& a = asignaciones[i];
-    auto at = subjectOf.try_emplace(text::PackedCode(a.casig.View()),
-                                    static_cast<uint32_t>(subjectOf.size())).first;
+    const auto next = static_cast<uint32_t>(subjectOf.size());
+    auto at = subjectOf.try_emplace(text::PackedCode(a.casig.View()), next).first;
     if (checkSubjects) verdicts[i] = at->second < known ? 1 : 2;
     subjects[i] = at->second;
   }
@@ -290,7 +288,8 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
   std::vector<uint64_t> entries(first.back());
   for (size_t i = asignaciones.size(); i-- > 0;) {
     uint32_t levelCourse = levelCourseOf(asignaciones[i]);
-    if (levelCourse != Grupo::kUnkeyed) entries[--first[subjects[i]]] = uint64_t{levelCourse} << 32 | i;
+    if (levelCourse != Grupo::kUnkeyed)
+      entries[--first[subjects[i]]] = uint64_t{levelCourse} << 32 | i;
   }
   subjects = {};
   for (size_t s = 0; s + 1 < first.size(); ++s)
@@ -311,8 +310,8 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
       auto subject = subjectOf.find(text::PackedCode(casig));
       if (subject == subjectOf.end()) continue;
       auto end = entries.begin() + first[subject->second + 1];
-      auto at = std::lower_bound(entries.begin() + first[subject->second], end,
-                                 uint64_t{place} << 32);
+      auto at =
+          std::lower_bound(entries.begin() + first[subject->second], end, uint64_t{place} << 32);
       auto placeAt = [](uint64_t entry) { return static_cast<uint32_t>(entry >> 32); };
       auto record = [&](uint64_t entry) -> Asignacion& {
         return asignaciones[static_cast<uint32_t>(entry)];
