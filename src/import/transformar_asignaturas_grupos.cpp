@@ -270,28 +270,28 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
   if (checkSubjects) verdicts.assign(asignaciones.size(), 0);
   // Without a group, the level and course are empty: the first place.
   auto levelCourseOf = [&](const Asignacion& a) { return a.grupo ? grupos.Of(a).levelCourse : 0; };
-  std::vector<uint32_t> subjects(asignaciones.size());  // each record's, for the index
+  std::vector<uint32_t> numbers(asignaciones.size());  // each record's subject number
   for (size_t i = 0; i < asignaciones.size(); ++i) {
     const Asignacion& a = asignaciones[i];
     const auto next = static_cast<uint32_t>(subjectOf.size());
     auto at = subjectOf.try_emplace(text::PackedCode(a.casig.View()), next).first;
     if (checkSubjects) verdicts[i] = at->second < known ? 1 : 2;
-    subjects[i] = at->second;
+    numbers[i] = at->second;
   }
   // A subject's assignments are entries[first[s]] up to entries[first[s + 1]],
   // each its level and course's place (the high half) and its record: counted
   // per subject, placed from the last record back, then each subject's sorted.
   std::vector<uint32_t> first(subjectOf.size() + 1, 0);
   for (size_t i = 0; i < asignaciones.size(); ++i)
-    if (levelCourseOf(asignaciones[i]) != Grupo::kUnkeyed) ++first[subjects[i]];
+    if (levelCourseOf(asignaciones[i]) != Grupo::kUnkeyed) ++first[numbers[i]];
   std::partial_sum(first.begin(), first.end(), first.begin());
   std::vector<uint64_t> entries(first.back());
   for (size_t i = asignaciones.size(); i-- > 0;) {
     uint32_t levelCourse = levelCourseOf(asignaciones[i]);
     if (levelCourse != Grupo::kUnkeyed)
-      entries[--first[subjects[i]]] = uint64_t{levelCourse} << 32 | i;
+      entries[--first[numbers[i]]] = uint64_t{levelCourse} << 32 | i;
   }
-  subjects = {};
+  numbers = {};
   for (size_t s = 0; s + 1 < first.size(); ++s)
     std::sort(entries.begin() + first[s], entries.begin() + first[s + 1]);
 
