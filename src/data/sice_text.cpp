@@ -112,27 +112,30 @@ bool LectorLineas::AtEnd() {
 std::string_view LectorLineas::ReadLineView() {
   if (AtEnd()) ThrowIo(100);
   // The line is kept whole in the buffer (Fill keeps what is left and grows
-  // the buffer when a line fills it); `scanned` bytes are known to hold no LF.
+  // the buffer when a line fills it); `scanned` bytes are known to hold
+  // neither LF nor Ctrl-Z. A Ctrl-Z inside the line ends the line and the
+  // text.
   size_t scanned = 0;
-  const char* lf = nullptr;
+  const char* stop = nullptr;
   for (;;) {
     const char* start = buffer_.data() + begin_;
     size_t avail = end_ - begin_;
-    lf = static_cast<const char*>(std::memchr(start + scanned, '\n', avail - scanned));
-    if (lf) break;
+    size_t end = scanned + text::FirstOf({start + scanned, avail - scanned}, '\n', kCtrlZ);
+    if (end < avail) {
+      stop = start + end;
+      break;
+    }
     scanned = avail;
     if (!Fill()) break;  // last line without a line end
   }
   const char* start = buffer_.data() + begin_;
-  size_t take = lf ? static_cast<size_t>(lf - start) : end_ - begin_;
-  // A Ctrl-Z inside the line ends the line and the text.
-  const char* z = static_cast<const char*>(std::memchr(start, kCtrlZ, take));
-  size_t keep = z ? static_cast<size_t>(z - start) : take;
+  size_t keep = stop ? static_cast<size_t>(stop - start) : end_ - begin_;
+  const bool z = stop && *stop == kCtrlZ;
   std::string_view line(start, keep);
   // Every CR is either part of a CR LF or left out of the text; a CR at the
   // end (that of a CR LF, mostly) is simply not taken.
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  if (std::memchr(line.data(), '\r', line.size())) {
+  if (text::FirstOf(line, '\r', '\r') < line.size()) {
     withoutCr_.clear();
     std::copy_if(start, start + keep, std::back_inserter(withoutCr_),
                  [](char c) { return c != '\r'; });
@@ -141,8 +144,8 @@ std::string_view LectorLineas::ReadLineView() {
   if (z) {
     stopped_ = true;
     begin_ = end_;
-  } else if (lf) {
-    begin_ += take + 1;
+  } else if (stop) {
+    begin_ += keep + 1;
   } else {
     begin_ = end_;
   }
@@ -156,8 +159,7 @@ std::vector<std::string> CargarLineas(const std::string& path, FileDecoding* dec
   return lines;
 }
 
-WholeFileLines::WholeFileLines(const std::string& path, size_t bufferSize,
-                               FileDecoding* decoding)
+WholeFileLines::WholeFileLines(const std::string& path, size_t bufferSize, FileDecoding* decoding)
     : path_(path) {
   std::string real = fs::Current().FindFile(path).value_or(path);
   try {
@@ -189,12 +191,11 @@ bool WholeFileLines::Next(std::string_view& line) {
     size_t avail = end_ - begin_;
     const char* at = start + scanned;
     size_t rest = avail - scanned;
-    const char* lf = static_cast<const char*>(std::memchr(at, '\n', rest));
-    size_t upTo = lf ? static_cast<size_t>(lf - at) : rest;
-    const char* cr = static_cast<const char*>(std::memchr(at, '\r', upTo));
-    const char* stop = cr ? cr : lf;
+    size_t end = text::FirstOf({at, rest}, '\n', '\r');
+    const char* stop = end < rest ? at + end : nullptr;
+    const bool cr = stop && *stop == '\r';
     // A CR at the end of what has been read may be the first half of a CR LF.
-    if (stop && !(cr && cr + 1 == start + avail && !eof_)) {
+    if (stop && !(cr && stop + 1 == start + avail && !eof_)) {
       size_t length = static_cast<size_t>(stop - start);
       line = std::string_view(start, length);
       begin_ += length + 1;

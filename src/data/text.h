@@ -3,7 +3,9 @@
 // inside the program) and UTF-16 (the Win32 boundary).
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -14,10 +16,47 @@ namespace tos::text {
 // field reads it back holds no NUL, so two such codes pack alike only when
 // they are equal.
 inline uint32_t PackedCode(std::string_view code) {
-  uint32_t packed = 0;
-  for (size_t i = 0; i < 4; ++i)
-    packed = packed << 8 | (i < code.size() ? static_cast<unsigned char>(code[i]) : 0u);
-  return packed;
+  auto byte = [&](size_t i, int shift) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(code[i])) << shift;
+  };
+  switch (code.size()) {
+    case 0:
+      return 0;
+    case 1:
+      return byte(0, 24);
+    case 2:
+      return byte(0, 24) | byte(1, 16);
+    case 3:
+      return byte(0, 24) | byte(1, 16) | byte(2, 8);
+    default:
+      return byte(0, 24) | byte(1, 16) | byte(2, 8) | byte(3, 0);
+  }
+}
+
+// The place of the first byte of s that is a or b, or s.size(). Eight bytes
+// at a time: every line of a SICE file is looked through for its end and
+// its tabs, and the C library's memchr is a byte loop under Wine. In each
+// word a byte equal to the one sought becomes zero; (x - 1) & ~x sets the
+// high bit of a zero byte, and of a byte only above a zero one, so the
+// lowest bit set is always a byte sought.
+inline size_t FirstOf(std::string_view s, char a, char b) {
+  static_assert(std::endian::native == std::endian::little);
+  constexpr uint64_t kOnes = 0x0101010101010101u;
+  constexpr uint64_t kHigh = 0x8080808080808080u;
+  const uint64_t wa = kOnes * static_cast<unsigned char>(a);
+  const uint64_t wb = kOnes * static_cast<unsigned char>(b);
+  size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, s.data() + i, 8);
+    uint64_t x = word ^ wa;
+    uint64_t y = word ^ wb;
+    if (uint64_t hit = (((x - kOnes) & ~x) | ((y - kOnes) & ~y)) & kHigh)
+      return i + static_cast<size_t>(std::countr_zero(hit)) / 8;
+  }
+  for (; i < s.size(); ++i)
+    if (s[i] == a || s[i] == b) return i;
+  return s.size();
 }
 
 // Letter case of ASCII letters only; every other byte is left as it is.

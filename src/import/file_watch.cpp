@@ -1,7 +1,6 @@
 #include "import/file_watch.h"
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 
 #include "data/sice_text.h"
@@ -65,7 +64,7 @@ std::string ShownDate(const std::string& date) {
 bool FileWatch::See(std::string_view line) {
   if constexpr (!kNotices) return EsLineaDeDatos(line, selfName_);
   ++lines_;
-  if (std::memchr(line.data(), '\t', line.size()) && tabs_++ == 0) firstTab_ = lines_;
+  if (text::FirstOf(line, '\t', '\t') < line.size() && tabs_++ == 0) firstTab_ = lines_;
   if (!line.empty() && line[0] == '0') {
     Header(line);
     return false;

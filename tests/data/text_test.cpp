@@ -28,5 +28,24 @@ TEST(TextTest, LetterCaseChangesAsciiOnly) {
   EXPECT_FALSE(EqualIgnoringAsciiCase("\xf1", "\xd1"));
 }
 
+// Every place of the byte sought, past every other byte value next to it
+// (those just above and below it, 0x80 and 0xFF fool a careless word test),
+// against a plain search.
+TEST(TextTest, FirstOfFindsTheFirstOfEitherByteAnywhere) {
+  for (char sought : {'\n', '\t', '\x1a'}) {
+    for (int other = 0; other < 256; ++other) {
+      for (size_t at = 0; at <= 19; ++at) {
+        std::string s(19, static_cast<char>(other));
+        if (at < s.size()) s[at] = sought;
+        size_t expected = s.find_first_of(std::string{sought, '\r'});
+        ASSERT_EQ(FirstOf(s, sought, '\r'), expected == std::string::npos ? s.size() : expected)
+            << "sought " << int(sought) << ", other " << other << ", at " << at;
+        ASSERT_EQ(FirstOf(std::string_view(s).substr(1), sought, sought),
+                  std::min(s.substr(1).find(sought), s.size() - 1));
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tos::text
