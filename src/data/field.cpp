@@ -1,6 +1,7 @@
 // A field of an open table: reading the current record's value and writing
 // the record being appended or edited, through the conversions of
 // field_value.h.
+#include <functional>
 #include <optional>
 
 #include "data/clock.h"
@@ -23,22 +24,43 @@ std::string Field::AsString() const {
   return std::string(text);
 }
 
-std::string_view Field::AsStringView(std::string& spill) const {
-  Table::Impl& t = *table_->impl_;
-  const FieldInfo& f = t.Checked(index_, false);
-  FieldSlot slot = t.Slot(index_);
-  switch (f.kind) {
+namespace {
+// A field's text as AsStringView gives it, from the field's bytes.
+std::string_view TextOf(const FieldSlot& slot, FieldKind kind, std::string_view raw,
+                        std::string& spill) {
+  switch (kind) {
     case FieldKind::kText:
-      return ReadText(slot, t.Raw(index_), spill);
+      return ReadText(slot, raw, spill);
     case FieldKind::kWhole:
-      return ReadWhole(slot, t.Raw(index_), spill).text;
+      return ReadWhole(slot, raw, spill).text;
     case FieldKind::kFloat:
       break;
   }
-  StoredNumber n = ReadFloat(slot, t.Raw(index_));
+  StoredNumber n = ReadFloat(slot, raw);
   if (n.kind == StoredNumber::kBlank) return "";
   spill = FloatToText(n.value, DecimalSeparator());
   return spill;
+}
+}  // namespace
+
+std::string_view Field::AsStringView(std::string& spill) const {
+  Table::Impl& t = *table_->impl_;
+  const FieldInfo& f = t.Checked(index_, false);
+  return TextOf(t.Slot(index_), f.kind, t.Raw(index_), spill);
+}
+
+void Field::ForEachText(const std::function<void(std::string_view)>& see) const {
+  Table::Impl& t = *table_->impl_;
+  const FieldInfo& f = t.Checked(index_, false);
+  const FieldSlot slot = t.Slot(index_);
+  const size_t offset = t.OffsetOf(index_);
+  const size_t width = static_cast<size_t>(f.width);
+  std::string spill;
+  for (uint32_t i = 0; i < t.file->Count(); ++i) {
+    const char* record = t.file->Read(i);
+    if (record[0] == dbf::kDeleted) continue;
+    see(TextOf(slot, f.kind, std::string_view(record + offset, width), spill));
+  }
 }
 
 namespace {

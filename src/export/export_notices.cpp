@@ -30,16 +30,13 @@ ExportNotices::Codes ExportNotices::ReadColumn(Table& table, const char* field) 
   Codes codes;
   try {
     if (table.FindField(field) < 0) return std::nullopt;
-    Field column = table.FieldByName(field);
     codes.emplace();
-    std::string spill;
-    for (table.First(); !table.Eof(); table.Next()) {
-      std::string_view code = column.AsStringView(spill);
+    table.FieldByName(field).ForEachText([&](std::string_view code) {
       if (code.size() <= 4)
         codes->packed.push_back(text::PackedCode(code));
       else
         codes->longer.emplace_back(code);
-    }
+    });
   } catch (const std::exception&) {
     return std::nullopt;
   }
@@ -58,71 +55,62 @@ void ExportNotices::ReadCodes(Table& profesor, Table& grupos, Table& nomAsg, Tab
   rooms_ = ReadColumn(aulas, "ABREV");
 }
 
-template <typename Where>
-void ExportNotices::Unknown(NoticeKind kind, const char* field, const char* table,
-                            std::string_view value, Where& where) {
-  report_.Add(kind, [&] {
-    return Notice{where(), std::string(field) + " " + std::string(value) + ": no está en " + table,
-                  ""};
-  });
-}
-
-template <typename Where>
-void ExportNotices::Overflow(const char* field, std::string_view value, size_t width,
-                             Where& where) {
-  report_.Add(NoticeKind::kValorDesborda, [&] {
-    return Notice{where(),
-                  std::string(field) + " " + std::string(value) + " (" +
-                      Counted(value.size(), "carácter", "caracteres") + " en una columna de " +
-                      std::to_string(width) + ")",
-                  ""};
-  });
-}
-
-void ExportNotices::Lesson(uint64_t record, std::string_view day, std::string_view period,
-                           std::string_view code, std::string_view teacher, std::string_view group,
-                           std::string_view subject, std::string_view room) {
-  if constexpr (!kNotices) return;
+void ExportNotices::Tell(uint64_t record, const LessonValues& lesson, uint64_t keep) {
+  const LessonValues& l = lesson;
   // The lesson as the user finds it in Orvalent, made once for its first
-  // case that is kept.
+  // case that is kept (a value that overflows past those listed needs none).
   std::string told;
-  auto where = [&]() -> std::string {
+  auto where = [&]() -> const std::string& {
     if (told.empty())
-      told = "día " + Shown(day) + ", hora " + Shown(period) + ", profesor " + Shown(teacher) +
-             ", grupo " + Shown(group) + ", asignatura " + Shown(subject) + ", aula " +
-             Shown(room) + " (" + Where("SOLUC", record) + ")";
+      told = "día " + Shown(l.day) + ", hora " + Shown(l.period) + ", profesor " +
+             Shown(l.teacher) + ", grupo " + Shown(l.group) + ", asignatura " + Shown(l.subject) +
+             ", aula " + Shown(l.room) + " (" + Where("SOLUC", record) + ")";
     return told;
   };
-  if (code.empty())
-    report_.Add(NoticeKind::kSesionSinTramo, [&] {
-      return Notice{
-          where(),
-          "DIASHORAST no tiene tramo del día " + Shown(day) + " y la hora " + Shown(period), ""};
+  auto kept = [&](NoticeKind kind) { return (keep >> static_cast<unsigned>(kind)) & 1; };
+  if (kept(NoticeKind::kSesionSinTramo))
+    report_.Add(NoticeKind::kSesionSinTramo,
+                Notice{where(),
+                       "DIASHORAST no tiene tramo del día " + Shown(l.day) + " y la hora " +
+                           Shown(l.period),
+                       ""});
+  if (kept(NoticeKind::kSesionCodigoVacio)) {
+    std::string empty;
+    for (auto [name, value] : {std::pair{"PROF", l.teacher},
+                               {"CODGRUPO", l.group},
+                               {"ASIG", l.subject},
+                               {"AULA", l.room}})
+      if (value.empty()) empty += std::string(empty.empty() ? "" : ", ") + name;
+    report_.Add(NoticeKind::kSesionCodigoVacio, Notice{where(), "vacío: " + empty, ""});
+  }
+  auto overflow = [&](const char* field, std::string_view value, size_t width) {
+    if (value.size() <= width) return;
+    report_.Add(NoticeKind::kValorDesborda, [&] {
+      return Notice{where(),
+                    std::string(field) + " " + std::string(value) + " (" +
+                        Counted(value.size(), "carácter", "caracteres") + " en una columna de " +
+                        std::to_string(width) + ")",
+                    ""};
     });
-  if (teacher.empty() || group.empty() || subject.empty() || room.empty())
-    report_.Add(NoticeKind::kSesionCodigoVacio, [&] {
-      std::string empty;
-      for (auto [name, value] :
-           {std::pair{"PROF", teacher}, {"CODGRUPO", group}, {"ASIG", subject}, {"AULA", room}})
-        if (value.empty()) empty += std::string(empty.empty() ? "" : ", ") + name;
-      return Notice{where(), "vacío: " + empty, ""};
-    });
-  // Checked here, so that a lesson whose values fit costs no call.
-  if (code.size() > 4) Overflow("código de tramo", code, 4, where);
-  if (day.size() > 1) Overflow("DIA", day, 1, where);
-  if (teacher.size() > 4) Overflow("PROF", teacher, 4, where);
-  if (group.size() > 4) Overflow("CODGRUPO", group, 4, where);
-  if (subject.size() > 4) Overflow("ASIG", subject, 4, where);
-  if (room.size() > 4) Overflow("AULA", room, 4, where);
-  // An empty code is told above; a table that could not be read tells nothing.
-  if (teachers_ && !teacher.empty() && !Known(*teachers_, teacherVerdicts_, teacher))
-    Unknown(NoticeKind::kProfesorDesconocido, "PROF", "PROFT", teacher, where);
-  if (groups_ && !group.empty() && !Known(*groups_, groupVerdicts_, group))
-    Unknown(NoticeKind::kGrupoNoEnTabla, "CODGRUPO", "GRUPOST", group, where);
-  if (subjects_ && !subject.empty() && !Known(*subjects_, subjectVerdicts_, subject))
-    Unknown(NoticeKind::kAsignaturaNoEnTabla, "ASIG", "ASIGNOMT", subject, where);
-  if (rooms_ && !room.empty() && !Known(*rooms_, roomVerdicts_, room))
-    Unknown(NoticeKind::kAulaDesconocida, "AULA", "AULAT", room, where);
+  };
+  overflow("código de tramo", l.code, 4);
+  overflow("DIA", l.day, 1);
+  overflow("PROF", l.teacher, 4);
+  overflow("CODGRUPO", l.group, 4);
+  overflow("ASIG", l.subject, 4);
+  overflow("AULA", l.room, 4);
+  auto unknown = [&](NoticeKind kind, const char* field, const char* table,
+                     std::string_view value) {
+    if (kept(kind))
+      report_.Add(
+          kind,
+          Notice{where(), std::string(field) + " " + std::string(value) + ": no está en " + table,
+                 ""});
+  };
+  unknown(NoticeKind::kProfesorDesconocido, "PROF", "PROFT", l.teacher);
+  unknown(NoticeKind::kGrupoNoEnTabla, "CODGRUPO", "GRUPOST", l.group);
+  unknown(NoticeKind::kAsignaturaNoEnTabla, "ASIG", "ASIGNOMT", l.subject);
+  unknown(NoticeKind::kAulaDesconocida, "AULA", "AULAT", l.room);
 }
 
 void ExportNotices::RepeatedSlots(Table& tramos) {
@@ -130,17 +118,22 @@ void ExportNotices::RepeatedSlots(Table& tramos) {
   try {
     Field dia = tramos.FieldByName("DIA");
     Field hora = tramos.FieldByName("HORA");
+    // Day and period as one key: a field's text holds no NUL.
     std::unordered_map<std::string, uint64_t> first;
+    std::string key;
+    std::string spill[2];
     uint64_t record = 0;
     for (tramos.First(); !tramos.Eof(); tramos.Next()) {
       ++record;
-      std::string day = dia.AsString();
-      std::string period = hora.AsString();
-      auto [at, added] = first.try_emplace(std::to_string(day.size()) + ':' + day + period, record);
+      std::string_view day = dia.AsStringView(spill[0]);
+      std::string_view period = hora.AsStringView(spill[1]);
+      key.assign(day).append(1, '\0').append(period);
+      auto [at, added] = first.try_emplace(key, record);
       if (added) continue;
       const uint64_t firstRecord = at->second;
       report_.Add(NoticeKind::kTramoDuplicadoEnTabla, [&] {
-        return Notice{"día " + day + ", hora " + period + " (" + Where("DIASHORAST", record) + ")",
+        return Notice{"día " + std::string(day) + ", hora " + std::string(period) + " (" +
+                          Where("DIASHORAST", record) + ")",
                       "el registro " + std::to_string(firstRecord) + " tiene el mismo día y hora",
                       ""};
       });

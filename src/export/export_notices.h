@@ -30,9 +30,33 @@ class ExportNotices {
   // One SOLUC record with day 0.
   void DayZero() { report_.Count(NoticeKind::kSesionDiaCero); }
   // One lesson as its line holds it (day as written, code "" without slot).
-  void Lesson(uint64_t record, std::string_view day, std::string_view period, std::string_view code,
-              std::string_view teacher, std::string_view group, std::string_view subject,
-              std::string_view room);
+  struct LessonValues {
+    std::string_view day, period, code, teacher, group, subject, room;
+  };
+  // Inline, as it runs for every lesson: a lesson with nothing to tell, or
+  // whose cases are past those the report lists, costs a few comparisons
+  // and its counts; only a case the report keeps is told out of line, with
+  // its texts.
+  void Lesson(uint64_t record, const LessonValues& lesson) {
+    if constexpr (!kNotices) return;
+    const LessonValues& l = lesson;
+    uint64_t keep = 0;
+    Check(l.code.empty(), NoticeKind::kSesionSinTramo, keep);
+    Check(l.teacher.empty() || l.group.empty() || l.subject.empty() || l.room.empty(),
+          NoticeKind::kSesionCodigoVacio, keep);
+    // An empty code is told above; a table that could not be read tells nothing.
+    Check(teachers_ && !l.teacher.empty() && !Known(*teachers_, teacherVerdicts_, l.teacher),
+          NoticeKind::kProfesorDesconocido, keep);
+    Check(groups_ && !l.group.empty() && !Known(*groups_, groupVerdicts_, l.group),
+          NoticeKind::kGrupoNoEnTabla, keep);
+    Check(subjects_ && !l.subject.empty() && !Known(*subjects_, subjectVerdicts_, l.subject),
+          NoticeKind::kAsignaturaNoEnTabla, keep);
+    Check(rooms_ && !l.room.empty() && !Known(*rooms_, roomVerdicts_, l.room),
+          NoticeKind::kAulaDesconocida, keep);
+    const bool overflows = l.code.size() > 4 || l.day.size() > 1 || l.teacher.size() > 4 ||
+                           l.group.size() > 4 || l.subject.size() > 4 || l.room.size() > 4;
+    if (keep || overflows) Tell(record, lesson, keep);
+  }
   // Time slots with the same day and period, from a walk of the whole table.
   void RepeatedSlots(Table& tramos);
 
@@ -55,6 +79,7 @@ class ExportNotices {
   // the four columns' verdicts stay small enough to be read from the
   // processor's nearest cache.
   static constexpr size_t kVerdicts = 2048;
+  static_assert(kNoticeKinds <= 64, "Check marks the kinds in 64 bits");
   struct Verdicts {
     std::array<uint32_t, kVerdicts> packed{};
     std::bitset<kVerdicts> known;
@@ -71,12 +96,18 @@ class ExportNotices {
   }
   // Looks a code up in the column and keeps its verdict at place at.
   static void Learn(const CodeList& codes, Verdicts& verdicts, size_t at, uint32_t packed);
-  // Each adds its case, the lesson told by where().
-  template <typename Where>
-  void Unknown(NoticeKind kind, const char* field, const char* table, std::string_view value,
-               Where& where);
-  template <typename Where>
-  void Overflow(const char* field, std::string_view value, size_t width, Where& where);
+  // A case found: counted when the report lists no more of its kind, else
+  // marked in keep to be told.
+  void Check(bool found, NoticeKind kind, uint64_t& keep) {
+    if (!found) return;
+    if (report_.Keeps(kind))
+      keep |= uint64_t{1} << static_cast<unsigned>(kind);
+    else
+      report_.Count(kind);
+  }
+  // Adds the lesson's cases of the kinds in keep, and those of its values
+  // longer than their columns.
+  void Tell(uint64_t record, const LessonValues& lesson, uint64_t keep);
 
   Report& report_;
   Codes teachers_, groups_, subjects_, rooms_;

@@ -212,7 +212,7 @@ size_t WriteLessons(ExportTables& tables, DayForm form, EscritorLineas& file,
     std::string_view group = grupo.Get().AsStringView(spill[3]);
     std::string_view subject = asig.Get().AsStringView(spill[4]);
     std::string_view room = aula.Get().AsStringView(spill[5]);
-    notices.Lesson(record, day, period, code, teacher, group, subject, room);
+    notices.Lesson(record, {day, period, code, teacher, group, subject, room});
     PutLesson(
         out,
         {{{code, 4}, {day, 1}, {teacher, 4}, {group, 4}, {"LEC", 4}, {subject, 4}, {room, 4}}});

@@ -209,11 +209,6 @@ void Report::Add(NoticeKind kind, Notice notice) {
   listed_[i].push_back(std::move(notice));
 }
 
-void Report::Count(NoticeKind kind, uint64_t n) {
-  if constexpr (!kNotices) return;
-  counts_[static_cast<size_t>(kind)] += n;
-}
-
 void Report::SetFolder(std::string folder) {
   folder_ = std::move(folder);
 }

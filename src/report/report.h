@@ -115,7 +115,9 @@ class Report {
   // asks it before making a case's texts).
   bool Keeps(NoticeKind kind) const { return listed_[static_cast<size_t>(kind)].size() < kListed; }
   // Counts without a case (e.g. day-0 records).
-  void Count(NoticeKind kind, uint64_t n = 1);
+  void Count(NoticeKind kind, uint64_t n = 1) {
+    if constexpr (kNotices) counts_[static_cast<size_t>(kind)] += n;
+  }
   void SetFolder(std::string folder);  // the SICE folder chosen
   void AddOutput(std::string name, uint64_t count, std::string one, std::string many,
                  std::string detail = "");

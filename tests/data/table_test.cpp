@@ -484,6 +484,9 @@ TEST_F(TableTest, DeletedRecordsAreSkipped) {
   EXPECT_EQ(t->FieldByName("CODIGO").AsString(), "B");  // open lands on the first live one
   EXPECT_EQ(Walk(*t), (std::vector<std::string>{"B"}));
   EXPECT_EQ(t->FieldByName("CODIGO").AsString(), "B");
+  std::vector<std::string> column;
+  t->FieldByName("CODIGO").ForEachText([&](std::string_view code) { column.emplace_back(code); });
+  EXPECT_EQ(column, (std::vector<std::string>{"B"}));
 }
 
 TEST_F(TableTest, WritingNeedsAppendOrEdit) {
