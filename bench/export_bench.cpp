@@ -2,9 +2,9 @@
 // slots, timed against the bare reading and writing of the same bytes.
 //   export_bench [LESSONS [SLOTS]] [--keep] [--notices]
 // --keep leaves the folders and names them (to time the converter on them);
-// --notices gives PROFT, GRUPOST and ASIGNOMT 100,000 codes each, the
-// lessons' among them, and AULAT 100,000 codes none of the lessons' rooms
-// is: every lesson gives the report a notice.
+// --notices gives PROFT, GRUPOST and ASIGNOMT 100,000 different codes each,
+// the lessons' among them, and AULAT 100,000 codes none of the lessons'
+// rooms is: every lesson gives the report a notice.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -22,6 +22,7 @@
 #include "data/sice_text.h"
 #include "data/table.h"
 #include "export/timetable_export.h"
+#include "sice_generator.h"
 #include "stopwatch.h"
 
 namespace {
@@ -187,16 +188,26 @@ int main(int argc, char** argv) {
     }
   }
   if (notices) {
-    // The lessons' teachers are P100-P999, groups G10-G99, subjects A100-A399
-    // and rooms R10-R89.
+    // 100,000 codes a table, each once and in code order, as an import of
+    // that many SICE lines writes them: Code4 numbers ("0000" to "255R")
+    // and then, in PROFT, GRUPOST and ASIGNOMT, the lessons' teachers
+    // P100-P999, groups G10-G99 and subjects A100-A399. AULAT holds none of
+    // the lessons' rooms R10-R89.
     const std::pair<const char*, const char*> tables[] = {{"PROFT.DBF", "ABREV"},
                                                           {"GRUPOST.DBF", "ABREV"},
                                                           {"ASIGNOMT.DBF", "COD"},
                                                           {"AULAT.DBF", "ABREV"}};
-    const char* prefixes[] = {"P", "G", "A", "X"};
+    const struct {
+      const char* prefix;
+      uint32_t first, count;
+    } lessonCodes[] = {{"P", 100, 900}, {"G", 10, 90}, {"A", 100, 300}, {"R", 0, 0}};
+    constexpr uint32_t kCodes = 100000;
     for (size_t t = 0; t < 4; ++t) {
-      DbfWriter codes((otemp / tables[t].first).string(), {{tables[t].second, 'C', 4}}, 100000);
-      for (uint32_t i = 0; i < 100000; ++i) codes.Add({prefixes[t] + std::to_string(i % 1000)});
+      DbfWriter codes((otemp / tables[t].first).string(), {{tables[t].second, 'C', 4}}, kCodes);
+      const auto& own = lessonCodes[t];
+      for (uint32_t i = 0; i < kCodes - own.count; ++i) codes.Add({tos::bench::Code4(i)});
+      for (uint32_t i = 0; i < own.count; ++i)
+        codes.Add({own.prefix + std::to_string(own.first + i)});
     }
   } else {
     for (const char* name : {"GRUPOST.DBF", "PROFT.DBF", "AULAT.DBF", "ASIGNOMT.DBF"}) {
