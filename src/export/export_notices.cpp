@@ -55,8 +55,7 @@ void ExportNotices::ReadCodes(Table& profesor, Table& grupos, Table& nomAsg, Tab
   rooms_ = ReadColumn(aulas, "ABREV");
 }
 
-void ExportNotices::Tell(uint64_t record, const LessonValues& lesson, uint64_t keep) {
-  const LessonValues& l = lesson;
+void ExportNotices::Tell(uint64_t record, const LessonValues& l, uint64_t keep) {
   // The lesson as the user finds it in Orvalent, made once for its first
   // case that is kept (a value that overflows past those listed needs none).
   std::string told;

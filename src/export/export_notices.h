@@ -37,9 +37,8 @@ class ExportNotices {
   // whose cases are past those the report lists, costs a few comparisons
   // and its counts; only a case the report keeps is told out of line, with
   // its texts.
-  void Lesson(uint64_t record, const LessonValues& lesson) {
+  void Lesson(uint64_t record, const LessonValues& l) {
     if constexpr (!kNotices) return;
-    const LessonValues& l = lesson;
     uint64_t keep = 0;
     Check(l.code.empty(), NoticeKind::kSesionSinTramo, keep);
     Check(l.teacher.empty() || l.group.empty() || l.subject.empty() || l.room.empty(),
@@ -55,7 +54,7 @@ class ExportNotices {
           NoticeKind::kAulaDesconocida, keep);
     const bool overflows = l.code.size() > 4 || l.day.size() > 1 || l.teacher.size() > 4 ||
                            l.group.size() > 4 || l.subject.size() > 4 || l.room.size() > 4;
-    if (keep || overflows) Tell(record, lesson, keep);
+    if (keep || overflows) Tell(record, l, keep);
   }
   // Time slots with the same day and period, from a walk of the whole table.
   void RepeatedSlots(Table& tramos);
