@@ -13,7 +13,6 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <deque>
 #include <memory>
 #include <numeric>
 #include <optional>
@@ -133,7 +132,7 @@ class AssignmentLines {
 };
 
 void ReadAssignments(ImportContext& context, LectorLineas& input, FileWatch& watch,
-                     std::deque<Asignacion>& asignaciones, AssignmentLines& lines) {
+                     std::vector<Asignacion>& asignaciones, AssignmentLines& lines) {
   uint64_t number = 0;
   while (!input.AtEnd()) {
     std::string_view line = input.ReadLineView();
@@ -177,7 +176,7 @@ struct Grupos {
 // For each assignment, the first GRUPOST record (in table order) whose ABREV
 // is its CGRUP. A table without TURNO, NIVEL, CURSO or GRUPO fails only when
 // one of its groups is used, naming the first field missing.
-void GroupsPass(ImportContext& context, std::deque<Asignacion>& asignaciones,
+void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones,
                 const AssignmentLines& lines, Grupos& found) {
   Table grupost;
   grupost.SetFolder(context.otemp);
@@ -252,7 +251,7 @@ void GroupsPass(ImportContext& context, std::deque<Asignacion>& asignaciones,
 // A failing hours text stops the pass at the first record that uses it:
 // the records before keep their hours, it and the ones after get none.
 void HoursPass(ImportContext& context, const std::string& path, const Grupos& grupos,
-               std::deque<Asignacion>& asignaciones, const AssignmentLines& assignmentLines,
+               std::vector<Asignacion>& asignaciones, const AssignmentLines& assignmentLines,
                std::vector<HoursText>& texts, std::vector<uint8_t>& verdicts) {
   // A packed code's number: the run's subjects get theirs in code order,
   // the others as the assignments meet them. Files keep a subject's lines
@@ -363,7 +362,7 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
 // Tells the report of each assignment whose subject the run did not write,
 // in file order. verdicts holds, for each record the hours pass met, 1 for
 // a known subject and 2 for an unknown one; the others are looked up.
-void TellUnknownSubjects(ImportContext& context, const std::deque<Asignacion>& asignaciones,
+void TellUnknownSubjects(ImportContext& context, const std::vector<Asignacion>& asignaciones,
                          const AssignmentLines& lines, const std::vector<uint8_t>& verdicts) {
   if (!kNotices || !context.subjects) return;
   for (uint32_t i = 0; i < asignaciones.size(); ++i) {
@@ -388,7 +387,7 @@ void Store(std::string& record, size_t at, const Packed<N>& text) {
 // through the fields for each of a million records was most of the time
 // of writing ASIGT.
 void Write(ImportContext& context, Table& table, const Grupos& grupos,
-           const std::deque<Asignacion>& asignaciones, const AssignmentLines& lines,
+           const std::vector<Asignacion>& asignaciones, const AssignmentLines& lines,
            const std::vector<HoursText>& texts) {
   Field casig = table.FieldByName("CASIG");
   Field cgrup = table.FieldByName("CGRUP");
@@ -468,10 +467,7 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
                                                {"GRUPO", FieldKind::kText, 2},
                                                {"HORAS", FieldKind::kFloat, 0},
                                                {"SESIONES", FieldKind::kText, 20}});
-  // A deque grows a small block at a time: a million records are never
-  // copied to a larger array, nor leave the smaller ones behind (6 MiB of
-  // the peak, measured, as a vector).
-  std::deque<Asignacion> asignaciones;
+  std::vector<Asignacion> asignaciones;
   AssignmentLines lines;
   Grupos grupos;
   const std::string hoursPath = context.SicePath("sice_asignatcurso.txt");
