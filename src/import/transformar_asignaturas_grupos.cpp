@@ -58,14 +58,11 @@ using Codigo = Packed<4>;
 // equals a line's.
 std::optional<uint64_t> LevelCourseOf(std::string_view nivel, std::string_view curso) {
   if (nivel.size() > 3 || curso.size() > 3) return std::nullopt;
-  uint64_t packed = 0;
-  for (std::string_view part : {nivel, curso}) {
-    for (size_t i = 0; i < 3; ++i) {
-      if (i < part.size() && part[i] == '\0') return std::nullopt;
-      packed = packed << 8 | (i < part.size() ? static_cast<unsigned char>(part[i]) : 0u);
-    }
-  }
-  return packed;
+  for (std::string_view part : {nivel, curso})
+    for (char c : part)
+      if (c == '\0') return std::nullopt;
+  // PackedCode lays out 4 bytes, the first highest: its top 3 are the part's.
+  return uint64_t{text::PackedCode(nivel) >> 8} << 24 | text::PackedCode(curso) >> 8;
 }
 
 // A group's fields as ASIGT holds them, and the place of its level and

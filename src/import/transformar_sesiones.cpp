@@ -37,28 +37,41 @@ int32_t ConvertTime(const std::string& value) {
 
 constexpr const char* kFile = "sice_sesiones.txt";
 
+// A start time as a number in the order of its text (it converted, so it
+// holds only signs and digits, no letter to fold and no NUL): its bytes
+// packed, the first highest, as CortarCampo cut it to 4.
+uint32_t StartKey(const std::string& desde) { return text::PackedCode(desde); }
+
 // What the report says of a slot: an end that is not after the start, a
 // day and start time seen before, a start time not of four digits (slots
-// are numbered by the text's order), a day that is no day.
+// are numbered by the text's order), a day that is no day. The texts are
+// made only for the cases the report lists.
 void CheckSlot(ImportContext& context, std::string_view line, const Tramo& t, int32_t start,
                int32_t end, const Place& place,
-               std::unordered_map<std::string, uint64_t>& firstOfDayAndStart) {
+               std::unordered_map<uint64_t, uint64_t>& firstOfDayAndStart) {
   context.CheckLine(line, t.codigo, 14, place);
-  const std::string slot =
-      "tramo " + t.codigo + ", día " + t.dia + ", de " + t.desde + " a " + t.hasta;
-  if (end <= start) context.report.Add(NoticeKind::kTramoFinNoPosterior, {place.Text(), slot, ""});
-  auto [first, added] =
-      firstOfDayAndStart.try_emplace(t.dia + '\0' + text::AsciiLower(t.desde), place.line);
-  if (!added)
-    context.report.Add(
-        NoticeKind::kTramoRepetido,
-        {place.Text(),
-         slot + "; primera línea con ese día y hora: " + std::to_string(first->second), ""});
-  if (t.desde.size() != 4)
-    context.report.Add(NoticeKind::kHoraSinCuatroCifras, {place.Text(), slot, ""});
+  auto slot = [&] {
+    return "tramo " + t.codigo + ", día " + t.dia + ", de " + t.desde + " a " + t.hasta;
+  };
+  auto tell = [&](NoticeKind kind) {
+    context.report.Add(kind, [&] { return Notice{place.Text(), slot(), ""}; });
+  };
+  if (end <= start) tell(NoticeKind::kTramoFinNoPosterior);
+  // The day is one byte or none: a byte value above 255 stands for none.
+  const uint64_t day = t.dia.empty() ? 256 : static_cast<unsigned char>(t.dia[0]);
+  auto [first, added] = firstOfDayAndStart.try_emplace(day << 32 | StartKey(t.desde), place.line);
+  if (!added) {
+    const uint64_t firstLine = first->second;
+    context.report.Add(NoticeKind::kTramoRepetido, [&] {
+      return Notice{place.Text(),
+                    slot() + "; primera línea con ese día y hora: " + std::to_string(firstLine),
+                    ""};
+    });
+  }
+  if (t.desde.size() != 4) tell(NoticeKind::kHoraSinCuatroCifras);
   static constexpr std::string_view kDays = "LMXJVSD1234567";
   if (t.dia.size() != 1 || kDays.find(t.dia[0]) == std::string_view::npos)
-    context.report.Add(NoticeKind::kDiaNoValido, {place.Text(), slot, ""});
+    tell(NoticeKind::kDiaNoValido);
 }
 
 }  // namespace
@@ -110,7 +123,7 @@ void TransformarSesiones(ImportContext& context) {
 
     try {
       uint64_t number = 0;
-      std::unordered_map<std::string, uint64_t> firstOfDayAndStart;
+      std::unordered_map<uint64_t, uint64_t> firstOfDayAndStart;
       for (const std::string& line : lines) {
         const Place place{kFile, ++number};
         if (!watch.See(line)) continue;
@@ -138,14 +151,14 @@ void TransformarSesiones(ImportContext& context) {
 
     // Start times are equal and ordered as text with letter case ignored
     // (so "1000" comes before "900"); every one converted, so only signs
-    // and digits occur and plain byte order is that order.
-    std::vector<std::string> starts;
+    // and digits occur and their packed bytes are in that order.
+    std::vector<uint32_t> starts;
     starts.reserve(tramos.size());
-    for (const Tramo& t : tramos) starts.push_back(text::AsciiLower(t.desde));
+    for (const Tramo& t : tramos) starts.push_back(StartKey(t.desde));
     std::sort(starts.begin(), starts.end());
     starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
     for (Tramo& t : tramos) {
-      auto at = std::lower_bound(starts.begin(), starts.end(), text::AsciiLower(t.desde));
+      auto at = std::lower_bound(starts.begin(), starts.end(), StartKey(t.desde));
       t.hora = static_cast<uint32_t>(at - starts.begin()) + 1;
     }
     write();
