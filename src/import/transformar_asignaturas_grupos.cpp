@@ -55,12 +55,14 @@ using Codigo = Packed<4>;
 // A level and course zero-filled to 3 bytes each, packed in a number, the
 // level's first byte highest. Only texts that fit and hold no NUL have one:
 // a record's texts never hold a NUL, and a longer level or course never
-// equals a line's.
-std::optional<uint64_t> LevelCourseOf(std::string_view nivel, std::string_view curso) {
-  if (nivel.size() > 3 || curso.size() > 3) return std::nullopt;
+// equals a line's. The others get kNoLevelCourse, which no packed pair of
+// 3 bytes each reaches.
+constexpr uint64_t kNoLevelCourse = UINT64_MAX;
+uint64_t LevelCourseOf(std::string_view nivel, std::string_view curso) {
+  if (nivel.size() > 3 || curso.size() > 3) return kNoLevelCourse;
   for (std::string_view part : {nivel, curso})
     for (char c : part)
-      if (c == '\0') return std::nullopt;
+      if (c == '\0') return kNoLevelCourse;
   // PackedCode lays out 4 bytes, the first highest: its top 3 are the part's.
   return uint64_t{text::PackedCode(nivel) >> 8} << 24 | text::PackedCode(curso) >> 8;
 }
@@ -211,14 +213,14 @@ void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones,
     g.grupo = Packed<2>::Of(copied[3]->AsStringView(spill));
   }
   for (const Grupo& g : found.grupos)
-    if (auto packed = LevelCourseOf(g.nivel.View(), g.curso.View()))
-      found.levelCourses.push_back(*packed);
+    if (uint64_t packed = LevelCourseOf(g.nivel.View(), g.curso.View()); packed != kNoLevelCourse)
+      found.levelCourses.push_back(packed);
   std::sort(found.levelCourses.begin(), found.levelCourses.end());
   found.levelCourses.erase(std::unique(found.levelCourses.begin(), found.levelCourses.end()),
                            found.levelCourses.end());
   for (Grupo& g : found.grupos)
-    if (auto packed = LevelCourseOf(g.nivel.View(), g.curso.View()))
-      g.levelCourse = found.PlaceOf(*packed);
+    if (uint64_t packed = LevelCourseOf(g.nivel.View(), g.curso.View()); packed != kNoLevelCourse)
+      g.levelCourse = found.PlaceOf(packed);
   for (uint32_t i = 0; i < asignaciones.size(); ++i) {
     Asignacion& a = asignaciones[i];
     uint32_t g = found.Find(a.cgrup.View());
@@ -298,10 +300,10 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
     for (std::string_view line; file.Next(line);) {
       if (!watch.See(line)) continue;
       std::string_view casig = CortarCampoVista(line, 24, 4);
-      std::optional<uint64_t> levelCourse =
+      const uint64_t levelCourse =
           LevelCourseOf(CortarCampoVista(line, 2, 3), CortarCampoVista(line, 8, 3));
-      if (!levelCourse || casig.find('\0') != std::string_view::npos) continue;
-      uint32_t place = grupos.PlaceOf(*levelCourse);
+      if (levelCourse == kNoLevelCourse || casig.find('\0') != std::string_view::npos) continue;
+      uint32_t place = grupos.PlaceOf(levelCourse);
       if (place == Grupo::kUnkeyed) continue;
       auto subject = subjectOf.find(text::PackedCode(casig));
       if (subject == subjectOf.end()) continue;
