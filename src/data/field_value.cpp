@@ -71,15 +71,6 @@ void PutText(const FieldSlot& f, char* at, std::string_view text) {
 
 }  // namespace
 
-std::string_view TextAsRead(std::string_view text, size_t width) {
-  // Fields are a few bytes wide: plain loops rather than calls to memchr.
-  size_t end = std::min(text.size(), width);
-  size_t n = 0;
-  while (n < end && text[n] != '\0') ++n;
-  while (n > 0 && text[n - 1] == ' ') --n;
-  return text.substr(0, n);
-}
-
 std::string_view ReadText(const FieldSlot& f, std::string_view raw, std::string& spill) {
   if (f.info.coding != FieldCoding::kCharacters) [[unlikely]] {
     spill = dbf::ShowColumn(f.info, raw);

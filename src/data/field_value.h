@@ -25,8 +25,15 @@ struct FieldSlot {
 
 // A text as a text field of that width reads it back once written (code
 // page aside): it ends at its first NUL, is cut to the width and loses the
-// blanks on its right.
-std::string_view TextAsRead(std::string_view text, size_t width);
+// blanks on its right. Inline: the imports pack every code of every line
+// with it. Fields are a few bytes wide: plain loops rather than memchr.
+inline std::string_view TextAsRead(std::string_view text, size_t width) {
+  size_t end = text.size() < width ? text.size() : width;
+  size_t n = 0;
+  while (n < end && text[n] != '\0') ++n;
+  while (n > 0 && text[n - 1] == ' ') --n;
+  return text.substr(0, n);
+}
 
 // --- Reading: raw is the field's bytes in the record ---------------------------
 

@@ -41,7 +41,10 @@ struct Packed {
   static Packed Of(std::string_view text) {
     Packed packed;
     text = TextAsRead(text, N);
-    std::copy(text.begin(), text.end(), packed.bytes.begin());
+    // A byte at a time over the N places: a copy of the text's length would
+    // be a call to memmove for every code of every line.
+    for (size_t i = 0; i < N; ++i)
+      if (i < text.size()) packed.bytes[i] = text[i];
     return packed;
   }
   std::string_view View() const {
