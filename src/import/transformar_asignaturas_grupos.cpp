@@ -53,7 +53,16 @@ struct Packed {
   }
   std::string Text() const { return std::string(View()); }
 };
-using Codigo = Packed<4>;
+
+// A code's number as text::PackedCode gives it: its zero-filled bytes, the
+// first highest.
+struct Codigo : Packed<4> {
+  static Codigo Of(std::string_view text) { return {Packed<4>::Of(text)}; }
+  uint32_t Number() const {
+    auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])); };
+    return byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
+  }
+};
 
 // A level and course zero-filled to 3 bytes each, packed in a number, the
 // level's first byte highest. Only texts that fit and hold no NUL have one:
@@ -168,8 +177,8 @@ struct Grupos {
     return static_cast<uint32_t>(at - levelCourses.begin());
   }
   // The group's place plus one; 0 for none.
-  uint32_t Find(std::string_view code) const {
-    auto at = places.find(text::PackedCode(code));
+  uint32_t Find(const Codigo& code) const {
+    auto at = places.find(code.Number());
     return at == places.end() ? 0 : at->second;
   }
   const Grupo& Of(const Asignacion& a) const { return grupos[a.grupo - 1]; }
@@ -226,7 +235,7 @@ void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones,
       g.levelCourse = found.PlaceOf(packed);
   for (uint32_t i = 0; i < asignaciones.size(); ++i) {
     Asignacion& a = asignaciones[i];
-    uint32_t g = found.Find(a.cgrup.View());
+    uint32_t g = found.Find(a.cgrup);
     if (g == 0) {
       context.report.Add(NoticeKind::kGrupoDesconocido, [&] { return lines.About(a, i); });
       continue;
@@ -275,7 +284,7 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
   for (size_t i = 0; i < asignaciones.size(); ++i) {
     const Asignacion& a = asignaciones[i];
     const auto next = static_cast<uint32_t>(subjectOf.size());
-    auto at = subjectOf.try_emplace(text::PackedCode(a.casig.View()), next).first;
+    auto at = subjectOf.try_emplace(a.casig.Number(), next).first;
     if (checkSubjects) verdicts[i] = at->second < known ? 1 : 2;
     numbers[i] = at->second;
   }
