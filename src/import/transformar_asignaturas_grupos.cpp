@@ -59,7 +59,9 @@ struct Packed {
 struct Codigo : Packed<4> {
   static Codigo Of(std::string_view text) { return {Packed<4>::Of(text)}; }
   uint32_t Number() const {
-    auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])); };
+    auto byte = [&](size_t i) {
+      return static_cast<uint32_t>(static_cast<unsigned char>(bytes[i]));
+    };
     return byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
   }
 };
@@ -252,10 +254,12 @@ void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones,
 
 // Each assignment's hours from the first data line of its subject, level
 // and course. The assignments are indexed by that key first: each subject
-// code gets a number (the subjects the run wrote first, so that the index
-// tells the report's check of each one's subject too), and each subject's
-// assignments are kept together, ordered by the place of their level and
-// course among the groups' (Grupos::levelCourses) and then by file order.
+// code gets a number (the subjects the run wrote first, so that a number
+// tells whether the run wrote the subject: the report's check of each
+// assignment's subject is made there, and subjectsTold set), and each
+// subject's assignments are kept together, ordered by the place of their
+// level and course among the groups' (Grupos::levelCourses), then by file
+// order.
 // The hours file is then read once, a line at a time as CargarLineas reads
 // it, and each line gives its hours to the assignments of its key when no
 // line before it did: of the file only its distinct hours texts are kept.
@@ -263,7 +267,7 @@ void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones,
 // the records before keep their hours, it and the ones after get none.
 void HoursPass(ImportContext& context, const std::string& path, const Grupos& grupos,
                std::vector<Asignacion>& asignaciones, const AssignmentLines& assignmentLines,
-               std::vector<HoursText>& texts, std::vector<uint8_t>& verdicts) {
+               std::vector<HoursText>& texts, bool& subjectsTold) {
   // A packed code's number: the run's subjects get theirs in code order,
   // the others as the assignments meet them. Files keep a subject's lines
   // near one another, so the lines then meet the index in its own order
@@ -277,15 +281,17 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
   }
   const size_t known = subjectOf.size();
   const bool checkSubjects = kNotices && context.subjects;
-  if (checkSubjects) verdicts.assign(asignaciones.size(), 0);
+  subjectsTold = checkSubjects;
   // Without a group, the level and course are empty: the first place.
   auto levelCourseOf = [&](const Asignacion& a) { return a.grupo ? grupos.Of(a).levelCourse : 0; };
   std::vector<uint32_t> numbers(asignaciones.size());  // each record's subject number
-  for (size_t i = 0; i < asignaciones.size(); ++i) {
+  for (uint32_t i = 0; i < asignaciones.size(); ++i) {
     const Asignacion& a = asignaciones[i];
     const auto next = static_cast<uint32_t>(subjectOf.size());
     auto at = subjectOf.try_emplace(a.casig.Number(), next).first;
-    if (checkSubjects) verdicts[i] = at->second < known ? 1 : 2;
+    if (checkSubjects && at->second >= known)
+      context.report.Add(NoticeKind::kAsignaturaDesconocida,
+                         [&] { return assignmentLines.About(a, i); });
     numbers[i] = at->second;
   }
   // A subject's assignments are entries[first[s]] up to entries[first[s + 1]],
@@ -371,16 +377,13 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
 }
 
 // Tells the report of each assignment whose subject the run did not write,
-// in file order. verdicts holds, for each record the hours pass met, 1 for
-// a known subject and 2 for an unknown one; the others are looked up.
+// in file order, unless the hours pass told them.
 void TellUnknownSubjects(ImportContext& context, const std::vector<Asignacion>& asignaciones,
-                         const AssignmentLines& lines, const std::vector<uint8_t>& verdicts) {
-  if (!kNotices || !context.subjects) return;
+                         const AssignmentLines& lines, bool subjectsTold) {
+  if (!kNotices || !context.subjects || subjectsTold) return;
   for (uint32_t i = 0; i < asignaciones.size(); ++i) {
     const Asignacion& a = asignaciones[i];
-    uint8_t verdict = i < verdicts.size() ? verdicts[i] : 0;
-    bool known = verdict != 0 ? verdict == 1 : context.KnownSubject(a.casig.View());
-    if (!known)
+    if (!context.KnownSubject(a.casig.View()))
       context.report.Add(NoticeKind::kAsignaturaDesconocida, [&] { return lines.About(a, i); });
   }
 }
@@ -483,14 +486,14 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
   Grupos grupos;
   const std::string hoursPath = context.SicePath("sice_asignatcurso.txt");
   bool hoursMissing = false;
-  std::vector<uint8_t> verdicts;  // of the subjects, as the hours pass met them
+  bool subjectsTold = false;  // by the hours pass
   std::vector<HoursText> texts;
   try {
     ReadAssignments(context, input, watch, asignaciones, lines);
     GroupsPass(context, asignaciones, lines, grupos);
     hoursMissing = !ExisteArchivo(hoursPath);
     if (!hoursMissing) {
-      HoursPass(context, hoursPath, grupos, asignaciones, lines, texts, verdicts);
+      HoursPass(context, hoursPath, grupos, asignaciones, lines, texts, subjectsTold);
       // Assignments without an hours line get one session.
       HoursText one;
       one.read = true;
@@ -508,13 +511,13 @@ void TransformarAsignaturasGrupos(ImportContext& context) {
     // Keep what the passes had done; the failure itself is what the user
     // must see, not a second one while saving.
     try {
-      TellUnknownSubjects(context, asignaciones, lines, verdicts);
+      TellUnknownSubjects(context, asignaciones, lines, subjectsTold);
       Write(context, *table, grupos, asignaciones, lines, texts);
     } catch (...) {
     }
     throw;
   }
-  TellUnknownSubjects(context, asignaciones, lines, verdicts);
+  TellUnknownSubjects(context, asignaciones, lines, subjectsTold);
   Write(context, *table, grupos, asignaciones, lines, texts);
   Written(context, "ASIGT", table->RecordCount());
   // The hours file is optional for Orvalent: no change of the outcome.
