@@ -101,6 +101,22 @@ TEST_F(ImportNotices, EveryKindInPlace) {
   EXPECT_EQ(report.Outputs()[0].count, 4u);
 }
 
+// Without the hours file the subjects are checked on their own, once each.
+TEST_F(ImportNotices, UnknownSubjectsToldWithoutTheHoursFile) {
+  WriteSice("sice_asignat.txt",
+            CrLf(AsSiceWritesIt("SICE_ASIGNAT.TXT", {Subject("MAT", "MAT", "Matem\xE1ticas")})));
+  WriteSice("sice_grupo.txt",
+            CrLf(AsSiceWritesIt("SICE_GRUPOS.TXT", {Group("1ESO A", "G1A", "ESO", "1", "M")})));
+  WriteSice("sice_asignatgrupo.txt",
+            CrLf(AsSiceWritesIt("SICE_ASIGNATGRUPO.TXT",
+                                {Assignment("G1A", "ZZZ"), Assignment("G1A", "MAT")})));
+  Report report = Run();
+  ASSERT_EQ(report.CountOf(NoticeKind::kAsignaturaDesconocida), 1u);
+  EXPECT_EQ(report.Listed(NoticeKind::kAsignaturaDesconocida)[0].where,
+            "sice_asignatgrupo.txt, línea 1");
+  EXPECT_EQ(report.CountOf(NoticeKind::kSinHoras), 0u);
+}
+
 TEST_F(ImportNotices, MissingFilesAreToldAndACleanFolderGivesNone) {
   Report missing = Run();
   EXPECT_EQ(missing.CountOf(NoticeKind::kFicheroAusente), 6u);
