@@ -80,8 +80,7 @@ bool HasNul(std::string_view field) {
   return false;
 }
 uint64_t LevelCourseOf(std::string_view nivel, std::string_view curso) {
-  if (nivel.size() > 3 || curso.size() > 3 || HasNul(nivel) || HasNul(curso))
-    return kNoLevelCourse;
+  if (nivel.size() > 3 || curso.size() > 3 || HasNul(nivel) || HasNul(curso)) return kNoLevelCourse;
   // PackedCode lays out 4 bytes, the first highest: its top 3 are the part's.
   return uint64_t{text::PackedCode(nivel) >> 8} << 24 | text::PackedCode(curso) >> 8;
 }
