@@ -288,22 +288,23 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
   subjectsTold = checkSubjects;
   // Without a group, the level and course are empty: the first place.
   auto levelCourseOf = [&](const Asignacion& a) { return a.grupo ? grupos.Of(a).levelCourse : 0; };
+  // A subject's assignments are entries[first[s]] up to entries[first[s + 1]],
+  // each its level and course's place (the high half) and its record: counted
+  // per subject as the subjects are numbered, placed from the last record
+  // back, then each subject's sorted.
   std::vector<uint32_t> numbers(asignaciones.size());  // each record's subject number
+  std::vector<uint32_t> first(subjectOf.size() + 1, 0);
   for (uint32_t i = 0; i < asignaciones.size(); ++i) {
     const Asignacion& a = asignaciones[i];
     const auto next = static_cast<uint32_t>(subjectOf.size());
-    auto at = subjectOf.try_emplace(a.casig.Number(), next).first;
+    auto [at, added] = subjectOf.try_emplace(a.casig.Number(), next);
+    if (added) first.push_back(0);
     if (checkSubjects && at->second >= known)
       context.report.Add(NoticeKind::kAsignaturaDesconocida,
                          [&] { return assignmentLines.About(a, i); });
     numbers[i] = at->second;
+    if (levelCourseOf(a) != Grupo::kUnkeyed) ++first[numbers[i]];
   }
-  // A subject's assignments are entries[first[s]] up to entries[first[s + 1]],
-  // each its level and course's place (the high half) and its record: counted
-  // per subject, placed from the last record back, then each subject's sorted.
-  std::vector<uint32_t> first(subjectOf.size() + 1, 0);
-  for (size_t i = 0; i < asignaciones.size(); ++i)
-    if (levelCourseOf(asignaciones[i]) != Grupo::kUnkeyed) ++first[numbers[i]];
   std::partial_sum(first.begin(), first.end(), first.begin());
   std::vector<uint64_t> entries(first.back());
   for (size_t i = asignaciones.size(); i-- > 0;) {
