@@ -5,8 +5,6 @@
 // sice_encoding.h), and both readers tell how it was read.
 #pragma once
 
-#include <cstdint>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -136,15 +134,6 @@ inline std::string_view CortarCampoVista(std::string_view line, size_t column, s
   size_t b = 0;
   size_t e = field.size();
   while (b < e && static_cast<unsigned char>(field[b]) <= 32) ++b;
-  // Fields are padded to their width (a name to 150 bytes), so the right
-  // side goes eight bytes at a time while a word holds only bytes of 32 or
-  // less: x | ((x & 0x7F..) + 0x5F..) sets the high bit of each byte above 32.
-  while (e - b >= 8) {
-    uint64_t x;
-    std::memcpy(&x, field.data() + e - 8, 8);
-    if ((x | ((x & 0x7F7F7F7F7F7F7F7Fu) + 0x5F5F5F5F5F5F5F5Fu)) & 0x8080808080808080u) break;
-    e -= 8;
-  }
   while (e > b && static_cast<unsigned char>(field[e - 1]) <= 32) --e;
   return field.substr(b, e - b);
 }

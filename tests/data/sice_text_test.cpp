@@ -272,22 +272,6 @@ TEST(CortarCampoTest, CutsAndTrims) {
   }
 }
 
-// The right side is trimmed eight bytes at a time: every byte value, at
-// every place of a field padded with blanks and control bytes, must stop
-// the trim where a byte loop would.
-TEST(CortarCampoTest, EveryByteAboveBlankStopsTheTrimWherever) {
-  const std::string padding("\x20\t\x00\x20\x1f\x20\r\x20", 8);
-  for (int v = 0; v < 256; ++v) {
-    for (size_t at = 0; at < 24; ++at) {
-      std::string line = "1";
-      for (size_t i = 0; i < 30; ++i) line += padding[i % padding.size()];
-      line[1 + at] = static_cast<char>(v);
-      const std::string expected = v > 32 ? std::string(1, static_cast<char>(v)) : "";
-      ASSERT_EQ(CortarCampoVista(line, 2, 30), expected) << v << " at " << at;
-    }
-  }
-}
-
 TEST(AnadirCampoTest, PadsButNeverCuts) {
   const struct {
     std::string value;
