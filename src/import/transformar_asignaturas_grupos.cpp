@@ -72,15 +72,11 @@ struct Codigo : Packed<4> {
 // equals a line's. The others get kNoLevelCourse, which no packed pair of
 // 3 bytes each reaches.
 constexpr uint64_t kNoLevelCourse = UINT64_MAX;
-// Whether a field of a few bytes holds a NUL: a loop, not a call to memchr
-// for every field of every line.
-bool HasNul(std::string_view field) {
-  for (char c : field)
-    if (c == '\0') return true;
-  return false;
-}
 uint64_t LevelCourseOf(std::string_view nivel, std::string_view curso) {
-  if (nivel.size() > 3 || curso.size() > 3 || HasNul(nivel) || HasNul(curso)) return kNoLevelCourse;
+  if (nivel.size() > 3 || curso.size() > 3) return kNoLevelCourse;
+  for (std::string_view part : {nivel, curso})
+    for (char c : part)
+      if (c == '\0') return kNoLevelCourse;
   // PackedCode lays out 4 bytes, the first highest: its top 3 are the part's.
   return uint64_t{text::PackedCode(nivel) >> 8} << 24 | text::PackedCode(curso) >> 8;
 }
@@ -325,7 +321,7 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
       std::string_view casig = CortarCampoVista(line, 24, 4);
       const uint64_t levelCourse =
           LevelCourseOf(CortarCampoVista(line, 2, 3), CortarCampoVista(line, 8, 3));
-      if (levelCourse == kNoLevelCourse || HasNul(casig)) continue;
+      if (levelCourse == kNoLevelCourse || casig.find('\0') != std::string_view::npos) continue;
       uint32_t place = grupos.PlaceOf(levelCourse);
       if (place == Grupo::kUnkeyed) continue;
       auto subject = subjectOf.find(text::PackedCode(casig));
