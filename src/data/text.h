@@ -33,23 +33,13 @@ inline uint32_t PackedCode(std::string_view code) {
   }
 }
 
-// The place of the first byte of s that is a or b, or s.size(). Every line
-// of a SICE file is looked through for its end and its tabs. Where the C
-// library's memchr is fast (glibc's works a vector at a time) it is asked
-// for a and then for b before it. Windows' msvcrt memchr is a byte loop
-// under Wine, so there the bytes are looked at eight at a time: in each
+// The place of the first byte of s that is a or b, or s.size(). Eight bytes
+// at a time: every line of a SICE file is looked through for its end and
+// its tabs, and the C library's memchr is a byte loop under Wine. In each
 // word a byte equal to the one sought becomes zero; (x - 1) & ~x sets the
 // high bit of a zero byte, and of a byte only above a zero one, so the
 // lowest bit set is always a byte sought.
 inline size_t FirstOf(std::string_view s, char a, char b) {
-#ifndef _WIN32
-  if (s.empty()) return 0;
-  const void* hit = std::memchr(s.data(), a, s.size());
-  size_t n = hit ? static_cast<size_t>(static_cast<const char*>(hit) - s.data()) : s.size();
-  if (b != a && n > 0 && (hit = std::memchr(s.data(), b, n)))
-    n = static_cast<size_t>(static_cast<const char*>(hit) - s.data());
-  return n;
-#else
   static_assert(std::endian::native == std::endian::little);
   constexpr uint64_t kOnes = 0x0101010101010101u;
   constexpr uint64_t kHigh = 0x8080808080808080u;
@@ -67,7 +57,6 @@ inline size_t FirstOf(std::string_view s, char a, char b) {
   for (; i < s.size(); ++i)
     if (s[i] == a || s[i] == b) return i;
   return s.size();
-#endif
 }
 
 // Letter case of ASCII letters only; every other byte is left as it is.
