@@ -44,24 +44,18 @@ bool CodigosVistos::Add(std::string_view code, uint64_t line, std::string_view f
   code = code.substr(0, 4);
   auto [at, added] = seen_.try_emplace(Key(code));
   if (added) {
-    constexpr size_t kBlock = 64 * 1024;
-    const size_t size = code.size() + first.size() + 1 + second.size();
-    if (blocks_.empty() || blocks_.back().capacity() - blocks_.back().size() < size)
-      blocks_.emplace_back().reserve(std::max(kBlock, size));
-    std::string& block = blocks_.back();
-    at->second = {line, static_cast<uint32_t>(blocks_.size() - 1),
-                  static_cast<uint32_t>(block.size()), static_cast<uint32_t>(code.size()),
-                  static_cast<uint32_t>(size - code.size())};
-    block.append(code);
-    AppendOtherFields(block, first, second);
+    at->second = {line, texts_.size(), static_cast<uint32_t>(code.size()),
+                  static_cast<uint32_t>(first.size() + 1 + second.size())};
+    texts_.append(code);
+    AppendOtherFields(texts_, first, second);
   }
   return added;
 }
 
 CodigosVistos::Primera CodigosVistos::First(std::string_view code) const {
   const Entry& e = seen_.at(Key(code.substr(0, 4)));
-  std::string_view block(blocks_[e.block]);
-  return {e.line, block.substr(e.at, e.codeSize), block.substr(e.at + e.codeSize, e.restSize)};
+  std::string_view texts(texts_);
+  return {e.line, texts.substr(e.at, e.codeSize), texts.substr(e.at + e.codeSize, e.restSize)};
 }
 
 std::string OtherFields(std::string_view first, std::string_view second) {

@@ -8,7 +8,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <vector>
 
 #include "report/report.h"
 
@@ -37,22 +36,19 @@ class CodigosVistos {
   size_t Size() const { return seen_.size(); }
 
  private:
-  // Where a first line's code and fields lie in blocks_.
+  // Where a first line's code and fields lie in texts_.
   struct Entry {
     uint64_t line;
-    uint32_t block;
-    uint32_t at;
+    size_t at;
     uint32_t codeSize;  // at most 4
     uint32_t restSize;  // of one line
   };
   // The code folded to lower case, packed in a number.
   static uint32_t Key(std::string_view code);
   std::unordered_map<uint32_t, Entry> seen_;
-  // Every first line's code and other fields, one after another, in blocks
-  // that never move once filled: rather than a string per code, or one
-  // growing text copied whole each time it doubles (a fifth of the time of
-  // importing 100,000 subjects, with the page faults of each new copy).
-  std::vector<std::string> blocks_;
+  // Every first line's code and other fields, one after another: one
+  // growing text rather than a string per code.
+  std::string texts_;
 };
 
 // A line's other fields as one text, to tell whether a repeated line holds
