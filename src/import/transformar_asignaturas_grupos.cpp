@@ -54,16 +54,11 @@ struct Packed {
   std::string Text() const { return std::string(View()); }
 };
 
-// A code's number as text::PackedCode gives it: its zero-filled bytes, the
-// first highest.
+// A code's number as text::PackedCode gives it. Its 4 bytes, zeros after a
+// shorter code, pack as the code itself does, without looking for its end.
 struct Codigo : Packed<4> {
   static Codigo Of(std::string_view text) { return {Packed<4>::Of(text)}; }
-  uint32_t Number() const {
-    auto byte = [&](size_t i) {
-      return static_cast<uint32_t>(static_cast<unsigned char>(bytes[i]));
-    };
-    return byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
-  }
+  uint32_t Number() const { return text::PackedCode({bytes.data(), bytes.size()}); }
 };
 
 // A level and course zero-filled to 3 bytes each, packed in a number, the
