@@ -1,7 +1,6 @@
 #include "export/export_notices.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 namespace tos {
 
@@ -116,34 +115,13 @@ void ExportNotices::Tell(uint64_t record, const LessonValues& l, uint64_t keep) 
   unknown(NoticeKind::kAulaDesconocida, "AULA", "AULAT", l.room);
 }
 
-void ExportNotices::RepeatedSlots(Table& tramos) {
-  if constexpr (!kNotices) return;
-  try {
-    Field dia = tramos.FieldByName("DIA");
-    Field hora = tramos.FieldByName("HORA");
-    // Day and period as one key: a field's text holds no NUL.
-    std::unordered_map<std::string, uint64_t> first;
-    std::string key;
-    std::string spill[2];
-    uint64_t record = 0;
-    for (tramos.First(); !tramos.Eof(); tramos.Next()) {
-      ++record;
-      std::string_view day = dia.AsStringView(spill[0]);
-      std::string_view period = hora.AsStringView(spill[1]);
-      key.assign(day).append(1, '\0').append(period);
-      auto [at, added] = first.try_emplace(key, record);
-      if (added) continue;
-      const uint64_t firstRecord = at->second;
-      report_.Add(NoticeKind::kTramoDuplicadoEnTabla, [&] {
-        return Notice{"día " + std::string(day) + ", hora " + std::string(period) + " (" +
-                          Where("DIASHORAST", record) + ")",
-                      "el registro " + std::to_string(firstRecord) + " tiene el mismo día y hora",
-                      ""};
-      });
-    }
-  } catch (const std::exception&) {
-    // What could be read is told; the export itself has read what it needed.
-  }
+void ExportNotices::RepeatedSlot(std::string_view day, std::string_view period, int64_t record,
+                                 int64_t first) {
+  report_.Add(NoticeKind::kTramoDuplicadoEnTabla, [&] {
+    return Notice{"día " + std::string(day) + ", hora " + std::string(period) + " (" +
+                      Where("DIASHORAST", static_cast<uint64_t>(record)) + ")",
+                  "el registro " + std::to_string(first) + " tiene el mismo día y hora", ""};
+  });
 }
 
 }  // namespace tos

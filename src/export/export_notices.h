@@ -56,8 +56,8 @@ class ExportNotices {
                            l.group.size() > 4 || l.subject.size() > 4 || l.room.size() > 4;
     if (keep || overflows) Tell(record, l, keep);
   }
-  // Time slots with the same day and period, from a walk of the whole table.
-  void RepeatedSlots(Table& tramos);
+  // A time slot whose day and period an earlier record of DIASHORAST has.
+  void RepeatedSlot(std::string_view day, std::string_view period, int64_t record, int64_t first);
 
  private:
   // The codes of a column: those of up to 4 bytes packed in numbers (a

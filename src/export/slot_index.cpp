@@ -12,7 +12,8 @@ bool SlotIndex::ReadNext() {
   if (table_.Eof()) return false;
   ++read_;
   // A DIA that cannot be read stops every walk that comes this far.
-  Day& day = days_[table_.FieldByName("DIA").AsString()];
+  auto dayAt = days_.try_emplace(table_.FieldByName("DIA").AsString()).first;
+  Day& day = dayAt->second;
   std::string period;
   try {
     period = table_.FieldByName("HORA").AsString();
@@ -27,8 +28,19 @@ bool SlotIndex::ReadNext() {
     } catch (const std::exception&) {
       at->second.error = std::current_exception();
     }
+  } else if (repeated_) {
+    repeated_(dayAt->first, at->first, read_, at->second.record);
   }
   return true;
+}
+
+void SlotIndex::ReadRest() {
+  try {
+    while (ReadNext()) {
+    }
+  } catch (const std::exception&) {
+    // A DIA that cannot be read ends the walk; the export has what it read.
+  }
 }
 
 int SlotIndex::MemoPeriod(std::string_view period) {

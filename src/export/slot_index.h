@@ -17,8 +17,13 @@ namespace tos {
 
 class SlotIndex {
  public:
-  // tramos must be open and stay open while the index is used.
-  explicit SlotIndex(Table& tramos) : table_(tramos) {}
+  // A record whose DIA and HORA an earlier record (first) already has.
+  using Repeated = std::function<void(std::string_view day, std::string_view period, int64_t record,
+                                      int64_t first)>;
+  // tramos must be open and stay open while the index is used; repeated, if
+  // given, is told of each repeated record as it is read.
+  explicit SlotIndex(Table& tramos, Repeated repeated = {})
+      : table_(tramos), repeated_(std::move(repeated)) {}
 
   // CODDIHO of the first record in table order whose DIA and HORA, read as
   // text, equal day and period exactly; empty when none does. It answers as
@@ -28,6 +33,10 @@ class SlotIndex {
   // it passes, HORA once a DIA matches, CODDIHO once both do. The view lives
   // until the next call.
   std::string_view Find(std::string_view day, std::string_view period);
+
+  // Reads the records no lookup has needed, so that every repeated one is
+  // told; stops, with no error, at a DIA that cannot be read.
+  void ReadRest();
 
   // How many records have been read so far.
   int64_t RecordsRead() const { return read_; }
@@ -73,6 +82,7 @@ class SlotIndex {
   std::vector<Answer> memo_[256];
 
   Table& table_;
+  Repeated repeated_;
   bool started_ = false;
   int64_t read_ = 0;
   TextMap<Day> days_;

@@ -192,7 +192,9 @@ size_t WriteLessons(ExportTables& tables, DayForm form, EscritorLineas& file,
   LazyField grupo(soluc, "CODGRUPO");
   LazyField asig(soluc, "ASIG");
   LazyField aula(soluc, "AULA");
-  SlotIndex slots(tables.tramos);
+  SlotIndex slots(tables.tramos,
+                  [&](std::string_view day, std::string_view period, int64_t record,
+                      int64_t first) { notices.RepeatedSlot(day, period, record, first); });
   size_t count = 0;
   uint64_t record = 0;
   // Each value is read as a view into the record (or into its spill when
@@ -223,6 +225,8 @@ size_t WriteLessons(ExportTables& tables, DayForm form, EscritorLineas& file,
     }
   }
   file.Write(out);
+  // Every slot is read once, for the report's repeated ones.
+  if constexpr (kNotices) slots.ReadRest();
   return count;
 }
 
@@ -257,7 +261,6 @@ void BImportarClick(ProgramState& state, WindowServices& window, const std::stri
   EscritorLineas file(fs::Current().FindFile(target).value_or(target));
   file.Write(FrameLine('0', code, clock) + "\r\n");
   size_t lessons = WriteLessons(tables, form, file, notices);
-  notices.RepeatedSlots(tables.tramos);
   tables.CloseAll();
   file.Write(FrameLine('9', code, clock) + std::to_string(lessons) + "\r\n");
   file.Commit();

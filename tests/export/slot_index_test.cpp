@@ -174,6 +174,46 @@ TEST(SlotIndex, ReadsOnlyAsFarAsTheAnswer) {
   EXPECT_THROW(index.Find("L", "9"), Error);
 }
 
+// Repeated records are told as they are read, by lookups or by the rest of
+// the walk after them, each with the first record of its day and period;
+// an unreadable HORA is none, and the walk goes on past it.
+TEST(SlotIndex, TellsEachRepeatedRecordOnce) {
+  ExportFixture f;
+  MakeTable(f.otemp, "DIASHORAST.DBF",
+            {{"DIA", FieldKind::kText, 1},
+             {"HORA", FieldKind::kWhole, 0},
+             {"CODDIHO", FieldKind::kText, 4}},
+            {{"L", "1", "0101"},
+             {"L", "1", "0102"},
+             {"M", "2", "0202"},
+             {"L", "7", "XXXX"},
+             {"M", "2", "0203"},
+             {"L", "1", "0104"}});
+  std::string path = fs::Join(f.otemp, "DIASHORAST.DBF");
+  std::string bytes = ReadFile(path);
+  size_t header = static_cast<unsigned char>(bytes[8]) | static_cast<unsigned char>(bytes[9]) << 8;
+  size_t record = static_cast<unsigned char>(bytes[10]) | static_cast<unsigned char>(bytes[11])
+                                                              << 8;
+  bytes.replace(header + 3 * record + 1 + 1, 11, "         ab");
+  WriteFile(path, bytes);
+
+  Table tramos("wwTableTramos");
+  OpenTramos(tramos, f.otemp);
+  std::vector<std::string> told;
+  SlotIndex index(tramos,
+                  [&](std::string_view day, std::string_view period, int64_t at, int64_t first) {
+                    told.push_back(std::string(day) + "/" + std::string(period) + " " +
+                                   std::to_string(at) + "<" + std::to_string(first));
+                  });
+  EXPECT_EQ(index.Find("M", "2"), "0202");
+  EXPECT_EQ(told, std::vector<std::string>{"L/1 2<1"});
+  index.ReadRest();
+  EXPECT_EQ(told, (std::vector<std::string>{"L/1 2<1", "M/2 5<3", "L/1 6<1"}));
+  EXPECT_EQ(index.RecordsRead(), 6);
+  index.ReadRest();
+  EXPECT_EQ(told.size(), 3u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Export, SlotIndexTest, ::testing::ValuesIn(Cases()),
                          [](const auto& info) { return info.param.name; });
 
