@@ -20,42 +20,44 @@ bool ExportNotices::CodeList::Has(std::string_view code) const {
   return std::binary_search(longer.begin(), longer.end(), code);
 }
 
-void ExportNotices::Learn(const CodeList& codes, Verdicts& verdicts, size_t at, uint32_t packed) {
-  verdicts.packed[at] = packed;
-  verdicts.known[at] = std::binary_search(codes.packed.begin(), codes.packed.end(), packed);
+void ExportNotices::Learn(Column& column, size_t at, uint32_t packed) {
+  const std::vector<uint32_t>& codes = column.codes.packed;
+  column.verdicts.packed[at] = packed;
+  column.verdicts.known[at] =
+      !column.read || std::binary_search(codes.begin(), codes.end(), packed);
 }
 
-ExportNotices::Codes ExportNotices::ReadColumn(Table& table, const char* field) {
-  Codes codes;
+void ExportNotices::ReadColumn(Table& table, const char* field, Column& column) {
+  CodeList& codes = column.codes;
   try {
-    if (table.FindField(field) < 0) return std::nullopt;
-    codes.emplace();
+    if (table.FindField(field) < 0) return;
     table.FieldByName(field).ForEachText([&](std::string_view code) {
       if (code.size() <= 4)
-        codes->packed.push_back(text::PackedCode(code));
+        codes.packed.push_back(text::PackedCode(code));
       else
-        codes->longer.emplace_back(code);
+        codes.longer.emplace_back(code);
     });
   } catch (const std::exception&) {
-    return std::nullopt;
+    codes = {};
+    return;
   }
   // The import writes a table's codes in the order of SICE's file, which
   // mostly lists them in order: one look instead of a sort (2 ms a column of
   // 100,000 under Wine).
-  if (!std::is_sorted(codes->packed.begin(), codes->packed.end()))
-    std::sort(codes->packed.begin(), codes->packed.end());
-  codes->packed.erase(std::unique(codes->packed.begin(), codes->packed.end()), codes->packed.end());
-  std::sort(codes->longer.begin(), codes->longer.end());
-  codes->longer.erase(std::unique(codes->longer.begin(), codes->longer.end()), codes->longer.end());
-  return codes;
+  if (!std::is_sorted(codes.packed.begin(), codes.packed.end()))
+    std::sort(codes.packed.begin(), codes.packed.end());
+  codes.packed.erase(std::unique(codes.packed.begin(), codes.packed.end()), codes.packed.end());
+  std::sort(codes.longer.begin(), codes.longer.end());
+  codes.longer.erase(std::unique(codes.longer.begin(), codes.longer.end()), codes.longer.end());
+  column.read = true;
 }
 
 void ExportNotices::ReadCodes(Table& profesor, Table& grupos, Table& nomAsg, Table& aulas) {
   if constexpr (!kNotices) return;
-  teachers_ = ReadColumn(profesor, "ABREV");
-  groups_ = ReadColumn(grupos, "ABREV");
-  subjects_ = ReadColumn(nomAsg, "COD");
-  rooms_ = ReadColumn(aulas, "ABREV");
+  ReadColumn(profesor, "ABREV", teachers_);
+  ReadColumn(grupos, "ABREV", groups_);
+  ReadColumn(nomAsg, "COD", subjects_);
+  ReadColumn(aulas, "ABREV", rooms_);
 }
 
 void ExportNotices::Tell(uint64_t record, const LessonValues& l, uint64_t keep) {

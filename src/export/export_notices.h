@@ -6,10 +6,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <bitset>
 #include <cstdint>
-#include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,28 +32,38 @@ class ExportNotices {
   struct LessonValues {
     std::string_view day, period, code, teacher, group, subject, room;
   };
-  // Inline, as it runs for every lesson: a lesson with nothing to tell, or
-  // whose cases are past those the report lists, costs a few comparisons
-  // and its counts; only a case the report keeps is told out of line, with
-  // its texts.
-  void Lesson(uint64_t record, const LessonValues& l) {
+  // Inline, as it runs for every lesson: the cases are found with no
+  // branch and marked one bit a kind, and a lesson is then counted (or, for
+  // a case the report still lists, told out of line with its texts). The
+  // values are taken by value, so that they stay in registers unless a
+  // lesson is told.
+  void Lesson(uint64_t record, LessonValues l) {
     if constexpr (!kNotices) return;
+    // An empty code is told as such; a table that could not be read tells
+    // nothing.
+    const uint64_t found =
+        Mark(NoticeKind::kSesionSinTramo, l.code.empty()) |
+        Mark(NoticeKind::kSesionCodigoVacio,
+             l.teacher.empty() | l.group.empty() | l.subject.empty() | l.room.empty()) |
+        Mark(NoticeKind::kProfesorDesconocido, !l.teacher.empty() & !Known(teachers_, l.teacher)) |
+        Mark(NoticeKind::kGrupoNoEnTabla, !l.group.empty() & !Known(groups_, l.group)) |
+        Mark(NoticeKind::kAsignaturaNoEnTabla, !l.subject.empty() & !Known(subjects_, l.subject)) |
+        Mark(NoticeKind::kAulaDesconocida, !l.room.empty() & !Known(rooms_, l.room));
+    const bool overflows = (l.code.size() > 4) | (l.day.size() > 1) | (l.teacher.size() > 4) |
+                           (l.group.size() > 4) | (l.subject.size() > 4) | (l.room.size() > 4);
+    if (!(found | overflows)) return;
     uint64_t keep = 0;
-    Check(l.code.empty(), NoticeKind::kSesionSinTramo, keep);
-    Check(l.teacher.empty() || l.group.empty() || l.subject.empty() || l.room.empty(),
-          NoticeKind::kSesionCodigoVacio, keep);
-    // An empty code is told above; a table that could not be read tells nothing.
-    Check(teachers_ && !l.teacher.empty() && !Known(*teachers_, teacherVerdicts_, l.teacher),
-          NoticeKind::kProfesorDesconocido, keep);
-    Check(groups_ && !l.group.empty() && !Known(*groups_, groupVerdicts_, l.group),
-          NoticeKind::kGrupoNoEnTabla, keep);
-    Check(subjects_ && !l.subject.empty() && !Known(*subjects_, subjectVerdicts_, l.subject),
-          NoticeKind::kAsignaturaNoEnTabla, keep);
-    Check(rooms_ && !l.room.empty() && !Known(*rooms_, roomVerdicts_, l.room),
-          NoticeKind::kAulaDesconocida, keep);
-    const bool overflows = l.code.size() > 4 || l.day.size() > 1 || l.teacher.size() > 4 ||
-                           l.group.size() > 4 || l.subject.size() > 4 || l.room.size() > 4;
-    if (keep || overflows) Tell(record, l, keep);
+    for (uint64_t left = found; left != 0; left &= left - 1) {
+      const auto kind = static_cast<NoticeKind>(std::countr_zero(left));
+      if (report_.Keeps(kind))
+        keep |= left & -left;
+      else
+        report_.Count(kind);
+    }
+    if (keep | overflows) [[unlikely]] {
+      const LessonValues told = l;
+      Tell(record, told, keep);
+    }
   }
   // A time slot whose day and period an earlier record of DIASHORAST has.
   void RepeatedSlot(std::string_view day, std::string_view period, int64_t record, int64_t first);
@@ -62,14 +71,12 @@ class ExportNotices {
  private:
   // The codes of a column: those of up to 4 bytes packed in numbers (a
   // field's text holds no NUL, so the zeros after a shorter code tell it
-  // apart), the others as texts; each sorted. None when the column could
-  // not be read.
+  // apart), the others as texts; each sorted.
   struct CodeList {
     std::vector<uint32_t> packed;
     std::vector<std::string> longer;
     bool Has(std::string_view code) const;
   };
-  using Codes = std::optional<CodeList>;
   // The verdicts of the codes of one column looked up so far, by a hash of
   // the code: a timetable's million lessons repeat a few hundred codes,
   // which then need no lookup in the set (a third of the export's time
@@ -81,39 +88,42 @@ class ExportNotices {
   // 1.7% of its lookups to the set, 3% of the export's time.
   static constexpr unsigned kVerdictBits = 12;
   static constexpr size_t kVerdicts = size_t{1} << kVerdictBits;
-  static_assert(kNoticeKinds <= 64, "Check marks the kinds in 64 bits");
+  static_assert(kNoticeKinds <= 64, "Lesson marks the kinds in 64 bits");
   struct Verdicts {
     std::array<uint32_t, kVerdicts> packed{};
     std::bitset<kVerdicts> known;
   };
-  static Codes ReadColumn(Table& table, const char* field);
-  // Whether a column's codes hold value (not empty), by the verdict kept
-  // for it. Inline: it runs four times a lesson.
-  static bool Known(const CodeList& codes, Verdicts& verdicts, std::string_view value) {
-    if (value.size() > 4) return codes.Has(value);
-    uint32_t packed = text::PackedCode(value);
-    size_t at = (packed * 2654435761u) >> (32 - kVerdictBits);
-    if (verdicts.packed[at] != packed) Learn(codes, verdicts, at, packed);
-    return verdicts.known[at];
+  // A column's codes and the verdicts looked up in them; read is false when
+  // the column could not be read, and then every code is known.
+  struct Column {
+    bool read = false;
+    CodeList codes;
+    Verdicts verdicts;
+  };
+  static void ReadColumn(Table& table, const char* field, Column& column);
+  // Whether a column holds value, by the verdict kept for it. Inline: it
+  // runs four times a lesson.
+  static bool Known(Column& column, std::string_view value) {
+    if (value.size() > 4) [[unlikely]]
+      return !column.read || column.codes.Has(value);
+    const uint32_t packed = text::PackedCode(value);
+    const size_t at = (packed * 2654435761u) >> (32 - kVerdictBits);
+    if (column.verdicts.packed[at] != packed) [[unlikely]]
+      Learn(column, at, packed);
+    return column.verdicts.known[at];
   }
   // Looks a code up in the column and keeps its verdict at place at.
-  static void Learn(const CodeList& codes, Verdicts& verdicts, size_t at, uint32_t packed);
-  // A case found: counted when the report lists no more of its kind, else
-  // marked in keep to be told.
-  void Check(bool found, NoticeKind kind, uint64_t& keep) {
-    if (!found) return;
-    if (report_.Keeps(kind))
-      keep |= uint64_t{1} << static_cast<unsigned>(kind);
-    else
-      report_.Count(kind);
+  static void Learn(Column& column, size_t at, uint32_t packed);
+  // The bit of kind when found.
+  static uint64_t Mark(NoticeKind kind, bool found) {
+    return uint64_t{found} << static_cast<unsigned>(kind);
   }
   // Adds the lesson's cases of the kinds in keep, and those of its values
   // longer than their columns.
   void Tell(uint64_t record, const LessonValues& lesson, uint64_t keep);
 
   Report& report_;
-  Codes teachers_, groups_, subjects_, rooms_;
-  Verdicts teacherVerdicts_, groupVerdicts_, subjectVerdicts_, roomVerdicts_;
+  Column teachers_, groups_, subjects_, rooms_;
 };
 
 }  // namespace tos
