@@ -28,22 +28,19 @@ TableFile::TableFile(std::unique_ptr<fs::RandomAccessFile> file, std::string pat
   appended_.reserve(kAppendBatch + recordLength_ + 1);
 }
 
-const char* TableFile::Read(uint32_t index) {
+void TableFile::ReadChunk(uint32_t index) {
   size_t len = recordLength_;
-  if (index >= written_) return appended_.data() + (index - written_) * len;
-  if (index < chunkFirst_ || index >= chunkFirst_ + chunkCount_) {
-    uint32_t n = static_cast<uint32_t>(std::max<size_t>(1, kReadChunk / len));
-    n = std::min(n, written_ - index);
-    chunk_.resize(static_cast<size_t>(n) * len);
-    chunkCount_ = 0;
-    size_t got = Io(IoWhat::kRead, Me(), [&] { return file_->ReadAt(Offset(index), chunk_.data(), chunk_.size()); });
-    if (got < len)
-      throw Error("La tabla " + path_ + " está dañada: el archivo termina antes del registro " +
-                  std::to_string(index + 1));
-    chunkFirst_ = index;
-    chunkCount_ = static_cast<uint32_t>(got / len);
-  }
-  return chunk_.data() + (index - chunkFirst_) * len;
+  uint32_t n = static_cast<uint32_t>(std::max<size_t>(1, kReadChunk / len));
+  n = std::min(n, written_ - index);
+  chunk_.resize(static_cast<size_t>(n) * len);
+  chunkCount_ = 0;
+  size_t got = Io(IoWhat::kRead, Me(),
+                  [&] { return file_->ReadAt(Offset(index), chunk_.data(), chunk_.size()); });
+  if (got < len)
+    throw Error("La tabla " + path_ + " está dañada: el archivo termina antes del registro " +
+                std::to_string(index + 1));
+  chunkFirst_ = index;
+  chunkCount_ = static_cast<uint32_t>(got / len);
 }
 
 void TableFile::Write(uint32_t index, const char* bytes) {
