@@ -307,9 +307,14 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
   for (size_t s = 0; s + 1 < first.size(); ++s)
     std::sort(entries.begin() + first[s], entries.begin() + first[s + 1]);
 
+  // The hours text (its place plus one) of each entry, kept beside the
+  // index while the file is read and given to the records after it: the
+  // index is met in its own order, the records all over the assignments
+  // (giving them their hours line by line was a sixth of the import).
+  std::vector<uint32_t> hoursOf(entries.size(), 0);
   std::unordered_map<uint64_t, uint32_t> placeOf;  // a text's bytes and length packed
   FileWatch& watch = context.Watch("sice_asignatcurso.txt", "SICE_ASIGNATCURSO.TXT");
-  try {
+  {
     WholeFileLines file(path, WholeFileLines::kBuffer, &watch.decoding);
     for (std::string_view line; file.Next(line);) {
       if (!watch.See(line)) continue;
@@ -325,10 +330,7 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
       auto at =
           std::lower_bound(entries.begin() + first[subject->second], end, uint64_t{place} << 32);
       auto placeAt = [](uint64_t entry) { return static_cast<uint32_t>(entry >> 32); };
-      auto record = [&](uint64_t entry) -> Asignacion& {
-        return asignaciones[static_cast<uint32_t>(entry)];
-      };
-      if (at == end || placeAt(*at) != place || record(*at).horas != 0) continue;
+      if (at == end || placeAt(*at) != place || hoursOf[at - entries.begin()] != 0) continue;
       HoursText text;
       std::string_view hours = CortarCampoVista(line, 28, 6);
       std::copy(hours.begin(), hours.end(), text.bytes.begin());
@@ -337,14 +339,15 @@ void HoursPass(ImportContext& context, const std::string& path, const Grupos& gr
       std::memcpy(reinterpret_cast<char*>(&packed) + 1, text.bytes.data(), text.bytes.size());
       auto [textAt, added] = placeOf.try_emplace(packed, static_cast<uint32_t>(texts.size()));
       if (added) texts.push_back(std::move(text));
-      for (; at != end && placeAt(*at) == place; ++at) record(*at).horas = textAt->second + 1;
+      for (; at != end && placeAt(*at) == place; ++at)
+        hoursOf[at - entries.begin()] = textAt->second + 1;
     }
     watch.ReadToEnd();
-  } catch (...) {
-    // A file that cannot be read gives no record its hours.
-    for (Asignacion& a : asignaciones) a.horas = 0;
-    throw;
   }
+  // Only a file read to its end gives the records their hours.
+  for (size_t e = 0; e < entries.size(); ++e)
+    asignaciones[static_cast<uint32_t>(entries[e])].horas = hoursOf[e];
+  hoursOf = {};
   entries = {};
   first = {};
   subjectOf = {};
