@@ -1,6 +1,7 @@
 #include "import/seen_codes.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "data/text.h"
 
@@ -39,23 +40,38 @@ uint32_t CodigosVistos::Key(std::string_view code) {
   return text::PackedCode({folded, n});
 }
 
+const CodigosVistos::Entry* CodigosVistos::Find(uint32_t key) const {
+  auto at = std::lower_bound(ascending_.begin(), ascending_.end(), std::pair{key, uint32_t{0}});
+  if (at != ascending_.end() && at->first == key) return &entries_[at->second];
+  auto other = others_.find(key);
+  return other == others_.end() ? nullptr : &entries_[other->second];
+}
+
 bool CodigosVistos::Add(std::string_view code, uint64_t line, std::string_view first,
                         std::string_view second) {
   code = code.substr(0, 4);
-  auto [at, added] = seen_.try_emplace(Key(code));
-  if (added) {
-    at->second = {line, texts_.size(), static_cast<uint32_t>(code.size()),
-                  static_cast<uint32_t>(first.size() + 1 + second.size())};
-    texts_.append(code);
-    AppendOtherFields(texts_, first, second);
+  const uint32_t key = Key(code);
+  const auto place = static_cast<uint32_t>(entries_.size());
+  // A key above every one before it is new; any other is looked for.
+  if (ascending_.empty() || key > ascending_.back().first) {
+    ascending_.emplace_back(key, place);
+  } else {
+    if (Find(key)) return false;
+    others_.emplace(key, place);
   }
-  return added;
+  entries_.push_back({line, texts_.size(), static_cast<uint32_t>(code.size()),
+                      static_cast<uint32_t>(first.size() + 1 + second.size())});
+  texts_.append(code);
+  AppendOtherFields(texts_, first, second);
+  return true;
 }
 
 CodigosVistos::Primera CodigosVistos::First(std::string_view code) const {
-  const Entry& e = seen_.at(Key(code.substr(0, 4)));
+  const Entry* e = Find(Key(code.substr(0, 4)));
+  if (!e) throw std::out_of_range("CodigosVistos::First");
   std::string_view texts(texts_);
-  return {e.line, texts.substr(e.at, e.codeSize), texts.substr(e.at + e.codeSize, e.restSize)};
+  return {e->line, texts.substr(e->at, e->codeSize),
+          texts.substr(e->at + e->codeSize, e->restSize)};
 }
 
 std::string OtherFields(std::string_view first, std::string_view second) {

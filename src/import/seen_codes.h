@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "report/report.h"
 
@@ -33,7 +35,7 @@ class CodigosVistos {
            std::string_view second = {});
   // The first line of a code that is there (in any letter case).
   Primera First(std::string_view code) const;
-  size_t Size() const { return seen_.size(); }
+  size_t Size() const { return entries_.size(); }
 
  private:
   // Where a first line's code and fields lie in texts_.
@@ -45,7 +47,16 @@ class CodigosVistos {
   };
   // The code folded to lower case, packed in a number.
   static uint32_t Key(std::string_view code);
-  std::unordered_map<uint32_t, Entry> seen_;
+  // The entry of a key, or nullptr.
+  const Entry* Find(uint32_t key) const;
+  // The keys, each with its entry's place: those that came each above all
+  // before them, as a file that lists its codes in order gives every one,
+  // in a vector that is then sorted as it grows and is looked up by
+  // bisection; the others in a hash map. A hash map of every code, a node
+  // each, was a quarter of the subjects' import.
+  std::vector<std::pair<uint32_t, uint32_t>> ascending_;
+  std::unordered_map<uint32_t, uint32_t> others_;
+  std::vector<Entry> entries_;
   // Every first line's code and other fields, one after another: one
   // growing text rather than a string per code.
   std::string texts_;
