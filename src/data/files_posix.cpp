@@ -292,8 +292,12 @@ class PosixFileSystem final : public FileSystem {
     bool exclusive = mode == TableMode::kWriteExclusive || mode == TableMode::kReadExclusive;
     if (!Lock(fd, exclusive) || !LockRecords(fd, write && exclusive)) FailLocked();
     // Truncate only once the lock is ours: a table another program holds is
-    // never emptied under it.
-    if (create && ftruncate(fd, 0) != 0) Fail(errno);
+    // never emptied under it. A file that is empty already is left as it is:
+    // on ext4 a truncation to nothing makes its close wait for the disk.
+    if (create) {
+      if (fstat(fd, &st) != 0) Fail(errno);
+      if (st.st_size != 0 && ftruncate(fd, 0) != 0) Fail(errno);
+    }
     return std::make_unique<PosixTableFile>(guard.Release());
   }
 
