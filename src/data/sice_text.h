@@ -65,7 +65,9 @@ class LectorLineas {
 // the read that fails.
 class WholeFileLines {
  public:
-  static constexpr size_t kBuffer = 1 << 20;  // what a file is read in, unless told
+  // What a file is read in, unless told: 64 KiB reads a million lines as fast
+  // as 1 MiB did, and a small file no longer pays for zeroing the rest.
+  static constexpr size_t kBuffer = 1 << 16;
   explicit WholeFileLines(const std::string& path, size_t bufferSize = kBuffer,
                           FileDecoding* decoding = nullptr);
   ~WholeFileLines();
