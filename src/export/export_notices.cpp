@@ -23,8 +23,7 @@ bool ExportNotices::CodeList::Has(std::string_view code) const {
 void ExportNotices::Learn(Column& column, size_t at, uint32_t packed) {
   const std::vector<uint32_t>& codes = column.codes.packed;
   column.verdicts.packed[at] = packed;
-  column.verdicts.known[at] =
-      !column.read || std::binary_search(codes.begin(), codes.end(), packed);
+  column.verdicts.known[at] = std::binary_search(codes.begin(), codes.end(), packed);
 }
 
 void ExportNotices::ReadColumn(Table& table, const char* field, Column& column) {

@@ -104,8 +104,9 @@ class ExportNotices {
   // Whether a column holds value, by the verdict kept for it. Inline: it
   // runs four times a lesson.
   static bool Known(Column& column, std::string_view value) {
+    if (!column.read) return true;
     if (value.size() > 4) [[unlikely]]
-      return !column.read || column.codes.Has(value);
+      return column.codes.Has(value);
     const uint32_t packed = text::PackedCode(value);
     const size_t at = (packed * 2654435761u) >> (32 - kVerdictBits);
     if (column.verdicts.packed[at] != packed) [[unlikely]]
