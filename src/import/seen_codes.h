@@ -49,11 +49,11 @@ class CodigosVistos {
   static uint32_t Key(std::string_view code);
   // The entry of a key, or nullptr.
   const Entry* Find(uint32_t key) const;
-  // The keys, each with its entry's place: those that came each above all
-  // before them, as a file that lists its codes in order gives every one,
-  // in a vector that is then sorted as it grows and is looked up by
-  // bisection; the others in a hash map. A hash map of every code, a node
-  // each, was a quarter of the subjects' import.
+  // The keys, each with its entry's place. A key above all before it (every
+  // key, in a file that lists its codes in order) goes to the end of
+  // ascending_, which so stays sorted and is looked up by bisection; any
+  // other goes to others_. A hash map of every code, a node each, was a
+  // quarter of the subjects' import.
   std::vector<std::pair<uint32_t, uint32_t>> ascending_;
   std::unordered_map<uint32_t, uint32_t> others_;
   std::vector<Entry> entries_;
