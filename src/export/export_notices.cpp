@@ -59,6 +59,33 @@ void ExportNotices::ReadCodes(Table& profesor, Table& grupos, Table& nomAsg, Tab
   ReadColumn(aulas, "ABREV", rooms_);
 }
 
+void ExportNotices::Check(uint64_t record, const LessonValues& l) {
+  // An empty code is told as such; a table that could not be read tells
+  // nothing.
+  const uint64_t found =
+      Mark(NoticeKind::kSesionSinTramo, l.code.empty()) |
+      Mark(NoticeKind::kSesionCodigoVacio,
+           l.teacher.empty() | l.group.empty() | l.subject.empty() | l.room.empty()) |
+      Mark(NoticeKind::kProfesorDesconocido, !l.teacher.empty() & !Known(teachers_, l.teacher)) |
+      Mark(NoticeKind::kGrupoNoEnTabla, !l.group.empty() & !Known(groups_, l.group)) |
+      Mark(NoticeKind::kAsignaturaNoEnTabla, !l.subject.empty() & !Known(subjects_, l.subject)) |
+      Mark(NoticeKind::kAulaDesconocida, !l.room.empty() & !Known(rooms_, l.room));
+  const bool overflows = (l.code.size() > 4) | (l.day.size() > 1) | (l.teacher.size() > 4) |
+                         (l.group.size() > 4) | (l.subject.size() > 4) | (l.room.size() > 4);
+  if (!(found | overflows)) return;
+  uint64_t keep = 0;
+  for (uint64_t left = found; left != 0; left &= left - 1) {
+    const auto kind = static_cast<NoticeKind>(std::countr_zero(left));
+    if (report_.Keeps(kind))
+      keep |= left & -left;
+    else
+      report_.Count(kind);
+  }
+  if (keep | overflows) [[unlikely]] {
+    Tell(record, l, keep);
+  }
+}
+
 void ExportNotices::Tell(uint64_t record, const LessonValues& l, uint64_t keep) {
   // The lesson as the user finds it in Orvalent, made once for its first
   // case that is kept (a value that overflows past those listed needs none).
