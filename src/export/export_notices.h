@@ -54,15 +54,14 @@ class ExportNotices {
   // the code: a timetable's million lessons repeat a few hundred codes,
   // which then need no lookup in the set (a third of the export's time
   // otherwise). Codes of 1 to 4 bytes only, packed in a number (0, the
-  // empty code, marks a free place); whether each is known apart, so that
-  // the four columns' verdicts stay small enough to be read from the
-  // processor's nearest cache.
+  // empty code, marks a free place); whether each is known apart, in a
+  // bitset, so that a place is four bytes.
   // 8,192 places: with 2,048, a column of 900 codes in random order sent
   // 1.7% of its lookups to the set, 3% of the export's time; with 4,096,
   // the four columns still sent 18,000 lessons' codes there (1%).
   static constexpr unsigned kVerdictBits = 13;
   static constexpr size_t kVerdicts = size_t{1} << kVerdictBits;
-  static_assert(kNoticeKinds <= 64, "Lesson marks the kinds in 64 bits");
+  static_assert(kNoticeKinds <= 64, "Check marks the kinds in 64 bits");
   struct Verdicts {
     std::array<uint32_t, kVerdicts> packed{};
     std::bitset<kVerdicts> known;
