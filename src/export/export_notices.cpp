@@ -1,6 +1,7 @@
 #include "export/export_notices.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace tos {
 

@@ -4,9 +4,7 @@
 // table it cannot read for this is simply not checked.
 #pragma once
 
-#include <algorithm>
 #include <array>
-#include <bit>
 #include <bitset>
 #include <cstdint>
 #include <string>
