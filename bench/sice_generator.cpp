@@ -1,10 +1,14 @@
 #include "sice_generator.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
 #include "data/files.h"
+#include "data/sice_text.h"
+#include "data/table.h"
 
 namespace tos::bench {
 
@@ -73,6 +77,61 @@ class Out {
 std::string P(const std::string& s, size_t width) {
   return Out::Padded(s, width);
 }
+
+struct Column {
+  const char* name;
+  char type;
+  int width;
+};
+
+// A dBase III table written straight from its layout, so that building a
+// million records does not dominate the run.
+class DbfWriter {
+ public:
+  DbfWriter(const std::string& path, std::vector<Column> columns, uint32_t count)
+      : file_(std::fopen(path.c_str(), "wb")), columns_(std::move(columns)) {
+    if (!file_) {
+      std::perror(path.c_str());
+      std::exit(1);
+    }
+    uint16_t recordLength = 1;
+    for (const Column& c : columns_) recordLength = static_cast<uint16_t>(recordLength + c.width);
+    uint16_t headerLength = static_cast<uint16_t>(32 + 32 * columns_.size() + 1);
+    unsigned char header[32] = {0x03, 126, 12, 9};
+    std::memcpy(header + 4, &count, 4);  // little-endian hosts only, as this bench is run
+    std::memcpy(header + 8, &headerLength, 2);
+    std::memcpy(header + 10, &recordLength, 2);
+    header[29] = 0x03;  // Windows ANSI
+    std::fwrite(header, 1, 32, file_);
+    for (const Column& c : columns_) {
+      unsigned char d[32] = {};
+      std::memcpy(d, c.name, std::strlen(c.name));
+      d[11] = static_cast<unsigned char>(c.type);
+      d[16] = static_cast<unsigned char>(c.width);
+      std::fwrite(d, 1, 32, file_);
+    }
+    std::fputc(0x0D, file_);
+    record_.reserve(recordLength);
+  }
+  ~DbfWriter() {
+    std::fputc(0x1A, file_);
+    std::fclose(file_);
+  }
+  void Add(const std::vector<std::string>& values) {
+    record_.assign(1, ' ');
+    for (size_t i = 0; i < columns_.size(); ++i) {
+      std::string v = values[i].substr(0, columns_[i].width);
+      std::string pad(columns_[i].width - v.size(), ' ');
+      record_ += columns_[i].type == 'N' ? pad + v : v + pad;
+    }
+    std::fwrite(record_.data(), 1, record_.size(), file_);
+  }
+
+ private:
+  std::FILE* file_;
+  std::vector<Column> columns_;
+  std::string record_;
+};
 
 }  // namespace
 
@@ -159,6 +218,70 @@ uint64_t WriteSiceFolder(const std::string& folder, const SiceSizes& sizes) {
     total += out.Finish(sizes.slots);
   }
   return total;
+}
+
+void WriteTimetableFolders(const std::string& sice, const std::string& otemp, uint32_t lessons,
+                           uint32_t slots, bool notices) {
+  constexpr uint32_t kDays = 5;
+  const uint32_t periods = (slots + kDays - 1) / kDays;
+  std::string header = "0";
+  AnadirCampo(header, "SICE_ASIGNAT.TXT", 50);
+  GuardarLineas(header + "CODIGO01\r\n", fs::Join(sice, "sice_asignat.txt"));
+  GuardarLineas("0\r\n1   0001108000855\r\n", fs::Join(sice, "sice_sesiones.txt"));
+  {
+    DbfWriter tramos(fs::Join(otemp, "DIASHORAST.DBF"),
+                     {{"CODDIHO", 'C', 10}, {"DIA", 'C', 20}, {"HORA", 'C', 8}}, slots);
+    for (uint32_t i = 0; i < slots; ++i) {
+      char code[16];
+      std::snprintf(code, sizeof code, "%04u", static_cast<unsigned>(i % 10000));
+      tramos.Add({code, std::to_string(1 + i / periods), std::to_string(1 + i % periods)});
+    }
+  }
+  {
+    DbfWriter soluc(fs::Join(otemp, "SOLUC.DBF"),
+                    {{"DIA", 'N', 1},
+                     {"HORA", 'N', 4},
+                     {"PROF", 'C', 4},
+                     {"CODGRUPO", 'C', 4},
+                     {"ASIG", 'C', 4},
+                     {"AULA", 'C', 4}},
+                    lessons);
+    uint32_t seed = 12345;
+    for (uint32_t i = 0; i < lessons; ++i) {
+      seed = seed * 1103515245u + 12345u;
+      uint32_t r = seed >> 8;
+      soluc.Add({std::to_string(1 + r % kDays), std::to_string(1 + (r / kDays) % periods),
+                 "P" + std::to_string(r % 900 + 100), "G" + std::to_string(r % 90 + 10),
+                 "A" + std::to_string(r % 300 + 100), "R" + std::to_string(r % 80 + 10)});
+    }
+  }
+  if (notices) {
+    // 100,000 codes a table, each once and in code order, as an import of
+    // that many SICE lines writes them: Code4 numbers ("0000" to "255R")
+    // and then, in PROFT, GRUPOST and ASIGNOMT, the lessons' teachers
+    // P100-P999, groups G10-G99 and subjects A100-A399. AULAT holds none of
+    // the lessons' rooms R10-R89.
+    const std::pair<const char*, const char*> tables[] = {{"PROFT.DBF", "ABREV"},
+                                                          {"GRUPOST.DBF", "ABREV"},
+                                                          {"ASIGNOMT.DBF", "COD"},
+                                                          {"AULAT.DBF", "ABREV"}};
+    const struct {
+      const char* prefix;
+      uint32_t first, count;
+    } lessonCodes[] = {{"P", 100, 900}, {"G", 10, 90}, {"A", 100, 300}, {"R", 0, 0}};
+    constexpr uint32_t kCodes = 100000;
+    for (size_t t = 0; t < 4; ++t) {
+      DbfWriter codes(fs::Join(otemp, tables[t].first), {{tables[t].second, 'C', 4}}, kCodes);
+      const auto& own = lessonCodes[t];
+      for (uint32_t i = 0; i < kCodes - own.count; ++i) codes.Add({Code4(i)});
+      for (uint32_t i = 0; i < own.count; ++i)
+        codes.Add({own.prefix + std::to_string(own.first + i)});
+    }
+  } else {
+    for (const char* name : {"GRUPOST.DBF", "PROFT.DBF", "AULAT.DBF", "ASIGNOMT.DBF"}) {
+      RecrearTabla(otemp, name, {{"CODIGO", FieldKind::kText, 10}});
+    }
+  }
 }
 
 }  // namespace tos::bench
