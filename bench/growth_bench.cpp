@@ -187,14 +187,7 @@ int main(int argc, char** argv) {
               (folder / "export-sice").string(), (folder / "export-otemp").string()};
     for (const std::string& d : {f.in, f.inTables, f.out, f.outTables})
       stdfs::create_directories(d);
-    const double scale = static_cast<double>(n) / 1e6;
-    tos::bench::SiceSizes s;
-    auto scaled = [&](uint64_t k) {
-      return std::max<uint64_t>(1, static_cast<uint64_t>(k * scale));
-    };
-    s = {scaled(s.subjects),    scaled(s.teachers), scaled(s.rooms), scaled(s.groups),
-         scaled(s.assignments), scaled(s.hours),    scaled(s.slots)};
-    tos::bench::WriteSiceFolder(f.in, s);
+    tos::bench::WriteSiceFolder(f.in, tos::bench::Scaled(static_cast<double>(n) / 1e6));
     const auto lessons = static_cast<uint32_t>(n);
     tos::bench::WriteTimetableFolders(f.out, f.outTables, lessons,
                                       std::max<uint32_t>(2, lessons / 50), false);

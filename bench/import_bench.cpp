@@ -189,11 +189,7 @@ int main(int argc, char** argv) {
       return 64;
     }
   }
-  tos::bench::SiceSizes sizes;
-  auto scaled = [&](uint64_t n) { return std::max<uint64_t>(1, static_cast<uint64_t>(n * scale)); };
-  sizes = {scaled(sizes.subjects), scaled(sizes.teachers),    scaled(sizes.rooms),
-           scaled(sizes.groups),   scaled(sizes.assignments), scaled(sizes.hours),
-           scaled(sizes.slots)};
+  const tos::bench::SiceSizes sizes = tos::bench::Scaled(scale);
 
   stdfs::remove_all(dir);
   std::string sice = tos::fs::Join(dir, "sice");

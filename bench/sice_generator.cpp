@@ -1,5 +1,6 @@
 #include "sice_generator.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -143,6 +144,14 @@ std::string Code4(uint64_t n) {
     n /= 36;
   }
   return code;
+}
+
+SiceSizes Scaled(double scale) {
+  SiceSizes s;
+  for (uint64_t* n :
+       {&s.subjects, &s.teachers, &s.rooms, &s.groups, &s.assignments, &s.hours, &s.slots})
+    *n = std::max<uint64_t>(1, static_cast<uint64_t>(static_cast<double>(*n) * scale));
+  return s;
 }
 
 uint64_t WriteSiceFolder(const std::string& folder, const SiceSizes& sizes) {

@@ -19,6 +19,9 @@ struct SiceSizes {
   uint64_t slots = 20000;
 };
 
+// The default sizes times scale, each at least 1.
+SiceSizes Scaled(double scale);
+
 // The seven files of one folder (which must exist); returns the bytes written.
 uint64_t WriteSiceFolder(const std::string& folder, const SiceSizes& sizes);
 
