@@ -23,7 +23,7 @@
 
 #include "sice_generator.h"
 
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(__linux__)
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -216,7 +216,8 @@ int main(int argc, char** argv) {
 #else
 
 int main() {
-  std::fprintf(stderr, "growth_bench times processes the POSIX way; run it natively on Linux\n");
+  std::fprintf(stderr,
+               "growth_bench reads a run's peak as Linux accounts it; run it natively on Linux\n");
   return 64;
 }
 
