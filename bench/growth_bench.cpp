@@ -138,6 +138,7 @@ std::vector<uint64_t> ParseSizes(const std::string& list) {
     at = comma + 1;
   }
   std::sort(sizes.begin(), sizes.end());
+  sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());  // each step adds records
   return sizes;
 }
 

@@ -99,7 +99,7 @@ class DbfWriter {
     for (const Column& c : columns_) recordLength = static_cast<uint16_t>(recordLength + c.width);
     uint16_t headerLength = static_cast<uint16_t>(32 + 32 * columns_.size() + 1);
     unsigned char header[32] = {0x03, 126, 12, 9};
-    std::memcpy(header + 4, &count, 4);  // little-endian hosts only, as this bench is run
+    std::memcpy(header + 4, &count, 4);  // little-endian hosts only, as the benchmarks run
     std::memcpy(header + 8, &headerLength, 2);
     std::memcpy(header + 10, &recordLength, 2);
     header[29] = 0x03;  // Windows ANSI
