@@ -4,8 +4,9 @@
 //   growth_bench [--cli PATH] [--sizes N,N,...] [--runs K] [--keep]
 // N is the records of a run: assignments and hours lines for the import
 // (with a tenth as many subjects, teachers and groups), lessons for the
-// export (with one time slot for each 50). Each size runs once to warm the
-// caches and then K times (5 by default); the medians are shown.
+// export (with one time slot for each 50). A first round of every size
+// warms the caches, then K rounds (5 by default) are timed; the medians are
+// shown.
 //
 // Per record, each figure three ways: the whole run over its records; the
 // run less one of 100 records, over the records beyond those (what is left
@@ -67,17 +68,15 @@ Sample RunOnce(const std::vector<std::string>& command) {
   return s;
 }
 
-Sample Median(const std::vector<std::string>& command, int runs) {
-  RunOnce(command);
-  std::vector<double> seconds, peaks;
-  for (int r = 0; r < runs; ++r) {
-    Sample s = RunOnce(command);
-    seconds.push_back(s.seconds);
-    peaks.push_back(s.peakMiB);
-  }
-  std::sort(seconds.begin(), seconds.end());
-  std::sort(peaks.begin(), peaks.end());
-  return {seconds[seconds.size() / 2], peaks[peaks.size() / 2]};
+// The median of each column of samples.
+Sample Median(std::vector<Sample> samples) {
+  auto middle = [&](double Sample::*figure) {
+    std::vector<double> v;
+    for (const Sample& s : samples) v.push_back(s.*figure);
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+  };
+  return {middle(&Sample::seconds), middle(&Sample::peakMiB)};
 }
 
 struct Row {
@@ -175,7 +174,8 @@ int main(int argc, char** argv) {
   const stdfs::path root = stdfs::temp_directory_path() / "tos-growth-bench";
   stdfs::remove_all(root);
 
-  std::printf("converter: %s; medians of %d runs after one to warm up\n", cli.c_str(), runs);
+  std::printf("converter: %s; medians of %d rounds of every size, after one to warm up\n",
+              cli.c_str(), runs);
   // Every folder is written first and on disk before the first run, so
   // that no run shares the machine with the writing back of another's.
   struct Folders {
@@ -195,14 +195,24 @@ int main(int argc, char** argv) {
     folders.push_back(f);
   }
   sync();
+  // Round by round, every size once each way: a machine that slows down
+  // for a while slows every size alike, not the one being run then. The
+  // first round warms the caches and is not counted.
+  std::vector<std::vector<Sample>> importRuns(sizes.size()), exportRuns(sizes.size());
+  for (int round = 0; round <= runs; ++round) {
+    for (size_t i = 0; i < sizes.size(); ++i) {
+      const Folders& f = folders[i];
+      Sample in = RunOnce({cli, "exportar", f.in, "--otemp", f.inTables, "--sin-informe"});
+      Sample out = RunOnce({cli, "importar", f.out, "--otemp", f.outTables, "--sin-informe"});
+      if (round == 0) continue;
+      importRuns[i].push_back(in);
+      exportRuns[i].push_back(out);
+    }
+  }
   std::vector<Row> imports, exports;
   for (size_t i = 0; i < sizes.size(); ++i) {
-    const Folders& f = folders[i];
-    imports.push_back(
-        {sizes[i], Median({cli, "exportar", f.in, "--otemp", f.inTables, "--sin-informe"}, runs)});
-    exports.push_back(
-        {sizes[i],
-         Median({cli, "importar", f.out, "--otemp", f.outTables, "--sin-informe"}, runs)});
+    imports.push_back({sizes[i], Median(importRuns[i])});
+    exports.push_back({sizes[i], Median(exportRuns[i])});
   }
   Print("SICE to Orvalent (exportar), records = assignments", imports);
   Print("Orvalent to SICE (importar), records = lessons", exports);
