@@ -174,13 +174,15 @@ const KindText& TextOf(NoticeKind kind) {
 // At most limit bytes, not ending inside a UTF-8 character, with "…" after
 // a cut.
 void Limit(std::string& text) {
-  if (text.size() <= Report::kTextLimit) return;
-  size_t end = Report::kTextLimit;
-  for (int back = 0; back < 3 && end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80;
-       ++back)
-    --end;
-  text.resize(end);
-  text += "…";
+  if (text.size() > Report::kTextLimit) {
+    size_t end = Report::kTextLimit;
+    for (int back = 0;
+         back < 3 && end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80; ++back)
+      --end;
+    text.resize(end);
+    text += "…";
+  }
+  // A text put together piece by piece holds room for more.
   text.shrink_to_fit();
 }
 
@@ -203,6 +205,9 @@ void Report::Add(NoticeKind kind, Notice notice) {
   size_t i = static_cast<size_t>(kind);
   ++counts_[i];
   if (listed_[i].size() >= kListed) return;
+  // The room for all the cases a kind lists at once: growing a case at a
+  // time, the old cases and their copy were both held at each step.
+  if (listed_[i].empty()) listed_[i].reserve(kListed);
   Limit(notice.where);
   Limit(notice.values);
   Limit(notice.action);
