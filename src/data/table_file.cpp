@@ -13,7 +13,7 @@ namespace {
 // Records are read in chunks of about this size while walking, and appended
 // ones are written out in batches of about this size.
 constexpr size_t kReadChunk = 64 * 1024;
-constexpr size_t kAppendBatch = 256 * 1024;
+constexpr size_t kAppendBatch = 64 * 1024;
 
 }  // namespace
 
