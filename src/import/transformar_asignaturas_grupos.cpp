@@ -247,14 +247,38 @@ void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones,
   grupost.Close();
 }
 
+// The assignments' subject codes packed (the high half) beside their
+// records, sorted by code and then by record: a pass a byte of the code,
+// the lowest first, each moving the records in order into the bucket of
+// that byte; a byte that every code shares moves nothing. (Numbering the
+// subjects through a hash map a record at a time met the map all over
+// memory: at 4,000,000 records a record cost four times as much as at
+// 100,000.)
+std::vector<uint64_t> RecordsByCode(const std::vector<Asignacion>& asignaciones) {
+  std::vector<uint64_t> keys(asignaciones.size());
+  std::array<std::array<size_t, 257>, 4> start{};  // start[p][b + 1]: the codes whose byte p is b
+  for (uint32_t i = 0; i < asignaciones.size(); ++i) {
+    const uint32_t code = asignaciones[i].casig.Number();
+    keys[i] = uint64_t{code} << 32 | i;
+    for (int p = 0; p < 4; ++p) ++start[p][(code >> 8 * p & 0xFF) + 1];
+  }
+  std::vector<uint64_t> moved(keys.size());
+  for (int p = 0; p < 4; ++p) {
+    std::array<size_t, 257>& at = start[p];
+    if (std::find(at.begin(), at.end(), keys.size()) != at.end()) continue;
+    std::partial_sum(at.begin(), at.end(), at.begin());
+    for (uint64_t k : keys) moved[at[k >> (32 + 8 * p) & 0xFF]++] = k;
+    keys.swap(moved);
+  }
+  return keys;
+}
+
 // Each assignment's hours from the first data line of its subject, level
 // and course. The assignments are indexed by that key first: each subject
-// code gets a number (the subjects the run wrote first, so that a number
-// tells whether the run wrote the subject: the report's check of each
-// assignment's subject is made there, and subjectsTold set), and each
-// subject's assignments are kept together, ordered by the place of their
-// level and course among the groups' (Grupos::levelCourses), then by file
-// order.
+// of the assignments gets a number, in code order, and its assignments are
+// kept together, ordered by the place of their level and course among the
+// groups' (Grupos::levelCourses), then by file order. The report's check of
+// each assignment's subject is made there, and subjectsTold set.
 // The hours file is then read once, a line at a time as CargarLineas reads
 // it, and each line gives its hours to the assignments of its key when no
 // line before it did: of the file only its distinct hours texts are kept.
@@ -263,49 +287,48 @@ void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones,
 void HoursPass(ImportContext& context, const std::string& path, const Grupos& grupos,
                std::vector<Asignacion>& asignaciones, const AssignmentLines& assignmentLines,
                std::vector<HoursText>& texts, bool& subjectsTold) {
-  // A packed code's number: the run's subjects get theirs in code order,
-  // the others as the assignments meet them. Files keep a subject's lines
-  // near one another, so the lines then meet the index in its own order
-  // rather than all over it (numbered in the assignments' order, a million
-  // took the pass half as long again).
-  std::unordered_map<uint32_t, uint32_t> subjectOf;
-  if (context.subjects) {
-    subjectOf.reserve(context.subjects->size());
-    for (uint32_t code : *context.subjects)
-      subjectOf.try_emplace(code, static_cast<uint32_t>(subjectOf.size()));
-  }
-  const size_t known = subjectOf.size();
   const bool checkSubjects = kNotices && context.subjects;
   subjectsTold = checkSubjects;
+  const std::vector<uint32_t> none;
+  const std::vector<uint32_t>& subjects = context.subjects ? *context.subjects : none;
   // Without a group, the level and course are empty: the first place.
   auto levelCourseOf = [&](const Asignacion& a) { return a.grupo ? grupos.Of(a).levelCourse : 0; };
   // A subject's assignments are entries[first[s]] up to entries[first[s + 1]],
-  // each its level and course's place (the high half) and its record: counted
-  // per subject as the subjects are numbered, placed from the last record
-  // back, then each subject's sorted.
-  std::vector<uint32_t> numbers(asignaciones.size());  // each record's subject number
-  std::vector<uint32_t> first(subjectOf.size() + 1, 0);
-  for (uint32_t i = 0; i < asignaciones.size(); ++i) {
-    const Asignacion& a = asignaciones[i];
-    const auto next = static_cast<uint32_t>(subjectOf.size());
-    auto [at, added] = subjectOf.try_emplace(a.casig.Number(), next);
-    if (added) first.push_back(0);
-    if (checkSubjects && at->second >= known)
-      context.report.Add(NoticeKind::kAsignaturaDesconocida,
-                         [&] { return assignmentLines.About(a, i); });
-    numbers[i] = at->second;
-    if (levelCourseOf(a) != Grupo::kUnkeyed) ++first[numbers[i]];
+  // each its level and course's place (the high half) and its record,
+  // written over the records sorted by code (as many or fewer: a record
+  // whose level and course no line can have is left out), then each
+  // subject's sorted. The run's subjects, sorted too, are walked beside.
+  std::vector<uint64_t> entries = RecordsByCode(asignaciones);
+  std::unordered_map<uint32_t, uint32_t> subjectOf;  // a packed code's number
+  subjectOf.reserve(subjects.size());
+  std::vector<uint32_t> first;
+  std::vector<uint32_t> unknown;  // records whose subject the run did not write
+  auto known = subjects.begin();
+  bool isKnown = true;
+  uint32_t code = 0;
+  size_t kept = 0;
+  for (size_t k = 0; k < entries.size(); ++k) {
+    const auto record = static_cast<uint32_t>(entries[k]);
+    if (k == 0 || entries[k] >> 32 != code) {
+      code = static_cast<uint32_t>(entries[k] >> 32);
+      subjectOf.emplace(code, static_cast<uint32_t>(first.size()));
+      first.push_back(static_cast<uint32_t>(kept));
+      while (known != subjects.end() && *known < code) ++known;
+      isKnown = known != subjects.end() && *known == code;
+    }
+    if (checkSubjects && !isKnown) unknown.push_back(record);
+    const uint32_t levelCourse = levelCourseOf(asignaciones[record]);
+    if (levelCourse != Grupo::kUnkeyed) entries[kept++] = uint64_t{levelCourse} << 32 | record;
   }
-  std::partial_sum(first.begin(), first.end(), first.begin());
-  std::vector<uint64_t> entries(first.back());
-  for (size_t i = asignaciones.size(); i-- > 0;) {
-    uint32_t levelCourse = levelCourseOf(asignaciones[i]);
-    if (levelCourse != Grupo::kUnkeyed)
-      entries[--first[numbers[i]]] = uint64_t{levelCourse} << 32 | i;
-  }
-  numbers = {};
+  first.push_back(static_cast<uint32_t>(kept));
+  entries.resize(kept);
   for (size_t s = 0; s + 1 < first.size(); ++s)
     std::sort(entries.begin() + first[s], entries.begin() + first[s + 1]);
+  std::sort(unknown.begin(), unknown.end());
+  for (uint32_t i : unknown)
+    context.report.Add(NoticeKind::kAsignaturaDesconocida,
+                       [&] { return assignmentLines.About(asignaciones[i], i); });
+  unknown = {};
 
   // The hours text (its place plus one) of each entry, kept beside the
   // index while the file is read and given to the records after it: the

@@ -188,7 +188,9 @@ TEST_F(AssignmentsImport, SameAsLookingThroughGroupsAndHoursLinesInOrder) {
   auto pick = [&](std::initializer_list<const char*> choices) {
     return std::string(choices.begin()[random() % choices.size()]);
   };
-  auto code = [&] { return pick({"", "A", "a", "1A", "1a", "B ", " C", "MAT", "mat", "XY"}); };
+  auto code = [&] {
+    return pick({"", "A", "a", "1A", "1a", "B ", " C", "MAT", "mat", "XY", "\xD1", "M\xC1T"});
+  };
   std::vector<std::string> groupLines;
   for (int i = 0; i < 40; ++i) {
     groupLines.push_back(Group(pick({"1ESO A", "2BAC B", "3FP C", ""}), code(),

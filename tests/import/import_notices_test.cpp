@@ -117,6 +117,31 @@ TEST_F(ImportNotices, UnknownSubjectsToldWithoutTheHoursFile) {
   EXPECT_EQ(report.CountOf(NoticeKind::kSinHoras), 0u);
 }
 
+// The assignments are indexed by subject code, but their subjects are
+// still told in file order, each record once.
+TEST_F(ImportNotices, UnknownSubjectsToldInFileOrder) {
+  WriteSice("sice_asignat.txt",
+            CrLf(AsSiceWritesIt("SICE_ASIGNAT.TXT", {Subject("MAT", "MAT", "Matem\xE1ticas")})));
+  WriteSice("sice_grupo.txt",
+            CrLf(AsSiceWritesIt("SICE_GRUPOS.TXT", {Group("1ESO A", "G1A", "ESO", "1", "M")})));
+  WriteSice("sice_asignatgrupo.txt",
+            CrLf(AsSiceWritesIt(
+                "SICE_ASIGNATGRUPO.TXT",
+                {Assignment("G1A", "ZZZ"), Assignment("G1A", "\xD1"), Assignment("G1A", "MAT"),
+                 Assignment("G1A", "AAA"), Assignment("G1A", "ZZZ"), Assignment("G1A", "")})));
+  WriteSice("sice_asignatcurso.txt",
+            CrLf(AsSiceWritesIt("SICE_ASIGNATCURSO.TXT", {Hours("ESO", "1", "MAT", "3")})));
+  Report report = Run();
+  std::vector<std::string> told;
+  for (const Notice& n : report.Listed(NoticeKind::kAsignaturaDesconocida)) told.push_back(n.where);
+  const std::vector<std::string> expected = {
+      "sice_asignatgrupo.txt, línea 1", "sice_asignatgrupo.txt, línea 2",
+      "sice_asignatgrupo.txt, línea 4", "sice_asignatgrupo.txt, línea 5",
+      "sice_asignatgrupo.txt, línea 6"};
+  EXPECT_EQ(told, expected);
+  EXPECT_EQ(report.CountOf(NoticeKind::kSinHoras), 5u);
+}
+
 TEST_F(ImportNotices, MissingFilesAreToldAndACleanFolderGivesNone) {
   Report missing = Run();
   EXPECT_EQ(missing.CountOf(NoticeKind::kFicheroAusente), 6u);
@@ -154,10 +179,9 @@ TEST_F(ImportNotices, AssignmentsToldByTheirLineAcrossLinesWithoutOne) {
   Report report = Run();
   std::vector<std::string> where;
   for (const Notice& n : report.Listed(NoticeKind::kGrupoDesconocido)) where.push_back(n.where);
-  EXPECT_EQ(where, (std::vector<std::string>{"sice_asignatgrupo.txt, línea 2",
-                                             "sice_asignatgrupo.txt, línea 3",
-                                             "sice_asignatgrupo.txt, línea 4",
-                                             "sice_asignatgrupo.txt, línea 8"}));
+  EXPECT_EQ(where, (std::vector<std::string>{
+                       "sice_asignatgrupo.txt, línea 2", "sice_asignatgrupo.txt, línea 3",
+                       "sice_asignatgrupo.txt, línea 4", "sice_asignatgrupo.txt, línea 8"}));
 }
 
 }  // namespace
