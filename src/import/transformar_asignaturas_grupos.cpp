@@ -194,32 +194,35 @@ void GroupsPass(ImportContext& context, std::vector<Asignacion>& asignaciones,
   grupost.Open();
   if (asignaciones.empty()) return;
   grupost.First();
-  if (grupost.Eof()) return;
   static const char* const kCopied[] = {"TURNO", "NIVEL", "CURSO", "GRUPO"};
   const char* missing = nullptr;
-  for (const char* name : kCopied) {
-    if (grupost.FindField(name) < 0) {
-      missing = name;
-      break;
+  // An empty table needs none of its fields: no assignment finds its group,
+  // and each is told so below.
+  if (!grupost.Eof()) {
+    for (const char* name : kCopied) {
+      if (grupost.FindField(name) < 0) {
+        missing = name;
+        break;
+      }
     }
-  }
-  Field abrev = grupost.FieldByName("ABREV");
-  std::optional<Field> copied[4];
-  if (!missing)
-    for (size_t f = 0; f < 4; ++f) copied[f].emplace(grupost.FieldByName(kCopied[f]));
-  std::string spill;
-  for (; !grupost.Eof(); grupost.Next()) {
-    std::string_view code = abrev.AsStringView(spill);
-    // Longer codes never equal a CGRUP, which ASIGT holds in 4 characters.
-    if (code.size() > 4) continue;
-    uint32_t place = static_cast<uint32_t>(found.grupos.size()) + 1;
-    if (!found.places.try_emplace(text::PackedCode(code), place).second) continue;
-    Grupo& g = found.grupos.emplace_back();
-    if (missing) continue;
-    g.turno = Packed<1>::Of(copied[0]->AsStringView(spill));
-    g.nivel = Packed<5>::Of(copied[1]->AsStringView(spill));
-    g.curso = Packed<3>::Of(copied[2]->AsStringView(spill));
-    g.grupo = Packed<2>::Of(copied[3]->AsStringView(spill));
+    Field abrev = grupost.FieldByName("ABREV");
+    std::optional<Field> copied[4];
+    if (!missing)
+      for (size_t f = 0; f < 4; ++f) copied[f].emplace(grupost.FieldByName(kCopied[f]));
+    std::string spill;
+    for (; !grupost.Eof(); grupost.Next()) {
+      std::string_view code = abrev.AsStringView(spill);
+      // Longer codes never equal a CGRUP, which ASIGT holds in 4 characters.
+      if (code.size() > 4) continue;
+      uint32_t place = static_cast<uint32_t>(found.grupos.size()) + 1;
+      if (!found.places.try_emplace(text::PackedCode(code), place).second) continue;
+      Grupo& g = found.grupos.emplace_back();
+      if (missing) continue;
+      g.turno = Packed<1>::Of(copied[0]->AsStringView(spill));
+      g.nivel = Packed<5>::Of(copied[1]->AsStringView(spill));
+      g.curso = Packed<3>::Of(copied[2]->AsStringView(spill));
+      g.grupo = Packed<2>::Of(copied[3]->AsStringView(spill));
+    }
   }
   for (const Grupo& g : found.grupos)
     if (uint64_t packed = LevelCourseOf(g.nivel.View(), g.curso.View()); packed != kNoLevelCourse)

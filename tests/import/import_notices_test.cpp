@@ -142,6 +142,19 @@ TEST_F(ImportNotices, UnknownSubjectsToldInFileOrder) {
   EXPECT_EQ(report.CountOf(NoticeKind::kSinHoras), 5u);
 }
 
+// A groups file with no data line gives an empty GRUPOST: every
+// assignment's group is told missing, not passed over.
+TEST_F(ImportNotices, EmptyGroupsTableTellsEveryAssignment) {
+  WriteSice("sice_grupo.txt", CrLf(AsSiceWritesIt("SICE_GRUPOS.TXT", {})));
+  WriteSice("sice_asignatgrupo.txt",
+            CrLf(AsSiceWritesIt("SICE_ASIGNATGRUPO.TXT",
+                                {Assignment("G1A", "MAT"), Assignment("G2B", "MAT")})));
+  Report report = Run();
+  ASSERT_EQ(report.CountOf(NoticeKind::kGrupoDesconocido), 2u);
+  EXPECT_EQ(report.Listed(NoticeKind::kGrupoDesconocido)[1].where,
+            "sice_asignatgrupo.txt, línea 2");
+}
+
 TEST_F(ImportNotices, MissingFilesAreToldAndACleanFolderGivesNone) {
   Report missing = Run();
   EXPECT_EQ(missing.CountOf(NoticeKind::kFicheroAusente), 6u);
