@@ -192,9 +192,10 @@ TEST_F(ImportNotices, AssignmentsToldByTheirLineAcrossLinesWithoutOne) {
   Report report = Run();
   std::vector<std::string> where;
   for (const Notice& n : report.Listed(NoticeKind::kGrupoDesconocido)) where.push_back(n.where);
-  EXPECT_EQ(where, (std::vector<std::string>{
-                       "sice_asignatgrupo.txt, línea 2", "sice_asignatgrupo.txt, línea 3",
-                       "sice_asignatgrupo.txt, línea 4", "sice_asignatgrupo.txt, línea 8"}));
+  EXPECT_EQ(where, (std::vector<std::string>{"sice_asignatgrupo.txt, línea 2",
+                                             "sice_asignatgrupo.txt, línea 3",
+                                             "sice_asignatgrupo.txt, línea 4",
+                                             "sice_asignatgrupo.txt, línea 8"}));
 }
 
 }  // namespace
