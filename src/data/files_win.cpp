@@ -126,51 +126,42 @@ class WinWriteStream final : public WriteStream {
   std::vector<char> buffer_;
 };
 
+// Records are read and written where the file pointer is set, not at an
+// OVERLAPPED's offset: given an OVERLAPPED, Wine tells a completion port of
+// every read and write, a round trip to its server each, although this
+// program opens no port (a sixth of the time of writing a million records).
 class WinTableFile final : public RandomAccessFile {
  public:
   explicit WinTableFile(HANDLE h) : h_(h) {}
   size_t ReadAt(uint64_t offset, char* buffer, size_t size) override {
+    Seek(offset);
     size_t done = 0;
     while (done < size) {
-      OVERLAPPED at{};
-      uint64_t pos = offset + done;
-      at.Offset = static_cast<DWORD>(pos);
-      at.OffsetHigh = static_cast<DWORD>(pos >> 32);
       DWORD want = (size - done) > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size - done);
       DWORD got = 0;
-      if (!ReadFile(h_.Get(), buffer + done, want, &got, &at)) {
-        if (GetLastError() == ERROR_HANDLE_EOF) break;
-        FailLast();
-      }
+      if (!ReadFile(h_.Get(), buffer + done, want, &got, nullptr)) FailLast();
       if (got == 0) break;
       done += got;
     }
     return done;
   }
   void WriteAt(uint64_t offset, const char* data, size_t size) override {
-    size_t done = 0;
-    while (done < size) {
-      OVERLAPPED at{};
-      uint64_t pos = offset + done;
-      at.Offset = static_cast<DWORD>(pos);
-      at.OffsetHigh = static_cast<DWORD>(pos >> 32);
-      DWORD want = (size - done) > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size - done);
-      DWORD put = 0;
-      if (!WriteFile(h_.Get(), data + done, want, &put, &at)) FailLast();
-      if (put == 0) Fail(ERROR_DISK_FULL);
-      done += put;
-    }
+    Seek(offset);
+    WriteAll(h_.Get(), data, size);
   }
   uint64_t Size() override { return SizeOf(h_.Get()); }
   void Truncate(uint64_t size) override {
-    LARGE_INTEGER to;
-    to.QuadPart = static_cast<LONGLONG>(size);
-    if (!SetFilePointerEx(h_.Get(), to, nullptr, FILE_BEGIN) || !SetEndOfFile(h_.Get()))
-      FailLast();
+    Seek(size);
+    if (!SetEndOfFile(h_.Get())) FailLast();
   }
   void Close() override { h_.Close(); }
 
  private:
+  void Seek(uint64_t offset) {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(h_.Get(), to, nullptr, FILE_BEGIN)) FailLast();
+  }
   Handle h_;
 };
 
