@@ -10,10 +10,14 @@ namespace tos {
 
 namespace {
 
-// Records are read in chunks of about this size while walking, and appended
-// ones are written out in batches of about this size.
+// Records are read in chunks of about this size while walking. Appended
+// ones are written out in batches of a sixteenth of what the file holds,
+// from 64 KiB to 1 MiB: a small table keeps a small buffer, and a large one
+// is written in few calls (a write that grows a file costs as much as
+// copying some 100 KiB).
 constexpr size_t kReadChunk = 64 * 1024;
 constexpr size_t kAppendBatch = 64 * 1024;
+constexpr size_t kAppendBatchMax = 1024 * 1024;
 
 }  // namespace
 
@@ -62,7 +66,7 @@ void TableFile::Append(const char* bytes) {
   Touch();
   appended_.append(bytes, recordLength_);
   ++count_;
-  if (appended_.size() >= kAppendBatch) FlushAppended();
+  if (appended_.size() >= BatchSize()) FlushAppended();
 }
 
 // Writes the appended records, the end mark after them and the new count,
@@ -82,7 +86,12 @@ void TableFile::FlushAppended() {
   }
   appended_.clear();
   written_ += n;
+  appended_.reserve(BatchSize() + recordLength_ + 1);
   WriteStamp();
+}
+
+size_t TableFile::BatchSize() const {
+  return std::clamp<size_t>(Offset(written_) / 16, kAppendBatch, kAppendBatchMax);
 }
 
 void TableFile::WriteStamp() {

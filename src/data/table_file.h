@@ -49,6 +49,8 @@ class TableFile {
   void Close();
 
  private:
+  // The bytes of appended records that make a batch.
+  size_t BatchSize() const;
   uint64_t Offset(uint32_t index) const {
     return headerLength_ + static_cast<uint64_t>(index) * recordLength_;
   }
