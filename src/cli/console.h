@@ -8,9 +8,11 @@
 
 namespace tos::cli {
 
-// The program's arguments after its name, in UTF-8, and a console set up to
-// show UTF-8 text.
-std::vector<std::string> StartConsole(int argc, char** argv);
+// The converter, given its arguments after its name in UTF-8; its exit
+// code. The platform's entry point (main; wmain on Windows, whose C library
+// hands it the arguments as Windows passed them) sets up a console that
+// shows UTF-8 text and calls it.
+int Run(const std::vector<std::string>& args);
 
 // Standard output writes LF line ends as they are.
 void BinaryStdout();

@@ -5,11 +5,6 @@
 
 namespace tos::cli {
 
-std::vector<std::string> StartConsole(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
-  return std::vector<std::string>(argv + 1, argv + argc);
-}
-
 void BinaryStdout() {}
 
 std::string DefaultOtemp() {
@@ -25,3 +20,8 @@ std::string TemporaryFolder() {
 }
 
 }  // namespace tos::cli
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  return tos::cli::Run(std::vector<std::string>(argv + 1, argv + argc));
+}

@@ -2,7 +2,6 @@
 // After windows.h, which they need.
 #include <fcntl.h>
 #include <io.h>
-#include <shellapi.h>
 
 #include <clocale>
 #include <cstdio>
@@ -11,22 +10,6 @@
 #include "data/text.h"
 
 namespace tos::cli {
-
-std::vector<std::string> StartConsole(int, char**) {
-  std::setlocale(LC_ALL, "");
-  SetConsoleOutputCP(CP_UTF8);
-  // The ANSI argv cannot hold every folder name: take the wide one.
-  std::vector<std::string> args;
-  int count = 0;
-  if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
-    for (int i = 1; i < count; ++i) {
-      std::u16string w(reinterpret_cast<const char16_t*>(wide[i]));
-      args.push_back(text::Utf16ToUtf8(w));
-    }
-    LocalFree(wide);
-  }
-  return args;
-}
 
 void BinaryStdout() {
   _setmode(_fileno(stdout), _O_BINARY);
@@ -44,3 +27,15 @@ std::string TemporaryFolder() {
 }
 
 }  // namespace tos::cli
+
+// Wide: the ANSI arguments cannot hold every folder name. (The C library
+// splits the command line, so shell32, whose start costs Wine some 50 ms,
+// is not loaded for it.)
+int wmain(int argc, wchar_t** argv) {
+  std::setlocale(LC_ALL, "");
+  SetConsoleOutputCP(CP_UTF8);
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i)
+    args.push_back(tos::text::Utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
+  return tos::cli::Run(args);
+}

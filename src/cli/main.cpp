@@ -57,9 +57,7 @@ int UsageError(const Command& command, const std::string& problem) {
 
 }  // namespace tos::cli
 
-int main(int argc, char** argv) {
-  using namespace tos::cli;
-  std::vector<std::string> args = StartConsole(argc, argv);
+int tos::cli::Run(const std::vector<std::string>& args) {
   if (args.empty()) {
     PrintUsage(stderr);
     return kExitUsage;
