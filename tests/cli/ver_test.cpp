@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data/dbf_format.h"
+#include "data/files.h"
 #include "data/table.h"
 #include "support/dbf_layout.h"
 #include "support/run_cli.h"
@@ -67,6 +68,17 @@ TEST_F(VerTest, PrintsTheFieldList) {
   CliRun r = Ver(scratch_, {"--campos", Path()});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "dBase III\nNOMBRE,texto,12,0\nHORAS,flotante,20,4\nDNI,entero,11,0\n");
+}
+
+// A folder name that Windows' ANSI code page cannot hold reaches the
+// converter whole.
+TEST_F(VerTest, ReadsATableInAFolderNamedInAnyScript) {
+  const std::string folder = dir_.File("\xCE\xA9mega \xC5\x91");  // "Ωmega ő"
+  fs::Current().MakeFolder(folder);
+  RecrearTabla(folder, "MUESTRA", {{"NOMBRE", FieldKind::kText, 12}})->Close();
+  CliRun r = Ver(scratch_, {"--campos", folder + fs::kSeparator + "MUESTRA.DBF"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "dBase III\nNOMBRE,texto,12,0\n");
 }
 
 TEST_F(VerTest, ReadsATableOthersHoldSharedAndLeavesItAsItWas) {

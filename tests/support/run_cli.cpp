@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "data/text.h"
+
 #ifndef _WIN32
 #include <sys/wait.h>
 #endif
@@ -43,7 +45,9 @@ std::string ProgramCommand(const std::string& path) {
 int RunShell(const std::string& command) {
 #ifdef _WIN32
   // cmd.exe drops the outer pair of quotes of a command that starts with one.
-  return std::system(("\"" + command + "\"").c_str());
+  // The wide call passes every character of a UTF-8 path, as a shell would.
+  std::u16string wide = text::Utf8ToUtf16("\"" + command + "\"");
+  return _wsystem(reinterpret_cast<const wchar_t*>(wide.c_str()));
 #else
   int raw = std::system(command.c_str());
   return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
